@@ -1,0 +1,77 @@
+# Build helpers shared by every layer.
+
+# Warnings are errors on all of our code; system headers (GoogleTest, Qt, libusb) are
+# included as system headers and stay out of it.
+add_compile_options(-Wall -Wextra -Werror)
+
+if(ZUNQ_SANITIZE)
+    # address,undefined or thread; every target of the build is instrumented so
+    # reports point into our own frames.
+    add_compile_options(-fsanitize=${ZUNQ_SANITIZE} -fno-omit-frame-pointer -fno-sanitize-recover=all)
+    add_link_options(-fsanitize=${ZUNQ_SANITIZE})
+endif()
+
+if(ZUNQ_BUILD_FUZZERS)
+    if(NOT CMAKE_CXX_COMPILER_ID STREQUAL "Clang")
+        message(FATAL_ERROR "libFuzzer targets need clang (configure with CXX=clang++)")
+    endif()
+    # Libraries get coverage instrumentation; only the fuzz executables link libFuzzer.
+    add_compile_options(-fsanitize=fuzzer-no-link,address,undefined -fno-omit-frame-pointer)
+    add_link_options(-fsanitize=address,undefined)
+endif()
+
+# zunq_add_test(NAME name SOURCES ... LIBS ... [LABELS ...])
+# One GoogleTest executable; its cases are registered one by one with ctest.
+function(zunq_add_test)
+    cmake_parse_arguments(T "" "NAME" "SOURCES;LIBS;LABELS" ${ARGN})
+    add_executable(${T_NAME} ${T_SOURCES})
+    target_link_libraries(${T_NAME} PRIVATE ${T_LIBS} GTest::gtest GTest::gmock GTest::gtest_main)
+    target_include_directories(${T_NAME} PRIVATE ${PROJECT_SOURCE_DIR} ${PROJECT_SOURCE_DIR}/tests)
+    gtest_discover_tests(${T_NAME}
+        DISCOVERY_TIMEOUT 60
+        PROPERTIES LABELS "${T_LABELS}"
+                   ENVIRONMENT "ZUNQ_SOURCE_DIR=${PROJECT_SOURCE_DIR};ZUNQ_BINARY_DIR=${PROJECT_BINARY_DIR}")
+endfunction()
+
+# zunq_add_fuzzer(NAME name SOURCES ... LIBS ... [CORPUS dir ...])
+# With ZUNQ_BUILD_FUZZERS the target is a libFuzzer binary (scripts/fuzz runs it).
+# Otherwise it is built with a small replay driver and every file of its corpus
+# directories is run through it as a ctest test, so the corpus stays a regression suite
+# in the ordinary and sanitizer builds.
+function(zunq_add_fuzzer)
+    cmake_parse_arguments(F "" "NAME" "SOURCES;LIBS;CORPUS" ${ARGN})
+    if(ZUNQ_BUILD_FUZZERS)
+        add_executable(${F_NAME} ${F_SOURCES})
+        target_link_options(${F_NAME} PRIVATE -fsanitize=fuzzer)
+    else()
+        add_executable(${F_NAME} ${F_SOURCES} ${PROJECT_SOURCE_DIR}/fuzz/replay_main.cpp)
+    endif()
+    target_link_libraries(${F_NAME} PRIVATE ${F_LIBS})
+    target_include_directories(${F_NAME} PRIVATE ${PROJECT_SOURCE_DIR} ${PROJECT_SOURCE_DIR}/tests)
+    set(dirs "")
+    foreach(dir IN LISTS F_CORPUS)
+        if(NOT IS_ABSOLUTE "${dir}")
+            set(dir "${PROJECT_SOURCE_DIR}/${dir}")
+        endif()
+        list(APPEND dirs "${dir}")
+    endforeach()
+    # The corpus list is written beside the binary so scripts/fuzz finds the seeds.
+    string(REPLACE ";" "\n" lines "${dirs}")
+    file(WRITE ${CMAKE_CURRENT_BINARY_DIR}/${F_NAME}.corpus "${lines}\n")
+    if(NOT ZUNQ_BUILD_FUZZERS AND ZUNQ_BUILD_TESTS)
+        add_test(NAME fuzz_replay.${F_NAME} COMMAND ${F_NAME} ${dirs})
+        set_tests_properties(fuzz_replay.${F_NAME} PROPERTIES LABELS fuzz_replay)
+    endif()
+endfunction()
+
+# Adds every immediate subdirectory of `parent` that has a CMakeLists.txt, so each
+# layer's tests, benchmarks and fuzz targets live in their own folder and list file.
+function(zunq_add_children parent)
+    file(GLOB children LIST_DIRECTORIES true RELATIVE ${parent} ${parent}/*)
+    list(SORT children)
+    foreach(child IN LISTS children)
+        if(IS_DIRECTORY ${parent}/${child} AND EXISTS ${parent}/${child}/CMakeLists.txt)
+            add_subdirectory(${parent}/${child})
+        endif()
+    endforeach()
+endfunction()
