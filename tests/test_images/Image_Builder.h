@@ -2,11 +2,11 @@
 // tell the families apart, and the 256 KB family's areas (external ID, settings tag,
 // selector, device descriptors, string slots, length table, configuration areas).
 //
-// Extending: each family gets a spec struct with defaults that make a valid image and
-// fields for what a test varies (ids, strings present/absent/lengths, external ID,
-// formats, still method, microphone, camera-control values), and a Build_ function that
-// starts from Build_Marked_Image-style markers and lays out the family's own areas with
-// the helpers below.
+// Extending: each family gets a description struct (like Image_2688_Spec) whose
+// defaults make a valid image, with fields for what a test varies (ids, strings
+// present/absent/lengths, external ID, formats, still method, microphone, camera-control
+// values), and a Build_ function that lays out the family's markers and areas with the
+// helpers below.
 #pragma once
 
 #include "test_images/Bytes.h"
