@@ -1,0 +1,79 @@
+#include "firmware_image/Descriptor_Bytes.h"
+
+#include <array>
+
+namespace {
+
+struct Descriptor_Minimum_Row {
+    std::uint8_t Type;
+    std::uint8_t Minimum_Length;
+};
+
+// bLength below these would make the model read fields the descriptor does not have.
+constexpr std::array<Descriptor_Minimum_Row, 4> Descriptor_Minimums{{
+    {Descriptor_Type_Configuration, 9},
+    {Descriptor_Type_Interface, 9},
+    {Descriptor_Type_Interface_Association, 8},
+    {Descriptor_Type_Class_Interface, 3},
+}};
+
+} // namespace
+
+std::uint8_t Read_U8(Byte_Span bytes, std::size_t offset) {
+    return offset < bytes.size() ? bytes[offset] : 0;
+}
+
+std::uint16_t Read_U16_LE(Byte_Span bytes, std::size_t offset) {
+    return static_cast<std::uint16_t>(Read_U8(bytes, offset) | (Read_U8(bytes, offset + 1) << 8));
+}
+
+std::uint32_t Read_U32_LE(Byte_Span bytes, std::size_t offset) {
+    return static_cast<std::uint32_t>(Read_U16_LE(bytes, offset)) |
+           (static_cast<std::uint32_t>(Read_U16_LE(bytes, offset + 2)) << 16);
+}
+
+void Append_U8(std::vector<std::uint8_t>& out, std::uint8_t value) {
+    out.push_back(value);
+}
+
+void Append_U16_LE(std::vector<std::uint8_t>& out, std::uint16_t value) {
+    out.push_back(static_cast<std::uint8_t>(value));
+    out.push_back(static_cast<std::uint8_t>(value >> 8));
+}
+
+void Append_U32_LE(std::vector<std::uint8_t>& out, std::uint32_t value) {
+    Append_U16_LE(out, static_cast<std::uint16_t>(value));
+    Append_U16_LE(out, static_cast<std::uint16_t>(value >> 16));
+}
+
+void Write_U16_LE(std::vector<std::uint8_t>& out, std::size_t offset, std::uint16_t value) {
+    if (offset + 2 <= out.size()) {
+        out[offset] = static_cast<std::uint8_t>(value);
+        out[offset + 1] = static_cast<std::uint8_t>(value >> 8);
+    }
+}
+
+std::uint8_t Minimum_Descriptor_Length(std::uint8_t descriptor_type) {
+    for (const auto& row : Descriptor_Minimums) {
+        if (row.Type == descriptor_type) {
+            return row.Minimum_Length;
+        }
+    }
+    return 2;
+}
+
+Byte_Span Descriptor_At(Byte_Span bytes, std::size_t offset) {
+    if (offset >= bytes.size() || bytes.size() - offset < 2) {
+        return {};
+    }
+    const std::size_t length = bytes[offset];
+    if (length < Minimum_Descriptor_Length(bytes[offset + 1]) || length > bytes.size() - offset) {
+        return {};
+    }
+    return bytes.subspan(offset, length);
+}
+
+bool Is_Class_Descriptor(Byte_Span descriptor, std::uint8_t subtype) {
+    return descriptor.size() >= 3 && descriptor[1] == Descriptor_Type_Class_Interface &&
+           descriptor[2] == subtype;
+}

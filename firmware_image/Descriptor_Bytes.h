@@ -1,0 +1,38 @@
+// Little-endian field access and bounded walking over USB descriptors. Every offset and
+// length here comes from untrusted image bytes, so each read is checked against the span
+// it is taken from; a short span reads as zero instead of past its end.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <span>
+#include <vector>
+
+using Byte_Span = std::span<const std::uint8_t>;
+
+inline constexpr std::uint8_t Descriptor_Type_Configuration = 0x02;
+inline constexpr std::uint8_t Descriptor_Type_Interface = 0x04;
+inline constexpr std::uint8_t Descriptor_Type_Endpoint = 0x05;
+inline constexpr std::uint8_t Descriptor_Type_Interface_Association = 0x0B;
+inline constexpr std::uint8_t Descriptor_Type_Class_Interface = 0x24;
+
+std::uint8_t Read_U8(Byte_Span bytes, std::size_t offset);
+std::uint16_t Read_U16_LE(Byte_Span bytes, std::size_t offset);
+std::uint32_t Read_U32_LE(Byte_Span bytes, std::size_t offset);
+
+void Append_U8(std::vector<std::uint8_t>& out, std::uint8_t value);
+void Append_U16_LE(std::vector<std::uint8_t>& out, std::uint16_t value);
+void Append_U32_LE(std::vector<std::uint8_t>& out, std::uint32_t value);
+void Write_U16_LE(std::vector<std::uint8_t>& out, std::size_t offset, std::uint16_t value);
+
+// The smallest bLength a descriptor of this type needs for the fields the model reads
+// (2 for types whose body the model never looks at).
+std::uint8_t Minimum_Descriptor_Length(std::uint8_t descriptor_type);
+
+// The descriptor starting at `offset` of `bytes`, when it is whole: at least two bytes,
+// a bLength of at least 2 and of at least its type's minimum, and ending within `bytes`.
+// An empty span otherwise, which ends every walk.
+Byte_Span Descriptor_At(Byte_Span bytes, std::size_t offset);
+
+// True when `descriptor` is a class-specific interface descriptor of the given subtype.
+bool Is_Class_Descriptor(Byte_Span descriptor, std::uint8_t subtype);

@@ -1,0 +1,137 @@
+#include "firmware_image/Firmware_Factory.h"
+#include "test_images/Image_Builder.h"
+#include "test_images/Sparse_Image.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+using namespace test_images;
+
+namespace {
+
+struct Detection_Case {
+    const char* Name;
+    Marker_Spec Marks;
+    Firmware_Chip_Code Expected;
+};
+
+Marker_Spec Big(std::array<std::uint8_t, 2> marker, std::uint32_t size, std::optional<std::uint32_t> tag) {
+    return {.Size = size, .Big_Marker = marker, .Settings_Tag = tag};
+}
+
+std::vector<Detection_Case> Detection_Cases() {
+    std::vector<Detection_Case> cases{
+        {"2092", {.Start = Start_2092}, Firmware_Chip_2092},
+        {"2281", {.Start = Start_2281}, Firmware_Chip_2281},
+        {"2620", {.Start = Start_2620}, Firmware_Chip_2620},
+        // The chip byte decides before any other marker is looked at.
+        {"2092 with every other marker",
+         {.Start = Start_2092,
+          .Kun_Marker = true,
+          .End_Marker = End_Marker_2089,
+          .Big_Marker = Big_Marker_Letters},
+         Firmware_Chip_2092},
+        {"0x89 0x20 goes on to the 2089 marker",
+         {.Start = std::array<std::uint8_t, 2>{0x89, 0x20},
+          .Kun_Marker = true,
+          .End_Marker = End_Marker_2089},
+         Firmware_Chip_2089},
+        {"2089", {.Kun_Marker = true, .End_Marker = End_Marker_2089}, Firmware_Chip_2089},
+        {"2089 end marker 10 EE",
+         {.Kun_Marker = true, .End_Marker = std::array<std::uint8_t, 2>{0x10, 0xEE}},
+         Firmware_Chip_2089_Without_End_Marker},
+        {"2089 without end marker", {.Kun_Marker = true}, Firmware_Chip_2089_Without_End_Marker},
+        {"nothing", {}, Firmware_Chip_Unknown},
+        {"nothing in 256 KB", {.Size = Size_256K}, Firmware_Chip_Unknown},
+    };
+    // Every size rule with both spellings of the 256 KB marker.
+    for (const auto& marker : {Big_Marker_Letters, Big_Marker_Bytes}) {
+        const std::vector<Detection_Case> big{
+            {"0x34000, first tag", Big(marker, 0x34000, Settings_Tag_2688), Firmware_Chip_256K_Without_Tag},
+            {"0x34001, first tag", Big(marker, 0x34001, Settings_Tag_2688), Firmware_Chip_2688},
+            {"0x34000, other tag", Big(marker, 0x34000, Settings_Tag_Other), Firmware_Chip_2688_Other_Tag},
+            {"0x34001, other tag", Big(marker, 0x34001, Settings_Tag_Other), Firmware_Chip_2688_Other_Tag},
+            {"0x31800, other tag", Big(marker, 0x31800, Settings_Tag_Other), Firmware_Chip_256K_Without_Tag},
+            {"0x31801, other tag", Big(marker, 0x31801, Settings_Tag_Other), Firmware_Chip_2688_Other_Tag},
+            {"0x31801, first tag", Big(marker, 0x31801, Settings_Tag_2688), Firmware_Chip_256K_Without_Tag},
+            {"256 KB, unknown tag", Big(marker, Size_256K, 0xCC33AA56), Firmware_Chip_256K_Without_Tag},
+            {"256 KB, no tag", Big(marker, Size_256K, std::nullopt), Firmware_Chip_256K_Without_Tag},
+            {"64 KB", Big(marker, Size_64K, Settings_Tag_2688), Firmware_Chip_256K_Without_Tag},
+        };
+        cases.insert(cases.end(), big.begin(), big.end());
+    }
+    return cases;
+}
+
+} // namespace
+
+TEST(Detection, GivesEveryCodeOnGeneratedImages) {
+    for (const auto& c : Detection_Cases()) {
+        const Bytes image = Build_Marked_Image(c.Marks);
+        EXPECT_EQ(Detect_Firmware_Chip_Code(image.data(), static_cast<std::uint32_t>(image.size())),
+                  c.Expected)
+            << c.Name << " " << (c.Marks.Big_Marker ? (*c.Marks.Big_Marker)[0] : 0);
+        // The fuzz seeds carry images in sparse form; it must give back the same image.
+        EXPECT_EQ(Decode_Sparse_Image(Encode_Sparse_Image(image)), image) << c.Name;
+    }
+    Image_2688_Spec spec;
+    EXPECT_EQ(Detect_Firmware_Chip_Code(Build_2688_Image(spec).data(), Size_256K), Firmware_Chip_2688);
+    spec.Settings_Tag = Settings_Tag_Other;
+    EXPECT_EQ(Detect_Firmware_Chip_Code(Build_2688_Image(spec).data(), Size_256K),
+              Firmware_Chip_2688_Other_Tag);
+}
+
+TEST(Detection, ShortBuffersAreUnknownWithoutBeingRead) {
+    EXPECT_EQ(Detect_Firmware_Chip_Code(nullptr, Size_256K), Firmware_Chip_Unknown);
+    // Each buffer holds exactly its size, so a read past it is a sanitizer error.
+    for (const std::uint32_t size : {0U, 1U, 2U, 0x2003U, 0xFFFFU}) {
+        Bytes image(size, 0);
+        if (size >= 2) {
+            image[0] = 0x89;
+            image[1] = 0x17;
+        }
+        EXPECT_EQ(Detect_Firmware_Chip_Code(image.data(), size), Firmware_Chip_Unknown) << size;
+    }
+}
+
+TEST(Factory, BuildsOnlyFamiliesWhoseClassExists) {
+    const auto cases = Detection_Cases();
+    for (const auto& row : Firmware_Families()) {
+        Bytes image;
+        switch (row.Code) {
+        case Firmware_Chip_2688:
+            image = Build_2688_Image({});
+            break;
+        case Firmware_Chip_2688_Other_Tag:
+            image = Build_2688_Image({.Settings_Tag = Settings_Tag_Other});
+            break;
+        default: {
+            const auto it =
+                std::ranges::find_if(cases, [&](const auto& c) { return c.Expected == row.Code; });
+            ASSERT_NE(it, cases.end()) << row.Family;
+            image = Build_Marked_Image(it->Marks);
+        }
+        }
+        const auto size = static_cast<std::uint32_t>(image.size());
+        ASSERT_EQ(Detect_Firmware_Chip_Code(image.data(), size), row.Code) << row.Family;
+        const auto object = Create_Firmware_Object(image.data(), size);
+        EXPECT_EQ(object != nullptr, row.Create != nullptr) << row.Family;
+        if (object != nullptr) {
+            EXPECT_EQ(object->Get_Image_Size(), row.Image_Size);
+            EXPECT_NE(object->Get_External_ID(), nullptr);
+            EXPECT_EQ(object->Get_External_ID_Holder().External_ID_Present, 1);
+        }
+    }
+    for (const auto code :
+         {Firmware_Chip_2089_Without_End_Marker, Firmware_Chip_256K_Without_Tag, Firmware_Chip_Unknown}) {
+        EXPECT_EQ(std::ranges::count(Firmware_Families(), code, &Firmware_Family_Row::Code), 0);
+        for (const auto& c : cases) {
+            if (c.Expected == code) {
+                const Bytes image = Build_Marked_Image(c.Marks);
+                EXPECT_EQ(Create_Firmware_Object(image.data(), static_cast<std::uint32_t>(image.size())),
+                          nullptr);
+            }
+        }
+    }
+}

@@ -1,0 +1,199 @@
+#include "firmware_image/Video_Stream_Model.h"
+#include "test_images/Configuration_Builder.h"
+
+#include <gtest/gtest.h>
+
+using namespace test_images;
+
+namespace {
+
+Video_Stream_Model Model_Of(const Bytes& class_descriptors) {
+    Video_Stream_Model model;
+    model.Build_From_Header(class_descriptors);
+    return model;
+}
+
+Bytes Written(const Video_Stream_Model& model) {
+    Bytes out;
+    Build_Streaming_Descriptors(model, out);
+    return out;
+}
+
+Format_Spec Format(bool mjpeg, std::vector<Frame_Spec> frames, std::uint8_t default_index = 1) {
+    return {.Mjpeg = mjpeg, .Frames = std::move(frames), .Default_Index = default_index};
+}
+
+} // namespace
+
+TEST(Frame_Rates, RoundToMultiplesOfFiveAndNeverDivideByZero) {
+    struct Row {
+        std::uint32_t Interval;
+        std::uint32_t Rate;
+    };
+    for (const Row row :
+         {Row{333333, 3000}, Row{666666, 1500}, Row{333667, 2995}, Row{334001, 2995}, Row{333334, 3000},
+          Row{333445, 2995}, Row{334113, 2990}, Row{0, 0}, Row{1, 1000000000}}) {
+        EXPECT_EQ(Frame_Rate_From_Interval(row.Interval), row.Rate) << row.Interval;
+    }
+    for (const Row row : {Row{333333, 3000}, Row{666666, 1500}, Row{333889, 2995}, Row{0, 0}}) {
+        EXPECT_EQ(Frame_Interval_From_Rate(row.Rate), row.Interval) << row.Rate;
+    }
+    EXPECT_EQ(Frame_Bit_Rate(3000, 640 * 480), 240U * 640 * 480 * 2);
+    EXPECT_EQ(Frame_Bit_Rate(6000, 65535U * 65535U), 0xFFFFFFFFU) << "saturates instead of wrapping";
+    EXPECT_EQ(Frame_Bit_Rate(0xFFFFFFFFU, 1), 687194766U) << "a wrapped intermediate is not kept";
+    EXPECT_EQ(Frame_Bit_Rate(0xFFFFFFFFU, 65536), 0xFFFFFFFFU);
+}
+
+TEST(Video_Stream_Model, ReadsAndWritesBackEveryModeAndStillMethod) {
+    const auto mjpeg =
+        Format(true, Frames_Of({{1920, 1080}, {1280, 720}, {640, 480}}, {3000, 2500, 1500}), 2);
+    const auto yuv = Format(false, Frames_Of({{640, 480}, {320, 240}}, {3000}), 1);
+    struct Row {
+        std::vector<Format_Spec> Formats;
+        std::uint32_t Mode;
+    };
+    for (const Row& row : {Row{{yuv}, 1}, Row{{yuv, mjpeg}, 2}, Row{{mjpeg}, 3}, Row{{mjpeg, yuv}, 4}}) {
+        for (const std::uint8_t still : {0, 1, 2, 3}) {
+            const Video_Function_Spec spec{.Formats = row.Formats, .Still_Method = still};
+            const Bytes source = Build_Streaming_Class_Descriptors(spec);
+            const Video_Stream_Model model = Model_Of(source);
+            EXPECT_EQ(model.Complete, 1);
+            EXPECT_EQ(model.Format_Mode, row.Mode);
+            EXPECT_EQ(model.Still_Method, still);
+            EXPECT_EQ(Written(model), source) << "mode " << row.Mode << " still " << int(still);
+        }
+    }
+    const Video_Stream_Model both = Model_Of(Build_Streaming_Class_Descriptors({.Formats = {mjpeg, yuv}}));
+    ASSERT_EQ(both.Mjpeg_Frames.size(), 3U);
+    ASSERT_EQ(both.Uncompressed_Frames.size(), 2U);
+    EXPECT_EQ(both.Mjpeg_Default_Width, 1280);
+    EXPECT_EQ(both.Mjpeg_Frames[0].Rates, (std::vector<std::uint32_t>{3000, 2500, 1500}));
+    EXPECT_EQ(both.Mjpeg_Frames[0].Area, 1920U * 1080U);
+    EXPECT_EQ(Written(both)[13], 0x04) << "MJPEG's bmaControls first";
+    EXPECT_EQ(Written(both)[15 + 2], 0x06) << "then the MJPEG format";
+    EXPECT_EQ(Written(both)[15 + 3], 1) << "with format index 1";
+}
+
+TEST(Video_Stream_Model, KeepsNtscRatesToFivesOnWriting) {
+    Frame_Spec frame;
+    frame.Intervals = {333667};
+    const Video_Stream_Model model =
+        Model_Of(Build_Streaming_Class_Descriptors({.Formats = {Format(true, {frame})}}));
+    ASSERT_EQ(model.Mjpeg_Frames.size(), 1U);
+    EXPECT_EQ(model.Mjpeg_Frames[0].Rates, std::vector<std::uint32_t>{2995});
+    const Bytes out = Written(model);
+    EXPECT_EQ(Get_U32_LE(out, 14 + 11 + 26), 333889U);
+}
+
+TEST(Video_Stream_Model, LowersModesAndKeepsCountsToWhatIsWritten) {
+    Video_Stream_Model model = Model_Of(
+        Build_Streaming_Class_Descriptors({.Formats = {Format(false, Frames_Of({{640, 480}, {320, 240}})),
+                                                       Format(true, Frames_Of({{640, 480}}))}}));
+    model.Mjpeg_Frames.clear();
+    Bytes out = Written(model);
+    EXPECT_EQ(out[0], 14) << "one format";
+    EXPECT_EQ(out[3], 1);
+    EXPECT_EQ(out[13], 0x00);
+
+    // An empty placeholder and a continuous-interval record are not frames that can be
+    // written: they are left out, and the counts and default index follow.
+    model = Model_Of(Build_Streaming_Class_Descriptors(
+        {.Formats = {Format(false, Frames_Of({{640, 480}, {320, 240}}))}, .Still_Method = 2}));
+    model.Uncompressed_Frames.insert(model.Uncompressed_Frames.begin(), Frame_Size_Record{});
+    model.Uncompressed_Frames[2].Rates.clear();
+    model.Uncompressed_Default_Width = 800; // no frame has it
+    out = Written(model);
+    const Video_Stream_Model reread = Model_Of(out);
+    EXPECT_EQ(reread.Complete, 1);
+    ASSERT_EQ(reread.Uncompressed_Frames.size(), 1U);
+    EXPECT_EQ(reread.Uncompressed_Frames[0].Width, 640);
+    const long format = Find_Descriptor(out, 0x24, 0x04);
+    EXPECT_EQ(out[format + 4], 1) << "bNumFrameDescriptors";
+    EXPECT_EQ(out[format + 22], 1) << "bDefaultFrameIndex names a frame that exists";
+    const long still = Find_Descriptor(out, 0x24, 0x03);
+    EXPECT_EQ(out[still + 4], 1) << "bNumImageSizePatterns";
+
+    model.Uncompressed_Frames.resize(1); // only the placeholder
+    out = Written(model);
+    EXPECT_EQ(out.size(), 13U) << "no format: the header alone";
+}
+
+TEST(Video_Stream_Model, StillMethodsShapeTheFrames) {
+    const auto formats = std::vector<Format_Spec>{Format(true, Frames_Of({{640, 480}, {320, 240}}))};
+    Bytes out = Written(Model_Of(Build_Streaming_Class_Descriptors({.Formats = formats, .Still_Method = 3})));
+    const long still = Find_Descriptor(out, 0x24, 0x03);
+    ASSERT_GE(still, 0);
+    EXPECT_EQ(out[still + 3], 0x82);
+    EXPECT_EQ(out[still], 6 + 4 * 2 + 4);
+
+    out = Written(Model_Of(Build_Streaming_Class_Descriptors({.Formats = formats, .Still_Method = 1})));
+    EXPECT_EQ(Find_Descriptor(out, 0x24, 0x03), -1);
+    EXPECT_EQ(out[Find_Descriptor(out, 0x24, 0x07) + 4], 1) << "bmCapabilities";
+    EXPECT_EQ(out[Find_Descriptor(out, 0x24, 0x07, 1) + 4], 1);
+}
+
+TEST(Video_Stream_Model, UntrustedLengthsAndCounts) {
+    // A header whose wTotalLength does not match: the lists are still read.
+    Video_Function_Spec spec{.Formats = {Format(true, Frames_Of({{640, 480}, {320, 240}}))}};
+    spec.Header_Total_Length = 200;
+    Video_Stream_Model model = Model_Of(Build_Streaming_Class_Descriptors(spec));
+    EXPECT_EQ(model.Complete, 0);
+    EXPECT_EQ(model.Mjpeg_Frames.size(), 2U);
+
+    // bFrameIntervalType claiming more intervals than bLength holds.
+    spec = {.Formats = {Format(true, Frames_Of({{640, 480}}, {3000}))}};
+    spec.Formats[0].Frames[0].Interval_Count_Field = 200;
+    model = Model_Of(Build_Streaming_Class_Descriptors(spec));
+    ASSERT_EQ(model.Mjpeg_Frames.size(), 1U);
+    EXPECT_EQ(model.Mjpeg_Frames[0].Rates.size(), 1U);
+
+    // A frame descriptor too short for its fixed fields ends the run of frames.
+    Bytes bytes =
+        Build_Streaming_Class_Descriptors({.Formats = {Format(true, Frames_Of({{640, 480}, {320, 240}}))}});
+    const long second = Find_Descriptor(bytes, 0x24, 0x07, 1);
+    bytes[second] = 20;
+    model = Model_Of(bytes);
+    EXPECT_EQ(model.Mjpeg_Frames.size(), 1U);
+    EXPECT_EQ(model.Complete, 0);
+    for (const std::uint8_t length : {0, 1}) {
+        bytes[second] = length;
+        EXPECT_EQ(Model_Of(bytes).Mjpeg_Frames.size(), 1U);
+    }
+    // Cut anywhere, the walk stays within what it was given.
+    bytes = Build_Streaming_Class_Descriptors({.Formats = {Format(true, Frames_Of({{640, 480}}))}});
+    for (std::size_t size = 0; size < bytes.size(); ++size) {
+        const Bytes cut(bytes.begin(), bytes.begin() + static_cast<long>(size));
+        EXPECT_EQ(Model_Of(cut).Complete, 0);
+    }
+}
+
+TEST(Video_Stream_Model, EightBitFieldsAreCappedNotWrapped) {
+    Video_Stream_Model model;
+    model.Format_Mode = Format_Mode_Mjpeg;
+    model.Still_Method = 2;
+    Frame_Size_Record record;
+    record.Subtype = 7;
+    record.Width = 640;
+    record.Height = 480;
+    record.Default_Rate = 3000;
+    record.Rates.assign(70, 3000);
+    model.Mjpeg_Frames.assign(70, record);
+    const Bytes out = Written(model);
+    const Video_Stream_Model reread = Model_Of(out);
+    EXPECT_EQ(reread.Complete, 1);
+    ASSERT_EQ(reread.Mjpeg_Frames.size(), 70U);
+    EXPECT_EQ(reread.Mjpeg_Frames[0].Rates.size(), 57U);
+    EXPECT_EQ(out[Find_Descriptor(out, 0x24, 0x07)], 254);
+    const long still = Find_Descriptor(out, 0x24, 0x03);
+    EXPECT_EQ(out[still + 4], 61);
+    EXPECT_EQ(out[still], 6 + 4 * 61 + 4);
+
+    // Past a 16-bit wTotalLength nothing is written at all.
+    model.Format_Mode = Format_Mode_Mjpeg_Then_Uncompressed;
+    model.Mjpeg_Frames.assign(300, record);
+    record.Subtype = 5;
+    model.Uncompressed_Frames.assign(300, record);
+    Bytes big{0xAB};
+    EXPECT_EQ(Build_Streaming_Descriptors(model, big), 0);
+    EXPECT_EQ(big, Bytes{0xAB});
+}

@@ -1,0 +1,99 @@
+// UVC configuration descriptors as the 256 KB image family stores them: a configuration
+// descriptor, a video function (interface association, video control interface, video
+// streaming interface with its class-specific descriptors and alternate settings) and
+// optionally an audio function, each field laid out by hand. With the default options
+// the video function is exactly what the image model writes for the same settings, so a
+// read-then-write round trip must give the same bytes; the options make the edge cases.
+#pragma once
+
+#include "test_images/Bytes.h"
+
+#include <optional>
+#include <vector>
+
+namespace test_images {
+
+inline constexpr std::uint8_t Subtype_Uncompressed_Frame = 0x05;
+inline constexpr std::uint8_t Subtype_Mjpeg_Frame = 0x07;
+
+// Frame interval (100 ns units) that the model writes for a rate in hundredths of a frame
+// per second.
+std::uint32_t Interval_Of_Rate(std::uint32_t rate);
+
+struct Frame_Spec {
+    std::uint16_t Width = 640;
+    std::uint16_t Height = 480;
+    // Discrete frame intervals in 100 ns units, in descriptor order (30 and 15 fps).
+    std::vector<std::uint32_t> Intervals{333333, 666666};
+    // dwDefaultFrameInterval; the first interval when not given.
+    std::optional<std::uint32_t> Default_Interval;
+    // bFrameIntervalType as stored, when it should differ from the interval count.
+    std::optional<std::uint8_t> Interval_Count_Field;
+    // bmCapabilities as stored; by default 1 exactly when the still method is 1.
+    std::optional<std::uint8_t> Capabilities;
+};
+
+// Frames of chosen sizes, each with the same rates (hundredths of a frame per second).
+std::vector<Frame_Spec> Frames_Of(std::initializer_list<std::pair<std::uint16_t, std::uint16_t>> sizes,
+                                  std::initializer_list<std::uint32_t> rates = {3000, 1500});
+
+struct Format_Spec {
+    bool Mjpeg = true;
+    std::vector<Frame_Spec> Frames = Frames_Of({{640, 480}});
+    // bDefaultFrameIndex (1-based).
+    std::uint8_t Default_Index = 1;
+};
+
+struct Video_Function_Spec {
+    std::vector<Format_Spec> Formats{Format_Spec{}};
+    // bStillCaptureMethod: 1 same resolution, 2 still frames through the video pipe, 3 a
+    // bulk still endpoint.
+    std::uint8_t Still_Method = 1;
+    std::uint8_t Trigger_Support = 0;
+    std::uint8_t First_Interface = 0; // the control interface; streaming is the next
+    bool Streaming_First = false;
+    // The eleven isochronous alternate settings the model writes; without them only
+    // alternate setting 0 is there.
+    bool Standard_Alternates = true;
+    // bmaControls per format as stored; by default 0x04 for MJPEG and 0x00 for
+    // uncompressed, which is how the model tells the format mode.
+    std::optional<std::vector<std::uint8_t>> Header_Controls;
+    // wTotalLength of the VS input header, when it should not match what follows.
+    std::optional<std::uint16_t> Header_Total_Length;
+    // bFunctionClass of the association (14 video).
+    std::uint8_t Function_Class = 0x0E;
+    // bInterfaceSubClass of the first interface (1 control); anything else makes the
+    // function unreadable.
+    std::uint8_t Control_Subclass = 0x01;
+};
+
+struct Audio_Function_Spec {
+    std::uint8_t First_Interface = 2;
+};
+
+struct Configuration_Spec {
+    std::optional<Video_Function_Spec> Video = Video_Function_Spec{};
+    std::optional<Audio_Function_Spec> Audio;
+    bool Audio_First = false;
+    // Descriptors before the first association, after the configuration descriptor.
+    std::vector<Bytes> Extra_Head;
+    // Descriptors after the last function.
+    std::vector<Bytes> Trailing;
+    // wTotalLength as stored, when it should differ from the bytes built.
+    std::optional<std::uint16_t> Declared_Total_Length;
+};
+
+Bytes Build_Configuration(const Configuration_Spec& spec);
+
+// The parts of a built configuration, for tests that compare or patch bytes.
+Bytes Build_Video_Function(const Video_Function_Spec& spec);
+Bytes Build_Audio_Function(const Audio_Function_Spec& spec);
+// The class-specific VS descriptors alone, from the input header on.
+Bytes Build_Streaming_Class_Descriptors(const Video_Function_Spec& spec);
+
+// Offset of the n-th (0-based) descriptor of a type (and class-specific subtype, when
+// given) in a descriptor sequence; -1 when there is none.
+long Find_Descriptor(std::span<const std::uint8_t> bytes, std::uint8_t type,
+                     std::optional<std::uint8_t> subtype = {}, std::size_t nth = 0);
+
+} // namespace test_images
