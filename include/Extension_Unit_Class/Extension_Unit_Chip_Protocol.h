@@ -1,0 +1,57 @@
+#pragma once
+// The implementation the chip protocol classes share: register access through the family's
+// extension unit, the restart sequence, the external ID, the customer pieces and the GPIO
+// pins, each driven by the family's row of constants. The flash operations are grouped by
+// concern in their own source files (pieces, identification and command sets, download).
+#include <cstdint>
+
+#include "Extension_Unit_Class/Chip_Family.h"
+#include "Extension_Unit_Class/Extension_Unit_Device_Protocol.h"
+
+class Extension_Unit_Chip_Protocol : public Extension_Unit_Device_Protocol {
+public:
+    // Takes ownership of `device`. Construction sends nothing to the camera, so a chip probe
+    // can build a protocol on a device it is still examining.
+    Extension_Unit_Chip_Protocol(Extension_Unit_Base_Class* device, const char* product_id,
+                                 const Chip_Family& family);
+
+    const Chip_Family& Family() const { return family_; }
+
+    int Read_Reg(std::uint16_t address, std::uint8_t* value) override;
+    int Write_Reg(std::uint16_t address, std::uint8_t value) override;
+    int Read_Reg16(std::uint16_t address, std::uint16_t* value) override;
+    int Write_Reg16(std::uint16_t address, std::uint16_t value) override;
+    int Read_ISP_Mem_Piece(std::uint16_t piece, std::uint8_t* buffer) override;
+    int Write_ISP_Mem_Piece(std::uint16_t piece, const std::uint8_t* buffer) override;
+    int Set_Flash_type(std::uint8_t which) override;
+    int Get_Flash_Model() override;
+    Flash_Command_Set Get_Flash_Type(std::uint8_t* family) override;
+    int Get_Flash_Length_Mes(std::uint16_t* length) override;
+    int Download_Firmware(const std::uint8_t* image, std::uint32_t length, float* progress) override;
+    int Reset_Device() override;
+    int Read_ExID(std::uint8_t* out) override;
+    int Write_ExID(const std::uint8_t* in) override;
+    int Read_Customer_Piece(std::uint16_t index, std::uint8_t* buffer) override;
+    int Write_Customer_Piece(std::uint16_t index, const std::uint8_t* buffer) override;
+    int Gpio_Set_Bit(std::uint32_t pin) override;
+    int Gpio_Clear_Bit(std::uint32_t pin) override;
+    int Gpio_Write(std::uint32_t pin, std::uint8_t level) override;
+    int Gpio_Read(std::uint32_t pin, std::uint8_t* level) override;
+
+protected:
+    // The binding the family talks through; null once the device is detached.
+    ExtUnit* Unit() const;
+
+private:
+    // One register access through the family's unit, or a failed step without a device.
+    template <typename Value>
+    int Access_Register(int (*access)(ExtUnit&, std::uint16_t, std::uint16_t, Value), std::uint16_t address,
+                        Value value);
+
+    // Reads `address`, applies `change` to the byte (a failed read counts as 0) and writes it
+    // back; the OR of both results.
+    template <typename Change>
+    int Update_Register(std::uint16_t address, Change change);
+
+    const Chip_Family& family_;
+};

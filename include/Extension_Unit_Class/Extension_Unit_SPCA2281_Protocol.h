@@ -1,0 +1,10 @@
+#pragma once
+// The SPCA2281 family's protocol, product "ZUN_3M_1".
+#include "Extension_Unit_Class/Extension_Unit_Chip_Protocol.h"
+
+class Extension_Unit_SPCA2281_Protocol : public Extension_Unit_Chip_Protocol {
+public:
+    // Takes ownership of `device`.
+    explicit Extension_Unit_SPCA2281_Protocol(Extension_Unit_Base_Class* device);
+    ~Extension_Unit_SPCA2281_Protocol() override;
+};

@@ -1,0 +1,52 @@
+#pragma once
+// The backend-selection point. A backend bundles one implementation of every platform
+// concern (one interface per concern, each with its contract on the interface); exactly one
+// is current per process. The camera library and the tool include the interfaces only and
+// ask Current_Backend() for a concern; what serves it (simulated cameras, the host's USB
+// stack) is chosen once, by the program's start-up or by a test, with Install_Backend.
+#include <memory>
+
+#include "platform/Pacing_Clock.h"
+
+namespace platform {
+
+// The interface of a backend. Every concern has a default that offers nothing (no devices,
+// no notifications) or the plain system service (the real clock), so this class itself is the
+// null backend that is current until another is installed: a host with no camera the library
+// can reach. Further concerns (video-input enumeration, the USB tree, device-change
+// notifications) are added as further virtual members with such a default, so an existing
+// backend keeps compiling and answers "none" until it implements them.
+class Backend {
+public:
+    virtual ~Backend() = default;
+
+    // Pacing: the clock every pause goes through. Must stay valid while the backend lives and
+    // be usable from any thread.
+    virtual Pacing_Clock& Clock() { return Real_Clock(); }
+};
+
+// The backend current now; never null. Safe to call from any thread. Callers keep the
+// returned pointer only for the duration of one use, so that a replaced backend goes away
+// once its last use ends.
+std::shared_ptr<Backend> Current_Backend();
+
+// Makes `backend` current (null: the null backend) and returns the one it replaces. Install
+// before the library is used from other threads; requests already running finish on the
+// backend they started with.
+std::shared_ptr<Backend> Install_Backend(std::shared_ptr<Backend> backend);
+
+// Installs a backend for one scope and puts the previous one back at its end; the way tests
+// run the library over a simulated backend.
+class Scoped_Backend {
+public:
+    explicit Scoped_Backend(std::shared_ptr<Backend> backend)
+        : previous_(Install_Backend(std::move(backend))) {}
+    ~Scoped_Backend() { Install_Backend(std::move(previous_)); }
+    Scoped_Backend(const Scoped_Backend&) = delete;
+    Scoped_Backend& operator=(const Scoped_Backend&) = delete;
+
+private:
+    std::shared_ptr<Backend> previous_;
+};
+
+} // namespace platform

@@ -1,0 +1,42 @@
+#pragma once
+// The simulated backend: a virtual clock and the simulated cameras, all writing to one event
+// log. A test builds one in code and installs it for its scope:
+//
+//   auto backend = std::make_shared<platform::simulated::Simulated_Backend>();
+//   platform::Scoped_Backend installed(backend);
+//   auto camera = backend->Add_Camera("cam0", model);
+//   camera->Bind_Chip_Unit(3, unit_guid);
+//   ... the library runs; backend->Log() holds every request and pause in order ...
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/Backend.h"
+#include "platform/simulated/Chip_Model.h"
+#include "platform/simulated/Event_Log.h"
+#include "platform/simulated/Simulated_Camera.h"
+#include "platform/simulated/Virtual_Clock.h"
+
+namespace platform::simulated {
+
+class Simulated_Backend : public Backend {
+public:
+    Simulated_Backend() : log_(std::make_shared<Event_Log>()), clock_(log_) {}
+
+    Pacing_Clock& Clock() override { return clock_; }
+
+    Virtual_Clock& Virtual_Time() { return clock_; }
+    Event_Log& Log() { return *log_; }
+    const std::shared_ptr<Event_Log>& Shared_Log() const { return log_; }
+
+    // A new powered-on camera on this backend's log.
+    std::shared_ptr<Simulated_Camera> Add_Camera(std::string name, Chip_Model model);
+    const std::vector<std::shared_ptr<Simulated_Camera>>& Cameras() const { return cameras_; }
+
+private:
+    std::shared_ptr<Event_Log> log_;
+    Virtual_Clock clock_;
+    std::vector<std::shared_ptr<Simulated_Camera>> cameras_;
+};
+
+} // namespace platform::simulated

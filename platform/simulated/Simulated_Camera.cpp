@@ -1,0 +1,134 @@
+#include "platform/simulated/Simulated_Camera.h"
+
+#include <map>
+#include <span>
+#include <vector>
+
+#include "platform/simulated/Register_Selectors.h"
+
+namespace platform::simulated {
+
+namespace {
+
+class Camera_Channel final : public Ks_Control {
+public:
+    explicit Camera_Channel(std::shared_ptr<Simulated_Camera> camera) : camera_(std::move(camera)) {}
+
+    HRESULT Ks_Property(const KSP_NODE& property, std::uint32_t property_length, void* data,
+                        std::uint32_t data_length, std::uint32_t* bytes_returned) override {
+        return camera_->Ks_Property(property, property_length, data, data_length, bytes_returned);
+    }
+
+private:
+    std::shared_ptr<Simulated_Camera> camera_;
+};
+
+Request_Code Code_Of(const KSP_NODE& property, std::uint32_t data_length) {
+    const std::uint32_t flags = property.Property.Flags;
+    if (flags == (KSPROPERTY_TYPE_SET | KSPROPERTY_TYPE_TOPOLOGY))
+        return Request_Code::Set_Cur;
+    if (flags == (KSPROPERTY_TYPE_GET | KSPROPERTY_TYPE_TOPOLOGY))
+        return data_length == 0 ? Request_Code::Get_Len : Request_Code::Get_Cur;
+    return Request_Code::Invalid;
+}
+
+} // namespace
+
+std::shared_ptr<Simulated_Camera> Simulated_Camera::Create(std::string name, Chip_Model model,
+                                                           std::shared_ptr<Event_Log> log) {
+    return std::shared_ptr<Simulated_Camera>(
+        new Simulated_Camera(std::move(name), std::move(model), std::move(log)));
+}
+
+Simulated_Camera::Simulated_Camera(std::string name, Chip_Model model, std::shared_ptr<Event_Log> log)
+    : name_(std::move(name)), model_(std::move(model)), log_(std::move(log)),
+      chip_unit_(std::make_shared<Simulated_Unit>()) {
+    registers_.Set_Power_On_Values(model_.Power_On_Registers);
+    std::map<std::uint16_t, std::vector<std::uint8_t>> trigger_values;
+    for (const Restart_Trigger& trigger : model_.Restart_Triggers)
+        trigger_values[trigger.Address].push_back(trigger.Value);
+    // The restart happens once the request that triggered it has been answered and logged.
+    for (auto& [address, values] : trigger_values) {
+        registers_.Attach(address, address, std::make_shared<Restart_Register>(std::move(values), [this] {
+                              restart_pending_ = true;
+                          }));
+    }
+    Add_Register_Selectors(*chip_unit_, registers_);
+    registers_.Power_On();
+}
+
+std::unique_ptr<Ks_Control> Simulated_Camera::Open_Control() {
+    return std::make_unique<Camera_Channel>(shared_from_this());
+}
+
+HRESULT Simulated_Camera::Ks_Property(const KSP_NODE& property, std::uint32_t property_length, void* data,
+                                      std::uint32_t data_length, std::uint32_t* bytes_returned) {
+    const std::lock_guard lock(mutex_);
+    Event event;
+    event.Kind = Event_Kind::Request;
+    event.Camera = name_;
+    event.Request_Number = ++request_count_;
+    event.Node_Id = property.NodeId;
+    event.Unit = property.Property.Set;
+    event.Selector = property.Property.Id;
+    event.Code = Code_Of(property, data_length);
+    event.Length = data_length;
+
+    std::uint32_t returned = 0;
+    const HRESULT result =
+        Carry(property, property_length, event.Code, event.Request_Number, data, data_length, returned);
+    event.Result = result;
+    event.Bytes_Returned = returned;
+    if (bytes_returned)
+        *bytes_returned = returned;
+    const bool data_went_out = event.Code == Request_Code::Set_Cur && data;
+    const bool data_came_back = event.Code == Request_Code::Get_Cur && result >= 0;
+    if (data_went_out || data_came_back) {
+        const auto* bytes = static_cast<const std::uint8_t*>(data);
+        event.Data.assign(bytes, bytes + data_length);
+    }
+    log_->Record(std::move(event));
+
+    if (restart_pending_) {
+        restart_pending_ = false;
+        Restart();
+    }
+    return result;
+}
+
+HRESULT Simulated_Camera::Carry(const KSP_NODE& property, std::uint32_t property_length, Request_Code code,
+                                std::uint64_t number, void* data, std::uint32_t data_length,
+                                std::uint32_t& bytes_returned) {
+    if (property_length != sizeof(KSP_NODE) || code == Request_Code::Invalid)
+        return Hresult_From_Win32(Win32_Error::Invalid_Parameter);
+    if (!data && data_length != 0)
+        return E_POINTER;
+    if (const auto fault = faults_.Fault_For(number, property.Property.Id, code))
+        return *fault;
+    Simulated_Unit* unit = units_.Find(property.NodeId, property.Property.Set);
+    if (!unit)
+        return Hresult_From_Win32(Win32_Error::Set_Not_Found);
+    return unit->Handle(code, property.Property.Id, std::span(static_cast<std::uint8_t*>(data), data_length),
+                        bytes_returned);
+}
+
+void Simulated_Camera::Restart() {
+    ++restart_count_;
+    Event event;
+    event.Kind = Event_Kind::Restart;
+    event.Camera = name_;
+    log_->Record(std::move(event));
+    registers_.Power_On();
+}
+
+std::uint64_t Simulated_Camera::Request_Count() const {
+    const std::lock_guard lock(mutex_);
+    return request_count_;
+}
+
+unsigned Simulated_Camera::Restart_Count() const {
+    const std::lock_guard lock(mutex_);
+    return restart_count_;
+}
+
+} // namespace platform::simulated

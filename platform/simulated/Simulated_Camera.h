@@ -1,0 +1,83 @@
+#pragma once
+// A simulated UVC camera as the camera library reaches it: a control channel that carries
+// extension-unit requests to the units bound at (node, GUID), a chip behind them with its
+// register space, a plan of requests to fail, and every request written to the shared event
+// log. The pieces are separate so that chip families, flash parts and further selectors are
+// added to a camera rather than written into it:
+//   Chip_Model      power-on registers and restart triggers
+//   Unit_Table      which unit answers at which (node, GUID)
+//   Simulated_Unit  the controls of one unit, by selector
+//   Register_Bus    the chip's registers, plain memory with behaviour attached by range
+//   Fault_Plan      requests that fail on purpose
+//   Event_Log       what happened, in order
+#include <cstdint>
+#include <memory>
+#include <mutex>
+#include <string>
+
+#include "platform/Ks_Control.h"
+#include "platform/simulated/Chip_Model.h"
+#include "platform/simulated/Event_Log.h"
+#include "platform/simulated/Fault_Plan.h"
+#include "platform/simulated/Register_Bus.h"
+#include "platform/simulated/Simulated_Unit.h"
+#include "platform/simulated/Unit_Table.h"
+
+namespace platform::simulated {
+
+class Simulated_Camera : public std::enable_shared_from_this<Simulated_Camera> {
+public:
+    // A powered-on camera whose chip unit serves the register selectors; the chip unit is not
+    // bound to any (node, GUID) yet (Bind_Chip_Unit).
+    static std::shared_ptr<Simulated_Camera> Create(std::string name, Chip_Model model,
+                                                    std::shared_ptr<Event_Log> log);
+
+    const std::string& Name() const { return name_; }
+    const Chip_Model& Model() const { return model_; }
+    Event_Log& Log() { return *log_; }
+
+    // The pieces, for building a camera and inspecting it between requests. Configure them
+    // before the library runs, and inspect them when it is done: requests may come from
+    // another thread.
+    Register_Bus& Registers() { return registers_; }
+    Unit_Table& Units() { return units_; }
+    Fault_Plan& Faults() { return faults_; }
+    // The unit through which the chip serves its selectors (registers now; more mechanisms add
+    // theirs to it).
+    const std::shared_ptr<Simulated_Unit>& Chip_Unit() const { return chip_unit_; }
+    // Makes the chip unit answer at (node, GUID).
+    void Bind_Chip_Unit(std::uint32_t node_id, const GUID& guid) { units_.Bind(node_id, guid, chip_unit_); }
+
+    // A control channel to this camera, as the platform hands one to the library's camera
+    // device object. It keeps the camera alive.
+    std::unique_ptr<Ks_Control> Open_Control();
+
+    // The request handling behind every channel (the Ks_Control contract).
+    HRESULT Ks_Property(const KSP_NODE& property, std::uint32_t property_length, void* data,
+                        std::uint32_t data_length, std::uint32_t* bytes_returned);
+
+    std::uint64_t Request_Count() const;
+    // How often the chip restarted since it was created.
+    unsigned Restart_Count() const;
+
+private:
+    Simulated_Camera(std::string name, Chip_Model model, std::shared_ptr<Event_Log> log);
+    HRESULT Carry(const KSP_NODE& property, std::uint32_t property_length, Request_Code code,
+                  std::uint64_t number, void* data, std::uint32_t data_length, std::uint32_t& bytes_returned);
+    void Restart();
+
+    std::string name_;
+    Chip_Model model_;
+    std::shared_ptr<Event_Log> log_;
+    Register_Bus registers_;
+    Unit_Table units_;
+    Fault_Plan faults_;
+    std::shared_ptr<Simulated_Unit> chip_unit_;
+
+    mutable std::mutex mutex_; // one request at a time, as a device's control pipe
+    std::uint64_t request_count_ = 0;
+    unsigned restart_count_ = 0;
+    bool restart_pending_ = false;
+};
+
+} // namespace platform::simulated

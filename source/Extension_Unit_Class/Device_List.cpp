@@ -1,0 +1,28 @@
+#include "Extension_Unit_Class/Device_List.h"
+
+#include <iterator>
+
+int Device_List::Refresh() {
+    Clear();
+    // Discovery appends one record and one protocol per identified camera, and the hub-port
+    // walk completes the records. The platform offers no video-input enumeration in this
+    // build, so the host has no camera the library can reach and both lists stay empty.
+    return static_cast<int>(Count());
+}
+
+void Device_List::Clear() {
+    Records.clear();
+    Protocols.Release_All();
+}
+
+const Device_Info_Record* Device_List::Record_At(std::uint32_t index) const {
+    if (index >= Count())
+        return nullptr;
+    return &*std::next(Records.begin(), index);
+}
+
+Extension_Unit_Base_Protocol* Device_List::Protocol_At(std::uint32_t index) const {
+    if (index >= Count() || index >= Protocols.List.size())
+        return nullptr;
+    return *std::next(Protocols.List.begin(), index);
+}

@@ -1,0 +1,108 @@
+#include "extension_unit_integrate/Extension_Unit_Integrate.h"
+
+#include <gtest/gtest.h>
+
+#include "Extension_Unit_Class/Device_List.h"
+#include "Extension_Unit_Class/Extension_Unit_SPCA2620_Protocol.h"
+#include "Extension_Unit_Class/Extension_Unit_UNKNOW_Protocol.h"
+#include "Simulated_Chip.h"
+
+namespace {
+
+bool All_Zero(const Device_Info_Record& record) {
+    const auto* bytes = reinterpret_cast<const unsigned char*>(&record);
+    return std::all_of(bytes, bytes + sizeof record, [](unsigned char byte) { return byte == 0; });
+}
+
+// A refusing protocol that counts its deletions, to see who frees what.
+struct Counted_Protocol final : Extension_Unit_UNKNOW_Protocol {
+    explicit Counted_Protocol(int& deleted) : deleted_(deleted) {}
+    ~Counted_Protocol() override { ++deleted_; }
+    int& deleted_;
+};
+
+TEST(Entry_Points, ANullHandleIsAnsweredWithoutEffect) {
+    Device_List_Release(nullptr);
+    Device_List_Clear(nullptr);
+    EXPECT_EQ(Device_List_Refresh(nullptr), -1);
+    EXPECT_TRUE(All_Zero(Device_List_Get_Info(nullptr, 0)));
+    EXPECT_EQ(Device_List_Get_Protocol(nullptr, 0), nullptr);
+    std::uint8_t buffer[ISP_Piece_Size] = {};
+    std::uint8_t value = 0x33;
+    float progress = 0.25f;
+    EXPECT_EQ(Protocol_Get_Flash_Model(nullptr), -1);
+    EXPECT_EQ(Protocol_Read_ISP_Mem_Piece(nullptr, 0, buffer), -1);
+    EXPECT_EQ(Protocol_Write_ISP_Mem_Piece(nullptr, 0, buffer), -1);
+    EXPECT_EQ(Protocol_Read_Reg(nullptr, 0x20FF, &value), -1);
+    EXPECT_EQ(Protocol_Write_Reg(nullptr, 0x20D8, 0x5A), -1);
+    EXPECT_EQ(Protocol_Reset_Device(nullptr), -1);
+    EXPECT_EQ(Protocol_Download_Firmware(nullptr, buffer, sizeof buffer, &progress), -1);
+    ASSERT_NE(Protocol_Get_Product_Name(nullptr), nullptr);
+    EXPECT_STREQ(Protocol_Get_Product_Name(nullptr), "");
+    EXPECT_EQ(value, 0x33);
+    EXPECT_EQ(progress, 0.25f);
+}
+
+TEST(Entry_Points, RecordsAndProtocolsAreAddressedTogetherAndOwnedByTheList) {
+    int deleted = 0;
+    Device_List* list = Device_List_Create();
+    ASSERT_NE(list, nullptr);
+    EXPECT_EQ(Device_List_Refresh(list), 0) << "a host without cameras this library can reach";
+    EXPECT_TRUE(All_Zero(Device_List_Get_Info(list, 0)));
+    EXPECT_EQ(Device_List_Get_Protocol(list, 0), nullptr);
+    const auto fill = [&](std::uint32_t count) {
+        for (std::uint32_t i = 0; i < count; ++i) {
+            list->Records.push_back(Device_Info_Record{});
+            list->Records.back().Port_Number = i + 1;
+            list->Protocols.List.push_back(new Counted_Protocol(deleted));
+        }
+    };
+    fill(3);
+    for (std::uint32_t i = 0; i < 3; ++i) {
+        EXPECT_EQ(Device_List_Get_Info(list, i).Port_Number, i + 1);
+        EXPECT_EQ(Device_List_Get_Protocol(list, i), *std::next(list->Protocols.List.begin(), i));
+    }
+    for (std::uint32_t past : {3u, 0xFFFFFFFFu}) {
+        EXPECT_TRUE(All_Zero(Device_List_Get_Info(list, past)));
+        EXPECT_EQ(Device_List_Get_Protocol(list, past), nullptr);
+    }
+    EXPECT_EQ(Device_List_Refresh(list), 0) << "a refresh starts from empty";
+    EXPECT_EQ(deleted, 3);
+    fill(1);
+    Device_List_Clear(list);
+    EXPECT_EQ(deleted, 4);
+    EXPECT_EQ(list->Count(), 0u);
+    fill(1);
+    list->Protocols.List.push_back(nullptr); // a null slot is skipped
+    list->Protocols.Release_All();
+    EXPECT_EQ(deleted, 5);
+    fill(1);
+    Device_List_Release(list);
+    EXPECT_EQ(deleted, 6);
+}
+
+TEST(Entry_Points, ProtocolEntryPointsPassTheOperationsResultsThrough) {
+    test::Simulated_Chip chip;
+    Extension_Unit_SPCA2620_Protocol protocol(chip.New_Device());
+    std::uint8_t value = 0;
+    EXPECT_EQ(Protocol_Write_Reg(&protocol, 0x20D8, 0x5A), 0);
+    EXPECT_EQ(Protocol_Read_Reg(&protocol, 0x20D8, &value), 0);
+    EXPECT_EQ(value, 0x5A);
+    EXPECT_STREQ(Protocol_Get_Product_Name(&protocol), "ZUN_8M_1");
+    EXPECT_EQ(Protocol_Reset_Device(&protocol), 0);
+    EXPECT_EQ(chip.camera->Restart_Count(), 1u);
+    const platform::HRESULT stall = platform::Hresult_From_Win32(platform::Win32_Error::Gen_Failure);
+    chip.camera->Faults().Fail_Selector(2, stall);
+    EXPECT_EQ(Protocol_Read_Reg(&protocol, 0x20FF, &value), stall)
+        << "a platform result reaches the tool unchanged";
+
+    Extension_Unit_UNKNOW_Protocol refusing;
+    std::uint8_t buffer[ISP_Piece_Size] = {};
+    float progress = 0;
+    EXPECT_EQ(Protocol_Download_Firmware(&refusing, buffer, sizeof buffer, &progress), -2);
+    EXPECT_EQ(Protocol_Read_ISP_Mem_Piece(&refusing, 0, buffer), -2);
+    EXPECT_EQ(Protocol_Write_ISP_Mem_Piece(&refusing, 0, buffer), -2);
+    EXPECT_EQ(Protocol_Get_Flash_Model(&refusing), 0);
+}
+
+} // namespace
