@@ -27,10 +27,14 @@ function(zunq_add_test)
     add_executable(${T_NAME} ${T_SOURCES})
     target_link_libraries(${T_NAME} PRIVATE ${T_LIBS} GTest::gtest GTest::gmock GTest::gtest_main)
     target_include_directories(${T_NAME} PRIVATE ${PROJECT_SOURCE_DIR} ${PROJECT_SOURCE_DIR}/tests)
-    gtest_discover_tests(${T_NAME}
-        DISCOVERY_TIMEOUT 60
-        PROPERTIES LABELS "${T_LABELS}"
-                   ENVIRONMENT "ZUNQ_SOURCE_DIR=${PROJECT_SOURCE_DIR};ZUNQ_BINARY_DIR=${PROJECT_BINARY_DIR}")
+    # Each property takes one value here: a list value would be split into several
+    # arguments, and an empty LABELS would vanish and take the next name as its value.
+    set(properties ENVIRONMENT "ZUNQ_SOURCE_DIR=${PROJECT_SOURCE_DIR}"
+                   ENVIRONMENT_MODIFICATION "ZUNQ_BINARY_DIR=set:${PROJECT_BINARY_DIR}")
+    if(T_LABELS)
+        list(APPEND properties LABELS "${T_LABELS}")
+    endif()
+    gtest_discover_tests(${T_NAME} DISCOVERY_TIMEOUT 60 PROPERTIES ${properties})
 endfunction()
 
 # zunq_add_fuzzer(NAME name SOURCES ... LIBS ... [CORPUS dir ...])
