@@ -15,11 +15,6 @@ using zunq::ui::Window_Of;
 
 namespace {
 
-int Mul_Div(int value, int numerator, int denominator) {
-    const long long product = static_cast<long long>(value) * numerator;
-    return static_cast<int>((product + denominator / 2) / denominator);
-}
-
 QRect To_QRect(const RECT& r) {
     return QRect(r.left, r.top, r.right - r.left, r.bottom - r.top);
 }
@@ -156,22 +151,22 @@ void CWnd::GetWindowRect(LPRECT rect) const {
     *rect = To_Rect(QRect(widget_->mapToGlobal(QPoint(0, 0)), widget_->size()));
 }
 
+namespace {
+void Shift(LPRECT rect, QPoint by) {
+    *rect = RECT{rect->left + by.x(), rect->top + by.y(), rect->right + by.x(), rect->bottom + by.y()};
+}
+} // namespace
+
 void CWnd::ScreenToClient(LPRECT rect) const {
-    if (rect == nullptr || widget_ == nullptr) {
-        return;
+    if (rect != nullptr && widget_ != nullptr) {
+        Shift(rect, widget_->mapFromGlobal(QPoint(0, 0)));
     }
-    const QPoint origin = widget_->mapFromGlobal(QPoint(0, 0));
-    *rect = RECT{rect->left + origin.x(), rect->top + origin.y(), rect->right + origin.x(),
-                 rect->bottom + origin.y()};
 }
 
 void CWnd::ClientToScreen(LPRECT rect) const {
-    if (rect == nullptr || widget_ == nullptr) {
-        return;
+    if (rect != nullptr && widget_ != nullptr) {
+        Shift(rect, widget_->mapToGlobal(QPoint(0, 0)));
     }
-    const QPoint origin = widget_->mapToGlobal(QPoint(0, 0));
-    *rect = RECT{rect->left + origin.x(), rect->top + origin.y(), rect->right + origin.x(),
-                 rect->bottom + origin.y()};
 }
 
 void CWnd::Invalidate(BOOL) {
@@ -506,7 +501,7 @@ CFont::~CFont() = default;
 BOOL CFont::CreatePointFont(int point_tenths, LPCTSTR face, CDC*) {
     auto font = std::make_unique<zunq::ui::Font_Object>();
     font->font = QFont(QString::fromStdString(zunq::ui::Installed_Font_Family(face)));
-    font->font.setPixelSize(std::max(1, Mul_Div(point_tenths, Services().Pixels_Per_Inch(), 720)));
+    font->font.setPixelSize(std::max(1, zunq::ui::Mul_Div(point_tenths, Services().Pixels_Per_Inch(), 720)));
     font->point_tenths = point_tenths;
     font_ = std::move(font);
     return TRUE;

@@ -38,6 +38,12 @@ bool Call_On_Ui(const std::function<void()>& task);
 // Runs the tasks posted so far; user-interface thread only.
 void Run_Posted_Tasks();
 
+// value * numerator / denominator, rounded to the nearest whole number.
+inline int Mul_Div(int value, int numerator, int denominator) {
+    const long long product = static_cast<long long>(value) * numerator;
+    return static_cast<int>((product + (product >= 0 ? denominator / 2 : -denominator / 2)) / denominator);
+}
+
 // ---- Objects behind the handles.
 
 struct Font_Object {

@@ -46,11 +46,6 @@ constexpr const char* Colours_Property = "zunq_colours";
 int notification_depth = 0;
 const QWidget* painting_widget = nullptr;
 
-int Mul_Div(int value, int numerator, int denominator) {
-    const long long product = static_cast<long long>(value) * numerator;
-    return static_cast<int>((product + (product >= 0 ? denominator / 2 : -denominator / 2)) / denominator);
-}
-
 // A static's text as shown: "&&" is one '&', a single '&' marks a mnemonic.
 QString Shown_Static_Text(const QString& raw) {
     QString shown;
