@@ -64,23 +64,20 @@ struct Soc_Rig {
         return device;
     }
 
-    // The traffic since the last call, as "len", "set", "get" (selector 8 of node 3, or the
-    // request's node and selector otherwise) and "sleep N"; the blocks sent go to `blocks`.
+    // The traffic since the last call, as "len", "set", "get" and "sleep N"; the blocks sent go
+    // to `blocks`. Requests that are not on the file channel (selector 8 of node 3) show as "other".
     std::vector<std::string> Steps(std::vector<Bytes>* blocks = nullptr) const {
-        using platform::simulated::Event_Kind;
         using platform::simulated::Request_Code;
         std::vector<std::string> steps;
         for (const auto& event : backend->Log().Events()) {
-            if (event.Kind == Event_Kind::Pause) {
+            if (event.Kind == platform::simulated::Event_Kind::Pause)
                 steps.push_back("sleep " + std::to_string(event.Pause_Ms));
-                continue;
-            }
-            std::string step = event.Code == Request_Code::Get_Len   ? "len"
-                               : event.Code == Request_Code::Set_Cur ? "set"
-                                                                     : "get";
-            if (event.Node_Id != 3 || event.Selector != 8)
-                step += " node " + std::to_string(event.Node_Id) + " sel " + std::to_string(event.Selector);
-            steps.push_back(step);
+            else if (event.Node_Id != 3 || event.Selector != 8)
+                steps.push_back("other");
+            else
+                steps.push_back(event.Code == Request_Code::Get_Len   ? "len"
+                                : event.Code == Request_Code::Set_Cur ? "set"
+                                                                      : "get");
             if (blocks && event.Code == Request_Code::Set_Cur)
                 blocks->push_back(event.Data);
         }
@@ -92,19 +89,5 @@ struct Soc_Rig {
         return soc.Channel->Files().Find(path);
     }
 };
-
-// `steps` repeated `times` times.
-inline std::vector<std::string> Repeat(const std::vector<std::string>& steps, int times) {
-    std::vector<std::string> repeated;
-    for (int i = 0; i < times; ++i)
-        repeated.insert(repeated.end(), steps.begin(), steps.end());
-    return repeated;
-}
-
-inline std::vector<std::string> operator+(std::vector<std::string> first,
-                                          const std::vector<std::string>& then) {
-    first.insert(first.end(), then.begin(), then.end());
-    return first;
-}
 
 } // namespace test
