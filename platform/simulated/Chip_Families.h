@@ -161,7 +161,7 @@ struct Chip_Camera_Spec {
 // A spec by family and layout names (null members for names that are not in the tables).
 Chip_Camera_Spec Chip_Camera(std::string name, std::string_view family, std::string_view layout);
 
-// Builds the camera on `backend`; null when the spec names no family or layout, or a layout
+// Builds the camera on `backend`; null when `spec` names no family or layout, or a layout
 // that needs an own pair the family does not have.
 std::shared_ptr<Simulated_Camera> Add_Chip_Camera(Simulated_Backend& backend, const Chip_Camera_Spec& spec);
 
