@@ -5,8 +5,11 @@
 // ask Current_Backend() for a concern; what serves it (simulated cameras, the host's USB
 // stack) is chosen once, by the program's start-up or by a test, with Install_Backend.
 #include <memory>
+#include <vector>
 
 #include "platform/Pacing_Clock.h"
+#include "platform/Result_Code.h"
+#include "platform/Video_Input.h"
 
 namespace platform {
 
@@ -23,6 +26,17 @@ public:
     // Pacing: the clock every pause goes through. Must stay valid while the backend lives and
     // be usable from any thread.
     virtual Pacing_Clock& Clock() { return Real_Clock(); }
+
+    // Video inputs: appends to `devices` one handle per video-input device present now, in the
+    // host's order (stable between calls while nothing is plugged or unplugged). S_OK when at
+    // least one was appended; VFW_E_NOT_FOUND when there is none, `devices` untouched; another
+    // negative result (never -1) when the host cannot list its devices. A device handle stays
+    // valid after its camera is gone: its operations then fail. Any thread may call it, one
+    // call at a time per backend.
+    virtual HRESULT Enumerate_Video_Inputs(std::vector<std::unique_ptr<Video_Input_Device>>& devices) {
+        (void)devices;
+        return VFW_E_NOT_FOUND;
+    }
 };
 
 // The backend current now; never null. Safe to call from any thread. Callers keep the

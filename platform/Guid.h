@@ -22,9 +22,8 @@ struct GUID {
 static_assert(sizeof(GUID) == 16 && offsetof(GUID, Data2) == 4 && offsetof(GUID, Data3) == 6 &&
               offsetof(GUID, Data4) == 8);
 
-namespace guid_detail {
-
-constexpr int Hex_Value(char c) {
+// The value of a hex digit in either letter case, or -1 for any other character.
+constexpr int Hex_Digit_Value(char c) {
     if (c >= '0' && c <= '9')
         return c - '0';
     if (c >= 'a' && c <= 'f')
@@ -34,11 +33,13 @@ constexpr int Hex_Value(char c) {
     return -1;
 }
 
+namespace guid_detail {
+
 // Reads `digits` hex digits at `text[at]`; nullopt when any of them is not a hex digit.
 constexpr std::optional<std::uint32_t> Hex_Field(std::string_view text, std::size_t at, std::size_t digits) {
     std::uint32_t value = 0;
     for (std::size_t i = 0; i < digits; ++i) {
-        const int digit = Hex_Value(text[at + i]);
+        const int digit = Hex_Digit_Value(text[at + i]);
         if (digit < 0)
             return std::nullopt;
         value = value << 4 | static_cast<std::uint32_t>(digit);

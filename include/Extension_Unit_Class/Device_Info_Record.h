@@ -3,9 +3,11 @@
 // where the camera hangs on the USB tree, its USB identity and strings, its device paths and
 // the ids parsed from them. Little-endian; strings are NUL-terminated 8-bit text. A record
 // starts all zero, so every field nobody fills reads as zero.
+#include <algorithm>
 #include <bit>
 #include <cstddef>
 #include <cstdint>
+#include <string_view>
 
 #include "platform/Guid.h"
 
@@ -57,3 +59,10 @@ static_assert(
     offsetof(Device_Info_Record, Hardware_Id) == 1556 &&
     offsetof(Device_Info_Record, Device_Path_Id) == 1812 &&
     offsetof(Device_Info_Record, Usb_Path_Id) == 1852 && offsetof(Device_Info_Record, Parent_Ids) == 1892);
+
+// Copies `text` into a text field of the record: at most 255 characters (a longer text is
+// cut), the rest of the field zero, so the field always ends with a NUL.
+inline void Copy_Record_Text(char (&field)[Device_Info_Text_Size], std::string_view text) {
+    const std::size_t length = std::min(text.size(), Device_Info_Text_Size - 1);
+    std::fill(std::copy_n(text.begin(), length, field), field + Device_Info_Text_Size, '\0');
+}

@@ -4,9 +4,12 @@
 // pins, each driven by the family's row of constants. The flash operations are grouped by
 // concern in their own source files (pieces, identification and command sets, download).
 #include <cstdint>
+#include <span>
 
 #include "Extension_Unit_Class/Chip_Family.h"
+#include "Extension_Unit_Class/Chip_Register_Script.h"
 #include "Extension_Unit_Class/Extension_Unit_Device_Protocol.h"
+#include "Extension_Unit_Class/Flash_Identification.h"
 
 class Extension_Unit_Chip_Protocol : public Extension_Unit_Device_Protocol {
 public:
@@ -38,9 +41,26 @@ public:
     int Gpio_Write(std::uint32_t pin, std::uint8_t level) override;
     int Gpio_Read(std::uint32_t pin, std::uint8_t* level) override;
 
+    // The flash state. All zero until Get_Flash_Type runs (so SF_Type is SF_PMC before);
+    // Get_Flash_Type replaces it, the flash transfers and the status-register scripts read it.
+    Flash_Command_Set Detected_Command_Set{}; // the record chosen for the detected part
+    // What transfers load: the chosen record (the MX record for a PMC part where the family
+    // says so), never with the chip-erase opcode (0xFF in its place).
+    Flash_Command_Set Download_Command_Set{};
+    std::uint8_t SF_Type = SF_PMC;
+
 protected:
     // The binding the family talks through; null once the device is detached.
     ExtUnit* Unit() const;
+
+    // Reads the part's identification bytes the family's way (no pauses, no result looked at).
+    Flash_Id_Bytes Read_Flash_Id();
+
+    // Runs `steps` through this object's Read_Reg and Write_Reg, every step whatever the one
+    // before answered; a read's byte goes to places[step.Value] (or nowhere for the scratch
+    // place). With `pause_ms`, every access is followed by that pause.
+    void Run_Register_Script(std::span<const Register_Step> steps, std::span<std::uint8_t> places,
+                             std::uint32_t pause_ms = 0);
 
 private:
     // One register access through the family's unit, or a failed step without a device.

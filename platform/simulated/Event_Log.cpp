@@ -34,6 +34,11 @@ std::string Describe(const Event& event) {
         std::snprintf(head, sizeof head, "#%llu %s restarts", static_cast<unsigned long long>(event.Sequence),
                       event.Camera.c_str());
         return head;
+    case Event_Kind::Property_Read:
+        std::snprintf(head, sizeof head, "#%llu %s property %s -> 0x%x",
+                      static_cast<unsigned long long>(event.Sequence), event.Camera.c_str(),
+                      event.Property.c_str(), static_cast<unsigned>(event.Result));
+        return head;
     case Event_Kind::Request:
         break;
     }

@@ -1,8 +1,8 @@
 #pragma once
 // The one ordered record of what simulated cameras saw: every request each camera received
-// (with its outcome), every pause the library took through the virtual clock and every chip
-// restart, in the order they happened. Tests assert exact sequences on it, for example
-// "a 10 ms pause after each chunk write".
+// (with its outcome), every property read of a camera's video-input device, every pause the
+// library took through the virtual clock and every chip restart, in the order they happened. Tests assert
+// exact sequences on it, for example "a 10 ms pause after each chunk write".
 #include <cstdint>
 #include <mutex>
 #include <string>
@@ -21,13 +21,13 @@ enum class Request_Code : std::uint8_t {
     Get_Len = 0x85,
 };
 
-enum class Event_Kind : std::uint8_t { Request, Pause, Restart };
+enum class Event_Kind : std::uint8_t { Request, Pause, Restart, Property_Read };
 
 struct Event {
     std::uint64_t Sequence = 0; // 1 for the first event of the log, and so on
     std::uint64_t Time_Ms = 0;  // virtual time: the sum of the pauses before the event
     Event_Kind Kind = Event_Kind::Request;
-    std::string Camera; // request and restart: the camera's name
+    std::string Camera; // request, restart and property read: the camera's name
 
     // Request.
     std::uint64_t Request_Number = 0; // the camera's own count, from 1 (fault plans count alike)
@@ -38,7 +38,10 @@ struct Event {
     std::uint32_t Length = 0;         // the request's data length (0 for a length query)
     std::vector<std::uint8_t> Data;   // set: the bytes sent; get: the bytes answered (none on failure)
     std::uint32_t Bytes_Returned = 0; // length query: the length answered
-    HRESULT Result = S_OK;
+    HRESULT Result = S_OK;            // request and property read
+
+    // Property read: the property's name.
+    std::string Property;
 
     // Pause.
     std::uint32_t Pause_Ms = 0;
@@ -50,7 +53,7 @@ std::string Describe(const Event& event);
 // Thread-safe: cameras and clocks of several threads append to one log.
 class Event_Log {
 public:
-    // Appends a request or restart event, stamping its sequence number and time.
+    // Appends a request, restart or property-read event, stamping its sequence number and time.
     void Record(Event event);
     // Appends a pause and advances the virtual time by it.
     void Record_Pause(std::uint32_t milliseconds);

@@ -8,6 +8,7 @@
 //   camera->Bind_Chip_Unit(3, unit_guid);
 //   ... the library runs; backend->Log() holds every request and pause in order ...
 #include <memory>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -24,18 +25,22 @@ public:
     Simulated_Backend() : log_(std::make_shared<Event_Log>()), clock_(log_) {}
 
     Pacing_Clock& Clock() override { return clock_; }
+    // Every camera of this backend, in the order they were added.
+    HRESULT Enumerate_Video_Inputs(std::vector<std::unique_ptr<Video_Input_Device>>& devices) override;
 
     Virtual_Clock& Virtual_Time() { return clock_; }
     Event_Log& Log() { return *log_; }
     const std::shared_ptr<Event_Log>& Shared_Log() const { return log_; }
 
-    // A new powered-on camera on this backend's log.
+    // A new powered-on camera on this backend's log. As a video-input device it is named
+    // `name` and has a capture path of vendor and product id 0 that is unique on this backend.
     std::shared_ptr<Simulated_Camera> Add_Camera(std::string name, Chip_Model model);
     const std::vector<std::shared_ptr<Simulated_Camera>>& Cameras() const { return cameras_; }
 
 private:
     std::shared_ptr<Event_Log> log_;
     Virtual_Clock clock_;
+    mutable std::mutex cameras_mutex_; // enumeration may run on another thread than the set-up
     std::vector<std::shared_ptr<Simulated_Camera>> cameras_;
 };
 

@@ -1,9 +1,11 @@
 #include "platform/simulated/Simulated_Camera.h"
 
 #include <map>
+#include <optional>
 #include <span>
 #include <vector>
 
+#include "platform/Video_Input.h"
 #include "platform/simulated/Register_Selectors.h"
 
 namespace platform::simulated {
@@ -119,6 +121,29 @@ void Simulated_Camera::Restart() {
     event.Camera = name_;
     log_->Record(std::move(event));
     registers_.Power_On();
+    flash_.Power_On();
+}
+
+HRESULT Simulated_Camera::Read_Video_Property(std::string_view name, std::string& text) {
+    const std::lock_guard lock(mutex_);
+    std::optional<std::string> value;
+    if (name == Property_Device_Path)
+        value = video_input_.Device_Path;
+    else if (name == Property_Friendly_Name)
+        value = video_input_.Friendly_Name;
+    else if (name == Property_Description && !video_input_.Description.empty())
+        value = video_input_.Description;
+    else if (name == Property_Wave_In_Id && video_input_.Wave_In_Id)
+        value = std::to_string(*video_input_.Wave_In_Id);
+    Event event;
+    event.Kind = Event_Kind::Property_Read;
+    event.Camera = name_;
+    event.Property = std::string(name);
+    event.Result = value ? S_OK : Hresult_From_Win32(Win32_Error::Not_Found);
+    log_->Record(std::move(event));
+    if (value)
+        text = std::move(*value);
+    return value ? S_OK : Hresult_From_Win32(Win32_Error::Not_Found);
 }
 
 std::uint64_t Simulated_Camera::Request_Count() const {

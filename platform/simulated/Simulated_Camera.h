@@ -8,20 +8,25 @@
 //   Unit_Table      which unit answers at which (node, GUID)
 //   Simulated_Unit  the controls of one unit, by selector
 //   Register_Bus    the chip's registers, plain memory with behaviour attached by range
+//   Flash_Controller  opcode slots, program mode and the SPI bus with the flash part
+//   Video_Input_Identity  what the camera shows as a video-input device
 //   Fault_Plan      requests that fail on purpose
 //   Event_Log       what happened, in order
 #include <cstdint>
 #include <memory>
 #include <mutex>
 #include <string>
+#include <string_view>
 
 #include "platform/Ks_Control.h"
 #include "platform/simulated/Chip_Model.h"
 #include "platform/simulated/Event_Log.h"
 #include "platform/simulated/Fault_Plan.h"
+#include "platform/simulated/Flash_Controller.h"
 #include "platform/simulated/Register_Bus.h"
 #include "platform/simulated/Simulated_Unit.h"
 #include "platform/simulated/Unit_Table.h"
+#include "platform/simulated/Video_Input_Identity.h"
 
 namespace platform::simulated {
 
@@ -42,6 +47,9 @@ public:
     Register_Bus& Registers() { return registers_; }
     Unit_Table& Units() { return units_; }
     Fault_Plan& Faults() { return faults_; }
+    // The chip's flash side; a restart powers it on with the registers.
+    Flash_Controller& Flash() { return flash_; }
+    Video_Input_Identity& Video_Input() { return video_input_; }
     // The unit through which the chip serves its selectors (registers now; more mechanisms add
     // theirs to it).
     const std::shared_ptr<Simulated_Unit>& Chip_Unit() const { return chip_unit_; }
@@ -55,6 +63,10 @@ public:
     // The request handling behind every channel (the Ks_Control contract).
     HRESULT Ks_Property(const KSP_NODE& property, std::uint32_t property_length, void* data,
                         std::uint32_t data_length, std::uint32_t* bytes_returned);
+
+    // A property of the camera's video-input device (the Video_Input_Device contract),
+    // written to the event log.
+    HRESULT Read_Video_Property(std::string_view name, std::string& text);
 
     std::uint64_t Request_Count() const;
     // How often the chip restarted since it was created.
@@ -72,6 +84,8 @@ private:
     Register_Bus registers_;
     Unit_Table units_;
     Fault_Plan faults_;
+    Flash_Controller flash_;
+    Video_Input_Identity video_input_;
     std::shared_ptr<Simulated_Unit> chip_unit_;
 
     mutable std::mutex mutex_; // one request at a time, as a device's control pipe

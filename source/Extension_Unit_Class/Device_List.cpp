@@ -2,11 +2,13 @@
 
 #include <iterator>
 
+#include "Extension_Unit_Class/Device_Discovery.h"
+
 int Device_List::Refresh() {
     Clear();
-    // Discovery appends one record and one protocol per identified camera, and the hub-port
-    // walk completes the records. The platform offers no video-input enumeration in this
-    // build, so the host has no camera the library can reach and both lists stay empty.
+    // Discovery appends one record and one protocol per identified camera; the USB fields of
+    // the records stay zero until a hub walk fills them.
+    GetDeviceList(Protocols, Records);
     return static_cast<int>(Count());
 }
 

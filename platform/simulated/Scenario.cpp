@@ -1,0 +1,470 @@
+#include "platform/simulated/Scenario.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <fstream>
+#include <initializer_list>
+#include <map>
+#include <set>
+#include <utility>
+
+#include <nlohmann/json.hpp>
+
+namespace platform::simulated {
+
+namespace {
+
+using Json = nlohmann::json;
+
+constexpr std::uint64_t Largest_Flash = 16u << 20;
+constexpr std::uint64_t Smallest_Flash = 4096;
+constexpr std::size_t Usb_String_Units = 126; // what a string descriptor can hold, in UTF-16 units
+constexpr std::size_t Longest_Text = 4096;
+constexpr std::size_t Largest_File = 1u << 20;
+constexpr std::uint32_t Default_Root_Hub_Ports = 4;
+
+// The first error met, with the place in the file it belongs to.
+class Checker {
+public:
+    bool Fail(const std::string& where, const std::string& message) {
+        if (error_.empty())
+            error_ = where + ": " + message;
+        return false;
+    }
+    const std::string& Error() const { return error_; }
+
+private:
+    std::string error_;
+};
+
+std::string At(const std::string& where, std::string_view key) {
+    return where.empty() ? std::string(key) : where + "." + std::string(key);
+}
+
+std::string At(const std::string& where, std::size_t index) {
+    return where + "[" + std::to_string(index) + "]";
+}
+
+bool Check_Keys(Checker& check, const Json& object, const std::string& where,
+                std::initializer_list<std::string_view> allowed) {
+    if (!object.is_object())
+        return check.Fail(where, "expected an object");
+    for (const auto& [key, value] : object.items()) {
+        if (std::find(allowed.begin(), allowed.end(), key) == allowed.end())
+            return check.Fail(At(where, key), "unknown key");
+    }
+    return true;
+}
+
+const Json* Member(const Json& object, std::string_view key) {
+    const auto found = object.find(key);
+    return found == object.end() ? nullptr : &*found;
+}
+
+// A number written as a JSON whole number, or as text: "0x" and hex digits, or decimal digits.
+std::optional<std::uint64_t> Number_Of(const Json& value) {
+    if (value.is_number_unsigned())
+        return value.get<std::uint64_t>();
+    if (value.is_number_integer() && value.get<std::int64_t>() >= 0)
+        return static_cast<std::uint64_t>(value.get<std::int64_t>());
+    if (!value.is_string())
+        return std::nullopt;
+    const std::string& text = value.get_ref<const std::string&>();
+    const bool hex = text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X');
+    const std::string_view digits = hex ? std::string_view(text).substr(2) : std::string_view(text);
+    if (digits.empty() || digits.size() > (hex ? 8u : 10u))
+        return std::nullopt;
+    std::uint64_t number = 0;
+    for (char c : digits) {
+        const int digit = hex ? Hex_Digit_Value(c) : (c >= '0' && c <= '9' ? c - '0' : -1);
+        if (digit < 0)
+            return std::nullopt;
+        number = number * (hex ? 16 : 10) + static_cast<std::uint64_t>(digit);
+    }
+    return number;
+}
+
+template <typename Number>
+bool Read_Number(Checker& check, const Json& value, const std::string& where, std::uint64_t least,
+                 std::uint64_t most, Number& out) {
+    const auto number = Number_Of(value);
+    if (!number || *number < least || *number > most) {
+        return check.Fail(where, "expected a whole number from " + std::to_string(least) + " to " +
+                                     std::to_string(most) + " (decimal, or text like \"0x1F\")");
+    }
+    out = static_cast<Number>(*number);
+    return true;
+}
+
+template <typename Number>
+bool Read_Optional_Number(Checker& check, const Json& object, const std::string& where, std::string_view key,
+                          std::uint64_t least, std::uint64_t most, Number& out) {
+    const Json* value = Member(object, key);
+    return !value || Read_Number(check, *value, At(where, key), least, most, out);
+}
+
+// UTF-16 units the text takes (parsing has checked that it is UTF-8).
+std::size_t Utf16_Units(std::string_view text) {
+    std::size_t units = 0;
+    for (unsigned char c : text) {
+        if ((c & 0xC0) != 0x80)
+            units += c >= 0xF0 ? 2 : 1;
+    }
+    return units;
+}
+
+bool Read_Text(Checker& check, const Json& object, const std::string& where, std::string_view key,
+               std::string& out, std::size_t most = Longest_Text) {
+    const Json* value = Member(object, key);
+    if (!value)
+        return true;
+    if (!value->is_string())
+        return check.Fail(At(where, key), "expected text");
+    const std::string& text = value->get_ref<const std::string&>();
+    if (text.size() > most || text.find('\0') != std::string::npos)
+        return check.Fail(At(where, key),
+                          "expected text of at most " + std::to_string(most) + " bytes, no NUL");
+    out = text;
+    return true;
+}
+
+bool Read_Usb_String(Checker& check, const Json& object, const std::string& where, std::string_view key,
+                     std::string& out) {
+    if (!Read_Text(check, object, where, key, out))
+        return false;
+    if (Utf16_Units(out) > Usb_String_Units) {
+        return check.Fail(At(where, key),
+                          "a USB string holds at most " + std::to_string(Usb_String_Units) + " UTF-16 units");
+    }
+    return true;
+}
+
+// Bytes written as hex text, "C8 40 13".
+bool Read_Bytes(Checker& check, const Json& value, const std::string& where, std::size_t least,
+                std::size_t most, std::vector<std::uint8_t>& out) {
+    const auto fail = [&] {
+        return check.Fail(where, "expected " + std::to_string(least) + " to " + std::to_string(most) +
+                                     " hex bytes separated by spaces, like \"C8 40 13\"");
+    };
+    if (!value.is_string())
+        return fail();
+    std::vector<std::uint8_t> bytes;
+    const std::string& text = value.get_ref<const std::string&>();
+    for (std::size_t at = 0; at < text.size();) {
+        if (text[at] == ' ') {
+            ++at;
+            continue;
+        }
+        const int high = Hex_Digit_Value(text[at]);
+        const int low = at + 1 < text.size() ? Hex_Digit_Value(text[at + 1]) : -1;
+        const bool ends = at + 2 >= text.size() || text[at + 2] == ' ';
+        if (high < 0 || low < 0 || !ends || bytes.size() == most)
+            return fail();
+        bytes.push_back(static_cast<std::uint8_t>(high << 4 | low));
+        at += 2;
+    }
+    if (bytes.size() < least)
+        return fail();
+    out = std::move(bytes);
+    return true;
+}
+
+bool Read_Flash(Checker& check, const Json& object, const std::string& where, Flash_Part_Identity& flash) {
+    if (!Check_Keys(check, object, where, {"name", "jedec", "id_90", "id_ab", "size"}))
+        return false;
+    if (!Read_Text(check, object, where, "name", flash.Name))
+        return false;
+    if (const Json* jedec = Member(object, "jedec")) {
+        std::vector<std::uint8_t> bytes;
+        if (!Read_Bytes(check, *jedec, At(where, "jedec"), 3, 3, bytes))
+            return false;
+        std::copy(bytes.begin(), bytes.end(), flash.Jedec_Id.begin());
+    }
+    if (const Json* id = Member(object, "id_90");
+        id && !Read_Bytes(check, *id, At(where, "id_90"), 1, 8, flash.Manufacturer_Device_Id))
+        return false;
+    if (const Json* id = Member(object, "id_ab");
+        id && !Read_Bytes(check, *id, At(where, "id_ab"), 1, 8, flash.Electronic_Signature))
+        return false;
+    if (!Read_Optional_Number(check, object, where, "size", Smallest_Flash, Largest_Flash, flash.Size))
+        return false;
+    if ((flash.Size & (flash.Size - 1)) != 0)
+        return check.Fail(At(where, "size"), "a flash part's size is a power of two");
+    return true;
+}
+
+bool Read_Registers(Checker& check, const Json& object, const std::string& where,
+                    std::vector<Register_Value>& registers) {
+    if (!object.is_object())
+        return check.Fail(where, "expected an object of register: value, like {\"0x20FF\": \"0xC9\"}");
+    for (const auto& [key, value] : object.items()) {
+        std::uint16_t address = 0;
+        std::uint8_t byte = 0;
+        if (!Read_Number(check, Json(key), At(where, key), 0, 0xFFFF, address) ||
+            !Read_Number(check, value, At(where, key), 0, 0xFF, byte))
+            return false;
+        const bool twice =
+            std::any_of(registers.begin(), registers.end(),
+                        [address](const Register_Value& given) { return given.Address == address; });
+        if (twice)
+            return check.Fail(At(where, key), "the register is given twice");
+        registers.push_back({address, byte});
+    }
+    return true;
+}
+
+bool Read_Usb(Checker& check, const Json& object, const std::string& where, Scenario_Usb& usb) {
+    if (!Check_Keys(check, object, where,
+                    {"vid", "pid", "bcd", "manufacturer", "product", "serial", "hub", "port"}))
+        return false;
+    for (std::string_view required : {"vid", "pid", "hub", "port"}) {
+        if (!Member(object, required))
+            return check.Fail(At(where, required), "missing");
+    }
+    return Read_Optional_Number(check, object, where, "vid", 0, 0xFFFF, usb.Vid) &&
+           Read_Optional_Number(check, object, where, "pid", 0, 0xFFFF, usb.Pid) &&
+           Read_Optional_Number(check, object, where, "bcd", 0, 0xFFFF, usb.Bcd) &&
+           Read_Usb_String(check, object, where, "manufacturer", usb.Manufacturer) &&
+           Read_Usb_String(check, object, where, "product", usb.Product) &&
+           Read_Usb_String(check, object, where, "serial", usb.Serial) &&
+           Read_Text(check, object, where, "hub", usb.Hub, 255) &&
+           Read_Optional_Number(check, object, where, "port", 1, 255, usb.Port);
+}
+
+bool Read_Bind_Failure(Checker& check, const Json& object, const std::string& where, Bind_Failure& fails) {
+    std::string text = "none";
+    if (!Read_Text(check, object, where, "fails", text))
+        return false;
+    static const std::map<std::string, Bind_Failure, std::less<>> names{
+        {"none", Bind_Failure::None}, {"filter", Bind_Failure::Filter}, {"control", Bind_Failure::Control}};
+    const auto found = names.find(text);
+    if (found == names.end())
+        return check.Fail(At(where, "fails"), "expected \"none\", \"filter\" or \"control\"");
+    fails = found->second;
+    return true;
+}
+
+bool Read_Camera(Checker& check, const Json& object, const std::string& where, std::size_t index,
+                 Scenario_Camera& camera) {
+    if (!Check_Keys(check, object, where,
+                    {"name", "family", "layout", "registers", "flash", "usb", "device_path", "friendly_name",
+                     "description", "wave_in_id", "fails"}))
+        return false;
+    std::string name = "camera-" + std::to_string(index);
+    std::string family;
+    std::string layout = "direct";
+    if (!Member(object, "family"))
+        return check.Fail(At(where, "family"), "missing");
+    if (!Read_Text(check, object, where, "name", name, 255) ||
+        !Read_Text(check, object, where, "family", family) ||
+        !Read_Text(check, object, where, "layout", layout))
+        return false;
+    camera.Chip = Chip_Camera(name, family, layout);
+    if (!camera.Chip.Family)
+        return check.Fail(At(where, "family"), "no chip family \"" + family + "\"");
+    if (!camera.Chip.Layout)
+        return check.Fail(At(where, "layout"), "no unit layout \"" + layout + "\"");
+    if (camera.Chip.Layout->Own != Own_Units_Use::None && !camera.Chip.Family->Own_Units)
+        return check.Fail(At(where, "layout"), "the " + family + " family has no units of its own");
+    if (const Json* registers = Member(object, "registers");
+        registers && !Read_Registers(check, *registers, At(where, "registers"), camera.Chip.Registers))
+        return false;
+    if (const Json* flash = Member(object, "flash")) {
+        camera.Chip.Flash.emplace();
+        if (!Read_Flash(check, *flash, At(where, "flash"), *camera.Chip.Flash))
+            return false;
+    }
+    const Json* usb = Member(object, "usb");
+    if (!usb)
+        return check.Fail(At(where, "usb"), "missing");
+    if (!Read_Usb(check, *usb, At(where, "usb"), camera.Usb))
+        return false;
+
+    Video_Input_Identity& video = camera.Video;
+    video.Friendly_Name = name;
+    if (!Read_Text(check, object, where, "device_path", video.Device_Path) ||
+        !Read_Text(check, object, where, "friendly_name", video.Friendly_Name) ||
+        !Read_Text(check, object, where, "description", video.Description) ||
+        !Read_Bind_Failure(check, object, where, video.Fails))
+        return false;
+    if (Member(object, "wave_in_id")) {
+        int wave_in = 0;
+        if (!Read_Optional_Number(check, object, where, "wave_in_id", 0, 0xFFFF, wave_in))
+            return false;
+        video.Wave_In_Id = wave_in;
+    }
+    return true;
+}
+
+bool Read_Hub(Checker& check, const Json& object, const std::string& where, Scenario_Hub& hub) {
+    if (!Check_Keys(check, object, where, {"name", "parent", "port", "ports"}))
+        return false;
+    if (!Member(object, "name"))
+        return check.Fail(At(where, "name"), "missing");
+    if (!Read_Text(check, object, where, "name", hub.Name, 255) ||
+        !Read_Text(check, object, where, "parent", hub.Parent, 255) ||
+        !Read_Optional_Number(check, object, where, "ports", 1, 255, hub.Ports))
+        return false;
+    if (hub.Name.empty())
+        return check.Fail(At(where, "name"), "a hub needs a name");
+    if (hub.Parent.empty() != !Member(object, "port"))
+        return check.Fail(At(where, "port"),
+                          "a hub with a parent hangs on one of its ports, a root hub on none");
+    return Read_Optional_Number(check, object, where, "port", 1, 255, hub.Parent_Port);
+}
+
+// Hubs exist before what hangs on them, ports are within their hub, one device per port.
+bool Check_Tree(Checker& check, Scenario& scenario) {
+    std::map<std::string, std::uint32_t, std::less<>> ports;
+    std::set<std::pair<std::string, std::uint32_t>> taken;
+    // `where` names the hub and port fields of what hangs on the port.
+    const auto place = [&](const std::string& hub_where, const std::string& port_where,
+                           const std::string& hub, std::uint32_t port) {
+        const auto found = ports.find(hub);
+        if (found == ports.end())
+            return check.Fail(hub_where, "no hub \"" + hub + "\" listed before");
+        if (port > found->second)
+            return check.Fail(port_where,
+                              "hub \"" + hub + "\" has " + std::to_string(found->second) + " ports");
+        if (!taken.insert({hub, port}).second)
+            return check.Fail(port_where, "port " + std::to_string(port) + " of \"" + hub + "\" is taken");
+        return true;
+    };
+    for (std::size_t i = 0; i < scenario.Hubs.size(); ++i) {
+        const Scenario_Hub& hub = scenario.Hubs[i];
+        const std::string where = At("hubs", i);
+        if (!hub.Parent.empty() &&
+            !place(At(where, "parent"), At(where, "port"), hub.Parent, hub.Parent_Port))
+            return false;
+        if (!ports.emplace(hub.Name, hub.Ports).second)
+            return check.Fail(At(where, "name"), "hub \"" + hub.Name + "\" is listed twice");
+    }
+    // Hubs that only cameras name are root hubs with the ports their cameras use.
+    const bool listed = !scenario.Hubs.empty();
+    if (!listed) {
+        for (const Scenario_Camera& camera : scenario.Cameras) {
+            auto [entry, added] = ports.emplace(camera.Usb.Hub, Default_Root_Hub_Ports);
+            if (added)
+                scenario.Hubs.push_back({camera.Usb.Hub, {}, 0, Default_Root_Hub_Ports});
+            entry->second = std::max(entry->second, camera.Usb.Port);
+        }
+        for (Scenario_Hub& hub : scenario.Hubs)
+            hub.Ports = ports[hub.Name];
+    }
+    std::set<std::string, std::less<>> names;
+    for (std::size_t i = 0; i < scenario.Cameras.size(); ++i) {
+        const Scenario_Camera& camera = scenario.Cameras[i];
+        const std::string where = At("cameras", i);
+        const std::string usb = At(where, "usb");
+        if (!place(At(usb, "hub"), At(usb, "port"), camera.Usb.Hub, camera.Usb.Port))
+            return false;
+        if (!names.insert(camera.Chip.Name).second)
+            return check.Fail(At(where, "name"), "camera \"" + camera.Chip.Name + "\" is listed twice");
+    }
+    return true;
+}
+
+// Stable across loads, so a camera keeps its path for as long as it stays on its hub.
+std::uint32_t Name_Hash(std::string_view text) {
+    std::uint32_t hash = 2166136261u;
+    for (unsigned char c : text)
+        hash = (hash ^ c) * 16777619u;
+    return hash;
+}
+
+Scenario_Load Parse(std::string_view json_text) {
+    Checker check;
+    const Json root = Json::parse(json_text.begin(), json_text.end(), nullptr, false);
+    if (root.is_discarded())
+        return {std::nullopt, "scenario: not JSON text"};
+    Scenario scenario;
+    if (!Check_Keys(check, root, "scenario", {"hubs", "cameras"}))
+        return {std::nullopt, check.Error()};
+    if (const Json* hubs = Member(root, "hubs")) {
+        if (!hubs->is_array())
+            return {std::nullopt, "hubs: expected a list"};
+        for (std::size_t i = 0; i < hubs->size(); ++i) {
+            scenario.Hubs.emplace_back();
+            if (!Read_Hub(check, (*hubs)[i], At("hubs", i), scenario.Hubs.back()))
+                return {std::nullopt, check.Error()};
+        }
+    }
+    const Json* cameras = Member(root, "cameras");
+    if (!cameras || !cameras->is_array())
+        return {std::nullopt, "cameras: expected a list"};
+    for (std::size_t i = 0; i < cameras->size(); ++i) {
+        scenario.Cameras.emplace_back();
+        if (!Read_Camera(check, (*cameras)[i], At("cameras", i), i, scenario.Cameras.back()))
+            return {std::nullopt, check.Error()};
+    }
+    if (!Check_Tree(check, scenario))
+        return {std::nullopt, check.Error()};
+    return {std::move(scenario), {}};
+}
+
+} // namespace
+
+Scenario_Load Parse_Scenario(std::string_view json_text) {
+    // Every access above is checked; this only keeps a library surprise from crossing out.
+    try {
+        return Parse(json_text);
+    } catch (const std::exception& error) {
+        return {std::nullopt, std::string("scenario: ") + error.what()};
+    }
+}
+
+Scenario_Load Load_Scenario_File(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in)
+        return {std::nullopt, path + ": cannot be read"};
+    std::string text;
+    char buffer[4096];
+    while (in.read(buffer, sizeof buffer) || in.gcount() > 0) {
+        text.append(buffer, static_cast<std::size_t>(in.gcount()));
+        if (text.size() > Largest_File)
+            return {std::nullopt, path + ": larger than a scenario file can be"};
+    }
+    Scenario_Load load = Parse_Scenario(text);
+    if (!load.Loaded)
+        load.Error = path + ": " + load.Error;
+    return load;
+}
+
+std::vector<std::shared_ptr<Simulated_Camera>> Build_Scenario(Simulated_Backend& backend,
+                                                              const Scenario& scenario) {
+    std::vector<std::shared_ptr<Simulated_Camera>> cameras;
+    for (const Scenario_Camera& described : scenario.Cameras) {
+        auto camera = Add_Chip_Camera(backend, described.Chip);
+        if (!camera)
+            continue; // a scenario made in code with a name the tables lack
+        // A camera without a path of its own gets the one its USB place gives, or keeps the
+        // backend's unique default when it has no place.
+        std::string path = described.Video.Device_Path;
+        if (path.empty() && !described.Usb.Hub.empty())
+            path = Usb_Capture_Path(described.Usb.Vid, described.Usb.Pid, Name_Hash(described.Usb.Hub),
+                                    described.Usb.Port);
+        if (path.empty())
+            path = camera->Video_Input().Device_Path;
+        camera->Video_Input() = described.Video;
+        camera->Video_Input().Device_Path = std::move(path);
+        cameras.push_back(std::move(camera));
+    }
+    return cameras;
+}
+
+std::shared_ptr<Simulated_Backend> Backend_From_Environment(std::string& error) {
+    error.clear();
+    const char* path = std::getenv(Scenario_Environment_Variable);
+    if (!path || !*path)
+        return nullptr;
+    const Scenario_Load load = Load_Scenario_File(path);
+    if (!load.Loaded) {
+        error = load.Error;
+        return nullptr;
+    }
+    auto backend = std::make_shared<Simulated_Backend>();
+    Build_Scenario(*backend, *load.Loaded);
+    return backend;
+}
+
+} // namespace platform::simulated

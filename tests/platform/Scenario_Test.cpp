@@ -1,0 +1,133 @@
+#include "platform/simulated/Scenario.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <set>
+
+namespace {
+
+using namespace platform::simulated;
+
+std::string Camera(const std::string& fields) {
+    return R"({"cameras": [{"family": "SPCA2620", "usb": {"vid": 1, "pid": 2, "hub": "root", "port": 1})" +
+           (fields.empty() ? "" : ", " + fields) + "}]}";
+}
+
+TEST(Scenario, TheDemoLoadsAndBuildsCamerasOnTheirHubPorts) {
+    const Scenario_Load load = Load_Scenario_File(std::string(ZUNQ_SOURCE_DIR) + "/scenarios/demo.json");
+    ASSERT_TRUE(load.Loaded) << load.Error;
+    const Scenario& scenario = *load.Loaded;
+    ASSERT_EQ(scenario.Hubs.size(), 2u);
+    EXPECT_EQ(scenario.Hubs[1].Parent, scenario.Hubs[0].Name);
+    ASSERT_EQ(scenario.Cameras.size(), 5u);
+    const Scenario_Camera& first = scenario.Cameras[0];
+    EXPECT_EQ(first.Usb.Vid, 0x0C45);
+    EXPECT_EQ(first.Usb.Bcd, 0x0100);
+    EXPECT_EQ(first.Usb.Serial, "ZQ8M-0001");
+    EXPECT_EQ(first.Usb.Port, 1u);
+    EXPECT_EQ(first.Chip.Flash->Jedec_Id, (std::array<std::uint8_t, 3>{0xC8, 0x40, 0x13}));
+    EXPECT_EQ(first.Video.Wave_In_Id, 0);
+
+    Simulated_Backend backend;
+    const auto cameras = Build_Scenario(backend, scenario);
+    ASSERT_EQ(cameras.size(), 5u);
+    std::set<std::string> paths;
+    for (const auto& camera : cameras)
+        paths.insert(camera->Video_Input().Device_Path);
+    EXPECT_EQ(paths.size(), 5u) << "every camera has its own path";
+    EXPECT_EQ(cameras[0]->Video_Input().Device_Path.rfind("\\\\?\\usb#vid_0c45&pid_6366&mi_00#6&", 0), 0u);
+    EXPECT_EQ(cameras[2]->Model().Name, "SPCA2092");
+    EXPECT_EQ(cameras[2]->Registers().Peek(0x20FF), 0xC5);
+    EXPECT_EQ(cameras[3]->Flash().Part()->Contents().size(), 524288u);
+}
+
+TEST(Scenario, DefaultsAndImpliedRootHubs) {
+    const Scenario_Load load = Parse_Scenario(Camera(R"("registers": {"0x20FF": "0xC9", "8273": 7})"));
+    ASSERT_TRUE(load.Loaded) << load.Error;
+    const Scenario& scenario = *load.Loaded;
+    const Scenario_Camera& camera = scenario.Cameras[0];
+    EXPECT_EQ(camera.Chip.Name, "camera-0");
+    EXPECT_EQ(camera.Chip.Layout->Name, "direct");
+    EXPECT_EQ(camera.Video.Friendly_Name, "camera-0");
+    EXPECT_FALSE(camera.Chip.Flash);
+    ASSERT_EQ(camera.Chip.Registers.size(), 2u);
+    EXPECT_EQ(camera.Chip.Registers[0].Address, 0x20FF);
+    EXPECT_EQ(camera.Chip.Registers[0].Value, 0xC9);
+    EXPECT_EQ(camera.Chip.Registers[1].Address, 8273);
+    ASSERT_EQ(scenario.Hubs.size(), 1u);
+    EXPECT_EQ(scenario.Hubs[0].Name, "root");
+    EXPECT_EQ(scenario.Hubs[0].Ports, 4u);
+}
+
+TEST(Scenario, BadInputGetsAnErrorThatSaysWhere) {
+    const std::pair<std::string, std::string> cases[] = {
+        {"{", "scenario: not JSON text"},
+        {"[]", "scenario: expected an object"},
+        {R"({"cameras": [], "extra": 1})", "scenario.extra: unknown key"},
+        {Camera(R"("colour": "red")"), "cameras[0].colour: unknown key"},
+        {R"({"cameras": [{"family": "SPCA9999", "usb": {}}]})",
+         "cameras[0].family: no chip family \"SPCA9999\""},
+        {Camera(R"("layout": "G99@2")"), "cameras[0].layout: no unit layout \"G99@2\""},
+        {R"({"cameras": [{"family": "SPCA2092", "usb": {"vid": 1, "pid": 2, "hub": "root", "port": 1}}]})",
+         "cameras[0].layout: the SPCA2092 family has no units of its own"},
+        {R"({"cameras": [{"family": "SPCA2620", "usb": {"vid": 1, "hub": "root", "port": 1}}]})",
+         "cameras[0].usb.pid: missing"},
+        {R"({"cameras": [{"family": "SPCA2620", "usb": {"vid": "0x10000", "pid": 2, "hub": "root", "port": 1}}]})",
+         "cameras[0].usb.vid: expected a whole number from 0 to 65535 (decimal, or text like \"0x1F\")"},
+        {Camera(R"("flash": {"jedec": "C8 40"})"),
+         "cameras[0].flash.jedec: expected 3 to 3 hex bytes separated by spaces, like \"C8 40 13\""},
+        {Camera(R"("flash": {"jedec": "C8 40 1"})"),
+         "cameras[0].flash.jedec: expected 3 to 3 hex bytes separated by spaces, like \"C8 40 13\""},
+        {Camera(R"("flash": {"size": 3000000})"),
+         "cameras[0].flash.size: a flash part's size is a power of two"},
+        {Camera(R"("fails": "sometimes")"), "cameras[0].fails: expected \"none\", \"filter\" or \"control\""},
+        {Camera(R"("registers": {"0x20FF": 1, "8447": 2})"),
+         "cameras[0].registers.8447: the register is given twice"},
+        {Camera(R"("registers": {"0x20FF": 256})"), "cameras[0].registers.0x20FF: expected a whole number "
+                                                    "from 0 to 255 (decimal, or text like \"0x1F\")"},
+        {R"({"hubs": [{"name": "root"}], "cameras": [{"family": "SPCA2620", "usb": {"vid": 1, "pid": 2, "hub": "other", "port": 1}}]})",
+         "cameras[0].usb.hub: no hub \"other\" listed before"},
+        {R"({"hubs": [{"name": "root", "ports": 2}], "cameras": [{"family": "SPCA2620", "usb": {"vid": 1, "pid": 2, "hub": "root", "port": 3}}]})",
+         "cameras[0].usb.port: hub \"root\" has 2 ports"},
+        {R"({"hubs": [{"name": "root"}, {"name": "ext", "parent": "root", "port": 1}],
+             "cameras": [{"family": "SPCA2620", "usb": {"vid": 1, "pid": 2, "hub": "root", "port": 1}}]})",
+         "cameras[0].usb.port: port 1 of \"root\" is taken"},
+        {R"({"hubs": [{"name": "ext", "parent": "root", "port": 1}, {"name": "root"}], "cameras": []})",
+         "hubs[0].parent: no hub \"root\" listed before"},
+        {R"({"hubs": [{"name": "root", "port": 1}], "cameras": []})",
+         "hubs[0].port: a hub with a parent hangs on one of its ports, a root hub on none"},
+        {Camera(R"("usb": {"vid": 1, "pid": 2, "hub": "root", "port": 1, "product": ")" +
+                std::string(127, 'p') + "\"}"),
+         "cameras[0].usb.product: a USB string holds at most 126 UTF-16 units"},
+    };
+    for (const auto& [text, error] : cases) {
+        const Scenario_Load load = Parse_Scenario(text);
+        EXPECT_FALSE(load.Loaded) << text;
+        EXPECT_EQ(load.Error, error) << text;
+    }
+    const Scenario_Load twice = Parse_Scenario(
+        R"({"cameras": [{"name": "a", "family": "SPCA2620", "usb": {"vid": 1, "pid": 2, "hub": "r", "port": 1}},
+                        {"name": "a", "family": "SPCA2620", "usb": {"vid": 1, "pid": 2, "hub": "r", "port": 2}}]})");
+    EXPECT_EQ(twice.Error, "cameras[1].name: camera \"a\" is listed twice");
+}
+
+TEST(Scenario, TheEnvironmentNamesTheFileOrNothing) {
+    std::string error = "stale";
+    ::unsetenv(Scenario_Environment_Variable);
+    EXPECT_EQ(Backend_From_Environment(error), nullptr);
+    EXPECT_EQ(error, "");
+    ::setenv(Scenario_Environment_Variable, "/no/such/scenario.json", 1);
+    EXPECT_EQ(Backend_From_Environment(error), nullptr);
+    EXPECT_EQ(error, "/no/such/scenario.json: cannot be read");
+    ::setenv(Scenario_Environment_Variable, (std::string(ZUNQ_SOURCE_DIR) + "/scenarios/demo.json").c_str(),
+             1);
+    const auto backend = Backend_From_Environment(error);
+    ::unsetenv(Scenario_Environment_Variable);
+    ASSERT_NE(backend, nullptr) << error;
+    std::vector<std::unique_ptr<platform::Video_Input_Device>> devices;
+    EXPECT_EQ(backend->Enumerate_Video_Inputs(devices), platform::S_OK);
+    EXPECT_EQ(devices.size(), 5u);
+}
+
+} // namespace
