@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "platform/simulated/Flash_Selectors.h"
+#include "platform/simulated/Simulated_Soc_Camera.h"
 #include "platform/simulated/Spi_Engine_B.h"
 #include "platform/simulated/Spi_Master_A.h"
 
@@ -67,6 +68,8 @@ std::shared_ptr<Simulated_Camera> Add_Chip_Camera(Simulated_Backend& backend, co
     if (!spec.Family || !spec.Layout)
         return nullptr;
     const Simulated_Chip_Family& family = *spec.Family;
+    if (family.File_Channel && spec.Layout->Own == Own_Units_Use::Pair)
+        return Add_Soc_Camera(backend, spec.Name).Camera;
     const std::vector<Unit_Key> keys = Layout_Keys(family, *spec.Layout);
     if (keys.empty() && spec.Layout->Own != Own_Units_Use::None)
         return nullptr;

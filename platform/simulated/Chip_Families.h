@@ -61,6 +61,9 @@ struct Simulated_Chip_Family {
     bool Spi_Engine_B = false;      // registers 0x2C24-0x2C2C
     std::uint32_t Mode_Selector = 0;
     std::uint32_t Chunk_Length = 0; // the length query of selector 15
+    // A system-on-chip camera: shown through its own pair it is the camera of
+    // Simulated_Soc_Camera.h, with its file channel and shell instead of chip registers.
+    bool File_Channel = false;
     bool Has_Flash() const { return Mode_Selector != 0; }
 };
 
@@ -114,7 +117,8 @@ inline constexpr std::array<Simulated_Chip_Family, 7> Simulated_Chip_Families{{
     {.Name = "SOC_M5",
      .Identity = {0x00, 0x00, 0x00},
      .Restart = std::nullopt,
-     .Own_Units = std::array{unit_guid::G5, unit_guid::G15}},
+     .Own_Units = std::array{unit_guid::G5, unit_guid::G15},
+     .File_Channel = true},
 }};
 
 // Where the chip unit answers.

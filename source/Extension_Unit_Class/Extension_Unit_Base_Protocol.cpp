@@ -13,6 +13,7 @@
 #include "Extension_Unit_Class/Extension_Unit_SPCA2282_Protocol.h"
 #include "Extension_Unit_Class/Extension_Unit_SPCA2620_Protocol.h"
 #include "Extension_Unit_Class/Extension_Unit_SPCA2650_Protocol.h"
+#include "Extension_Unit_Class/Extension_Unit_Soc_M5_Protocol.h"
 #include "Extension_Unit_Class/Extension_Unit_UNKNOW_Protocol.h"
 #include "platform/Backend.h"
 
@@ -35,6 +36,7 @@ constexpr Protocol_Choice Choices[] = {
     {0x103, Create_Chip_Protocol<Extension_Unit_SPCA2092_Protocol>},
     {0x105, Create_Chip_Protocol<Extension_Unit_SPCA2650_Protocol>},
     {0x106, Create_Chip_Protocol<Extension_Unit_SPCA2282_Protocol>},
+    {0x200, Create_Chip_Protocol<Extension_Unit_Soc_M5_Protocol>},
 };
 
 // Appends a camera's record and protocol together, or neither.

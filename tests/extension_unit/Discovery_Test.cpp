@@ -18,18 +18,6 @@ namespace {
 
 using platform::simulated::Event_Kind;
 
-// The product name a chip code's protocol has: its row's class, or the refusing protocol.
-std::string Product_For(std::uint32_t chip_code) {
-    for (const Protocol_Choice& choice : Protocol_Choices()) {
-        if (choice.Chip_Code != chip_code)
-            continue;
-        auto device = std::make_unique<Extension_Unit_Base_Class>();
-        const std::unique_ptr<Extension_Unit_Base_Protocol> protocol(choice.Create(device));
-        return protocol->Get_Product_Name();
-    }
-    return "UNKNOW";
-}
-
 bool Usb_Fields_Zero(const Device_Info_Record& record) {
     const auto* bytes = reinterpret_cast<const unsigned char*>(&record);
     const auto zero = [&](std::size_t from, std::size_t to) {
@@ -68,7 +56,7 @@ TEST(Discovery, KeepsRecordsAndProtocolsPairedAcrossCamerasItDrops) {
     const auto first = host.Add("SPCA2620", "direct");
     host.Add("SPCA2620", "none"); // no probe recognises it
     host.Add("SPCA2281", "direct")->Video_Input().Fails = platform::simulated::Bind_Failure::Filter;
-    const auto soc = host.Add("SOC_M5", "direct"); // a code the protocol table may lack
+    const auto soc = host.Add("SOC_M5", "direct");
     host.Add("SPCA2650", "direct")->Video_Input().Fails = platform::simulated::Bind_Failure::Control;
     const auto last = host.Add("SPCA2282", "G10@2");
     testing::internal::CaptureStderr();
@@ -76,7 +64,7 @@ TEST(Discovery, KeepsRecordsAndProtocolsPairedAcrossCamerasItDrops) {
     testing::internal::GetCapturedStderr();
 
     const std::vector<std::pair<std::shared_ptr<test::Simulated_Camera>, std::string>> kept{
-        {first, "ZUN_8M_1"}, {soc, Product_For(0x200)}, {last, "ZUNQ_1080p_3D"}};
+        {first, "ZUN_8M_1"}, {soc, "ZUNQ_SOC_550_0"}, {last, "ZUNQ_1080p_3D"}};
     ASSERT_EQ(list->Count(), kept.size());
     for (std::uint32_t i = 0; i < kept.size(); ++i) {
         const Device_Info_Record record = Device_List_Get_Info(list.get(), i);
@@ -126,6 +114,10 @@ TEST(Discovery, TheChipCodeChoosesTheProtocolClassByTable) {
     test::Simulated_Host host;
     const auto camera = host.Add("SPCA2620", "direct");
     const long alone = camera.use_count();
+    const std::map<std::uint32_t, std::string> products{
+        {0x100, "ZUN_8M_1"},  {0x101, "ZUN_3M_1"},      {0x102, "ZUN_1080P_1"},   {0x103, "ZUN_1080P_2"},
+        {0x105, "ZUNQ_56_2"}, {0x106, "ZUNQ_1080p_3D"}, {0x200, "ZUNQ_SOC_550_0"}};
+    EXPECT_EQ(Protocol_Choices().size(), products.size());
     for (const Protocol_Choice& choice : Protocol_Choices()) {
         std::unique_ptr<Extension_Unit_Base_Class> device(
             new Extension_Unit_Base_Class(camera->Open_Control()));
@@ -136,6 +128,7 @@ TEST(Discovery, TheChipCodeChoosesTheProtocolClassByTable) {
             Create_Protocol_For(choice.Chip_Code, std::move(device)));
         ASSERT_NE(protocol, nullptr);
         EXPECT_EQ(typeid(*protocol), typeid(*expected));
+        EXPECT_EQ(std::string(protocol->Get_Product_Name()), products.at(choice.Chip_Code));
         auto* chip = dynamic_cast<Extension_Unit_Device_Protocol*>(protocol.get());
         ASSERT_NE(chip, nullptr);
         EXPECT_EQ(chip->Detach_Device(), device_object) << "the protocol holds the device it was given";
@@ -148,11 +141,6 @@ TEST(Discovery, TheChipCodeChoosesTheProtocolClassByTable) {
         EXPECT_NE(dynamic_cast<Extension_Unit_UNKNOW_Protocol*>(protocol.get()), nullptr) << other;
         EXPECT_EQ(camera.use_count(), alone) << "the refusing protocol holds no device: it is gone";
     }
-    const std::map<std::uint32_t, std::string> products{{0x100, "ZUN_8M_1"},    {0x101, "ZUN_3M_1"},
-                                                        {0x102, "ZUN_1080P_1"}, {0x103, "ZUN_1080P_2"},
-                                                        {0x105, "ZUNQ_56_2"},   {0x106, "ZUNQ_1080p_3D"}};
-    for (const auto& [code, product] : products)
-        EXPECT_EQ(Product_For(code), product);
 }
 
 // One camera of every family and layout, an unrecognised one and one that cannot be bound,
@@ -176,9 +164,9 @@ TEST(Discovery, AScenarioOfEveryFamilyAndLayout) {
         int Flash_Model;
     };
     const std::vector<Expected> expected{
-        {"ZUN_8M_1", 38},  {"ZUN_3M_1", 48},      {"ZUN_1080P_1", 66},     {"ZUN_1080P_2", 69},
-        {"ZUNQ_56_2", 37}, {"ZUNQ_1080p_3D", 75}, {Product_For(0x200), 0}, {"ZUNQ_56_2", 45},
-        {"ZUN_8M_1", 17},  {"ZUN_1080P_1", 16},   {"ZUN_3M_1", 76},        {"ZUNQ_56_2", 38},
+        {"ZUN_8M_1", 38},  {"ZUN_3M_1", 48},      {"ZUN_1080P_1", 66},   {"ZUN_1080P_2", 69},
+        {"ZUNQ_56_2", 37}, {"ZUNQ_1080p_3D", 75}, {"ZUNQ_SOC_550_0", 0}, {"ZUNQ_56_2", 45},
+        {"ZUN_8M_1", 17},  {"ZUN_1080P_1", 16},   {"ZUN_3M_1", 76},      {"ZUNQ_56_2", 38},
         {"ZUN_3M_1", 0},   {"ZUNQ_1080p_3D", 76},
     };
     ASSERT_EQ(Device_List_Refresh(list.get()), static_cast<int>(expected.size()));

@@ -3,6 +3,7 @@
 #include "Soc_Rig.h"
 #include "Ustar_Writer.h"
 #include "extension_unit_integrate/Extension_Unit_Integrate.h"
+#include "platform/simulated/Chip_Families.h"
 
 namespace {
 
@@ -109,6 +110,27 @@ TEST(Soc_Update_Edges, RunsNothingFromAnArchiveThatReadsBackWrong) {
     holed_archive.soc.Camera->Faults().Fail_Request(7, platform::Failure_Result(2, 2));
     expect_stopped(holed_archive, "the first chunk was lost");
     EXPECT_EQ(holed_archive.File("/tmp/update.tar")->size(), Update_Archive.size());
+}
+
+// The camera as the tool meets it: found by discovery, no flash model, updated through the
+// entry point, and the caller's progress value left alone.
+TEST(Soc_Update_Edges, DiscoveredAndUpdatedThroughTheEntryPoints) {
+    auto backend = std::make_shared<platform::simulated::Simulated_Backend>();
+    platform::Scoped_Backend installed(backend);
+    ASSERT_NE(platform::simulated::Add_Chip_Camera(
+                  *backend, platform::simulated::Chip_Camera("soc", "SOC_M5", "direct")),
+              nullptr);
+    Device_List* list = Device_List_Create();
+    ASSERT_EQ(Device_List_Refresh(list), 1);
+    Extension_Unit_Base_Protocol* protocol = Device_List_Get_Protocol(list, 0);
+    EXPECT_STREQ(Protocol_Get_Product_Name(protocol), "ZUNQ_SOC_550_0");
+    EXPECT_EQ(Protocol_Get_Flash_Model(protocol), 0);
+    float progress = 42.0f;
+    EXPECT_EQ(Protocol_Download_Firmware(protocol, Update_Archive.data(),
+                                         static_cast<std::uint32_t>(Update_Archive.size()), &progress),
+              0);
+    EXPECT_EQ(progress, 42.0f);
+    Device_List_Release(list);
 }
 
 } // namespace
