@@ -7,6 +7,7 @@
 #include <memory>
 
 #include "platform/Pacing_Clock.h"
+#include "platform/Usb_Host.h"
 
 namespace platform {
 
@@ -23,6 +24,11 @@ public:
     // Pacing: the clock every pause goes through. Must stay valid while the backend lives and
     // be usable from any thread.
     virtual Pacing_Clock& Clock() { return Real_Clock(); }
+
+    // The USB tree: device-interface sets, host controllers, hubs and the devices on their
+    // ports (contract in platform/Usb_Host.h). Must stay valid while the backend lives; used by
+    // one walk at a time. The default is a host without USB devices.
+    virtual Usb_Host& Usb() { return No_Usb_Host(); }
 };
 
 // The backend current now; never null. Safe to call from any thread. Callers keep the
