@@ -2,11 +2,14 @@
 
 #include <iterator>
 
+#include "Extension_Unit_Class/Usb_Hub_Walk.h"
+
 int Device_List::Refresh() {
     Clear();
     // Discovery appends one record and one protocol per identified camera, and the hub-port
     // walk completes the records. The platform offers no video-input enumeration in this
     // build, so the host has no camera the library can reach and both lists stay empty.
+    Assign_Hub_Ports(Records);
     return static_cast<int>(Count());
 }
 
