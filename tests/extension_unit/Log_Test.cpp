@@ -4,25 +4,11 @@
 
 #include <string>
 
+#include "extension_unit/Log_Capture.h"
+
 namespace {
 
-// A scratch stream handed to the library for one test, read back as text.
-struct Log_Capture {
-    std::FILE* stream = std::tmpfile();
-    Log_Capture() { Set_Log_File(stream); }
-    ~Log_Capture() {
-        Set_Log_File(nullptr);
-        std::fclose(stream);
-    }
-    std::string Text() const {
-        std::fflush(stream);
-        std::rewind(stream);
-        std::string text;
-        for (int c; (c = std::fgetc(stream)) != EOF;)
-            text += static_cast<char>(c);
-        return text;
-    }
-};
+using test::Log_Capture;
 
 TEST(Log, WritesEveryTraceLineShapeWhileAStreamIsSet) {
     Log_Capture capture;
