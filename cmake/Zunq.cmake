@@ -28,18 +28,17 @@ function(zunq_add_test)
     target_link_libraries(${T_NAME} PRIVATE ${T_LIBS} GTest::gtest GTest::gmock GTest::gtest_main)
     target_include_directories(${T_NAME} PRIVATE ${PROJECT_SOURCE_DIR} ${PROJECT_SOURCE_DIR}/tests)
     # gtest_discover_tests passes the properties on as a flat list: an empty LABELS value or a
-    # value with a separator in it would shift every pair after it. So LABELS is given only when
-    # there is one, the environment carries one variable, and both directories are also known
-    # to the test code at compile time.
+    # value with a separator in it would shift every pair after it. So each property takes one
+    # value, LABELS is given only when there is one, and both directories are also known to the
+    # test code at compile time.
     target_compile_definitions(${T_NAME} PRIVATE ZUNQ_SOURCE_DIR="${PROJECT_SOURCE_DIR}"
                                                  ZUNQ_BINARY_DIR="${PROJECT_BINARY_DIR}")
-    set(properties ENVIRONMENT "ZUNQ_SOURCE_DIR=${PROJECT_SOURCE_DIR}")
+    set(properties ENVIRONMENT "ZUNQ_SOURCE_DIR=${PROJECT_SOURCE_DIR}"
+                   ENVIRONMENT_MODIFICATION "ZUNQ_BINARY_DIR=set:${PROJECT_BINARY_DIR}")
     if(T_LABELS)
         list(APPEND properties LABELS "${T_LABELS}")
     endif()
-    gtest_discover_tests(${T_NAME}
-        DISCOVERY_TIMEOUT 60
-        PROPERTIES ${properties})
+    gtest_discover_tests(${T_NAME} DISCOVERY_TIMEOUT 60 PROPERTIES ${properties})
 endfunction()
 
 # zunq_add_fuzzer(NAME name SOURCES ... LIBS ... [CORPUS dir ...])

@@ -1,5 +1,6 @@
 #include "firmware_image/Descriptor_Bytes.h"
 
+#include <algorithm>
 #include <array>
 
 namespace {
@@ -30,6 +31,50 @@ std::uint16_t Read_U16_LE(Byte_Span bytes, std::size_t offset) {
 std::uint32_t Read_U32_LE(Byte_Span bytes, std::size_t offset) {
     return static_cast<std::uint32_t>(Read_U16_LE(bytes, offset)) |
            (static_cast<std::uint32_t>(Read_U16_LE(bytes, offset + 2)) << 16);
+}
+
+std::uint16_t Read_U16_BE(Byte_Span bytes, std::size_t offset) {
+    return static_cast<std::uint16_t>((Read_U8(bytes, offset) << 8) | Read_U8(bytes, offset + 1));
+}
+
+std::uint32_t Read_U32_BE(Byte_Span bytes, std::size_t offset) {
+    return (static_cast<std::uint32_t>(Read_U16_BE(bytes, offset)) << 16) | Read_U16_BE(bytes, offset + 2);
+}
+
+void Store_U8(Mutable_Byte_Span bytes, std::size_t offset, std::uint8_t value) {
+    if (offset < bytes.size()) {
+        bytes[offset] = value;
+    }
+}
+
+void Store_U16_LE(Mutable_Byte_Span bytes, std::size_t offset, std::uint16_t value) {
+    Store_U8(bytes, offset, static_cast<std::uint8_t>(value));
+    Store_U8(bytes, offset + 1, static_cast<std::uint8_t>(value >> 8));
+}
+
+void Store_U16_BE(Mutable_Byte_Span bytes, std::size_t offset, std::uint16_t value) {
+    Store_U8(bytes, offset, static_cast<std::uint8_t>(value >> 8));
+    Store_U8(bytes, offset + 1, static_cast<std::uint8_t>(value));
+}
+
+void Store_U32_BE(Mutable_Byte_Span bytes, std::size_t offset, std::uint32_t value) {
+    Store_U16_BE(bytes, offset, static_cast<std::uint16_t>(value >> 16));
+    Store_U16_BE(bytes, offset + 2, static_cast<std::uint16_t>(value));
+}
+
+void Store_Bytes(Mutable_Byte_Span bytes, std::size_t offset, Byte_Span source) {
+    if (offset >= bytes.size()) {
+        return;
+    }
+    const std::size_t count = std::min(source.size(), bytes.size() - offset);
+    std::copy_n(source.begin(), count, bytes.begin() + static_cast<std::ptrdiff_t>(offset));
+}
+
+Byte_Span Bytes_At(Byte_Span bytes, std::size_t offset, std::size_t count) {
+    if (offset >= bytes.size()) {
+        return {};
+    }
+    return bytes.subspan(offset, std::min(count, bytes.size() - offset));
 }
 
 void Append_U8(std::vector<std::uint8_t>& out, std::uint8_t value) {

@@ -9,6 +9,7 @@
 #include <vector>
 
 using Byte_Span = std::span<const std::uint8_t>;
+using Mutable_Byte_Span = std::span<std::uint8_t>;
 
 inline constexpr std::uint8_t Descriptor_Type_Configuration = 0x02;
 inline constexpr std::uint8_t Descriptor_Type_Interface = 0x04;
@@ -19,6 +20,19 @@ inline constexpr std::uint8_t Descriptor_Type_Class_Interface = 0x24;
 std::uint8_t Read_U8(Byte_Span bytes, std::size_t offset);
 std::uint16_t Read_U16_LE(Byte_Span bytes, std::size_t offset);
 std::uint32_t Read_U32_LE(Byte_Span bytes, std::size_t offset);
+// Big-endian forms, for the images' own pointer tables, lengths and control records.
+std::uint16_t Read_U16_BE(Byte_Span bytes, std::size_t offset);
+std::uint32_t Read_U32_BE(Byte_Span bytes, std::size_t offset);
+
+// In-place writes into an image: bytes that would fall past the end are not written, so
+// an offset taken from untrusted bytes can never write outside the buffer.
+void Store_U8(Mutable_Byte_Span bytes, std::size_t offset, std::uint8_t value);
+void Store_U16_LE(Mutable_Byte_Span bytes, std::size_t offset, std::uint16_t value);
+void Store_U16_BE(Mutable_Byte_Span bytes, std::size_t offset, std::uint16_t value);
+void Store_U32_BE(Mutable_Byte_Span bytes, std::size_t offset, std::uint32_t value);
+void Store_Bytes(Mutable_Byte_Span bytes, std::size_t offset, Byte_Span source);
+// The bytes of `bytes` from `offset` on, at most `count` of them (fewer at the end).
+Byte_Span Bytes_At(Byte_Span bytes, std::size_t offset, std::size_t count);
 
 void Append_U8(std::vector<std::uint8_t>& out, std::uint8_t value);
 void Append_U16_LE(std::vector<std::uint8_t>& out, std::uint16_t value);

@@ -1,21 +1,12 @@
 #include "firmware_image/Firmware_Factory.h"
 
+#include "firmware_image/Firmware_Massage_2688_class.h"
+#include "firmware_image/Firmware_Massage_ExID_classes.h"
+
 #include <algorithm>
 #include <array>
 
 namespace {
-
-// Images that start 0x89 carry their family in the second byte.
-struct Chip_Byte_Row {
-    std::uint8_t Chip_Byte;
-    Firmware_Chip_Code Code;
-};
-
-constexpr std::array<Chip_Byte_Row, 3> Chip_Byte_Rows{{
-    {0x17, Firmware_Chip_2092},
-    {0x16, Firmware_Chip_2281},
-    {0x26, Firmware_Chip_2620},
-}};
 
 constexpr std::uint8_t Chip_Image_Start = 0x89;
 constexpr std::uint32_t Kun_Marker_Offset = 0x2000;
@@ -42,15 +33,19 @@ constexpr std::array<Settings_Tag_Row, 2> Settings_Tag_Rows{{
     {0xCC330201, 0x31800, Firmware_Chip_2688_Other_Tag},
 }};
 
-// The classes are added family by family; until a family's class exists its creator is
-// null and the factory builds nothing for it.
+template <class Image_Class>
+std::unique_ptr<Firmware_Massage_Base_class_Usb_Des> Create(const std::uint8_t* buffer, std::uint32_t size) {
+    return std::make_unique<Image_Class>(buffer, size);
+}
+
+// Every family is built with its external-ID class.
 constexpr std::array<Firmware_Family_Row, 6> Family_Rows{{
-    {Firmware_Chip_2281, "2281", Image_Size_64K, nullptr},
-    {Firmware_Chip_2092, "2092", Image_Size_64K, nullptr},
-    {Firmware_Chip_2089, "2089", Image_Size_64K, nullptr},
-    {Firmware_Chip_2620, "2620", Image_Size_64K, nullptr},
-    {Firmware_Chip_2688, "2688", Image_Size_256K, nullptr},
-    {Firmware_Chip_2688_Other_Tag, "2688", Image_Size_256K, nullptr},
+    {Firmware_Chip_2281, "2281", Image_Size_64K, Create<Firmware_Massage_2281_ExID_class>},
+    {Firmware_Chip_2092, "2092", Image_Size_64K, Create<Firmware_Massage_2092_ExID_class>},
+    {Firmware_Chip_2089, "2089", Image_Size_64K, Create<Firmware_Massage_2089_ExID_class>},
+    {Firmware_Chip_2620, "2620", Image_Size_64K, Create<Firmware_Massage_2620_ExID_class>},
+    {Firmware_Chip_2688, "2688", Image_Size_256K, Create<Firmware_Massage_2688_class>},
+    {Firmware_Chip_2688_Other_Tag, "2688", Image_Size_256K, Create<Firmware_Massage_2688_class>},
 }};
 
 template <std::size_t N>
@@ -84,8 +79,9 @@ Firmware_Chip_Code Detect_Firmware_Chip_Code(const std::uint8_t* buffer, std::ui
     if (buffer == nullptr || size < Image_Size_64K) {
         return Firmware_Chip_Unknown;
     }
+    // Images that start 0x89 carry their family in the second byte.
     if (buffer[0] == Chip_Image_Start) {
-        for (const auto& row : Chip_Byte_Rows) {
+        for (const auto& row : Chip_Family_Layouts()) {
             if (buffer[1] == row.Chip_Byte) {
                 return row.Code;
             }
@@ -107,7 +103,9 @@ std::unique_ptr<Firmware_Massage_Base_class_Usb_Des> Create_Firmware_Object(cons
                                                                             std::uint32_t size) {
     const Firmware_Chip_Code code = Detect_Firmware_Chip_Code(buffer, size);
     const auto row = std::ranges::find(Family_Rows, code, &Firmware_Family_Row::Code);
-    if (row == Family_Rows.end() || row->Create == nullptr) {
+    // A buffer longer than the family's image would not fit the object's buffers; it is
+    // refused rather than cut, so no part of a file is silently dropped.
+    if (row == Family_Rows.end() || row->Create == nullptr || size > row->Image_Size) {
         return nullptr;
     }
     // An allocation failure while building an image object is answered like any other

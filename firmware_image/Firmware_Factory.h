@@ -37,7 +37,8 @@ Firmware_Chip_Code Detect_Firmware_Chip_Code(const std::uint8_t* buffer, std::ui
 
 // A new image object of the detected family, holding its own copy of the image (the
 // caller's buffer may change or go afterwards), with its external-ID reference set; null
-// when the family has no class, or when building it failed.
+// when the code names no family, when the size is above the family's image size (64 KB
+// or 256 KB), or when building it failed.
 std::unique_ptr<Firmware_Massage_Base_class_Usb_Des> Create_Firmware_Object(const std::uint8_t* buffer,
                                                                             std::uint32_t size);
 
@@ -45,8 +46,7 @@ std::unique_ptr<Firmware_Massage_Base_class_Usb_Des> Create_Firmware_Object(cons
 using Firmware_Object_Creator =
     std::unique_ptr<Firmware_Massage_Base_class_Usb_Des> (*)(const std::uint8_t* buffer, std::uint32_t size);
 
-// One row per code that names a family with an image class. A row whose creator is null
-// is a family whose class is not there yet: the factory answers null for it.
+// One row per code that names a family with an image class.
 struct Firmware_Family_Row {
     Firmware_Chip_Code Code;
     const char* Family;

@@ -95,7 +95,7 @@ TEST(Detection, ShortBuffersAreUnknownWithoutBeingRead) {
     }
 }
 
-TEST(Factory, BuildsOnlyFamiliesWhoseClassExists) {
+TEST(Factory, BuildsEveryFamilyAndNothingElse) {
     const auto cases = Detection_Cases();
     for (const auto& row : Firmware_Families()) {
         Bytes image;
@@ -116,12 +116,13 @@ TEST(Factory, BuildsOnlyFamiliesWhoseClassExists) {
         const auto size = static_cast<std::uint32_t>(image.size());
         ASSERT_EQ(Detect_Firmware_Chip_Code(image.data(), size), row.Code) << row.Family;
         const auto object = Create_Firmware_Object(image.data(), size);
-        EXPECT_EQ(object != nullptr, row.Create != nullptr) << row.Family;
-        if (object != nullptr) {
-            EXPECT_EQ(object->Get_Image_Size(), row.Image_Size);
-            EXPECT_NE(object->Get_External_ID(), nullptr);
-            EXPECT_EQ(object->Get_External_ID_Holder().External_ID_Present, 1);
-        }
+        ASSERT_NE(object, nullptr) << row.Family;
+        EXPECT_EQ(object->Get_Image_Size(), row.Image_Size);
+        EXPECT_NE(object->Get_External_ID(), nullptr);
+        EXPECT_EQ(object->Get_External_ID_Holder().External_ID_Present, 1);
+        EXPECT_EQ(object->Get_External_ID_Holder().Second, nullptr);
+        EXPECT_EQ(object->Has_External_ID(), 1);
+        EXPECT_TRUE(object->Get_External_ID()->Is_ExID_Supported());
     }
     for (const auto code :
          {Firmware_Chip_2089_Without_End_Marker, Firmware_Chip_256K_Without_Tag, Firmware_Chip_Unknown}) {

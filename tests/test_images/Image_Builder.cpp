@@ -12,6 +12,86 @@ void Put_Length_Entry(Bytes& image, std::size_t entry, std::uint16_t length) {
     Put_U16_BE(image, Offset_2688_Length_Table + 6 * entry, length);
 }
 
+constexpr std::array<std::uint8_t, 6> Stored_Language_List{0x00, 0x04, 0x04, 0x03, 0x09, 0x04};
+
+// The chip families' layouts as the images define them.
+struct Chip_Layout {
+    Chip_Family Family;
+    std::array<std::uint8_t, 2> Start;
+    std::uint16_t Device_Field; // header field of the device descriptor's pointer
+    std::uint16_t Second_Device_Field;
+    std::uint16_t String_Fields; // header field of string 0's pointer
+    std::uint16_t Signature_Field;
+    std::array<std::uint8_t, 8> Signature;
+    std::uint32_t External_ID;
+};
+
+constexpr std::array<Chip_Layout, 3> Chip_Layouts{{
+    {Chip_Family::F2092,
+     Start_2092,
+     22,
+     0,
+     0x20,
+     106,
+     {0x00, 0x27, 0x0A, 0x00, 0x00, 0x27, 0x0B, 0x00},
+     0xDE00},
+    {Chip_Family::F2620,
+     Start_2620,
+     26,
+     24,
+     0x28,
+     138,
+     {0x00, 0x26, 0x0A, 0x00, 0x00, 0x26, 0x0B, 0x00},
+     0xDE00},
+    {Chip_Family::F2281, Start_2281, 0, 0, 0, 0, {}, 0x6316},
+}};
+
+constexpr std::uint32_t Device_2281 = 0x6780;
+constexpr std::array<std::uint32_t, 6> Slots_2281{0x7800, 0x7830, 0x7880, 0x78D0, 0x7920, 0x7970};
+constexpr std::uint32_t Check_Bytes_2281 = 0xCF00;
+constexpr std::size_t Pointer_Count = 12;
+
+const Chip_Layout& Layout_Of(Chip_Family family) {
+    return Chip_Layouts[static_cast<std::size_t>(family)];
+}
+
+void Put_External_ID(Bytes& image, std::uint32_t offset, const std::string& id) {
+    Put_Text(image, offset, id.substr(0, 16));
+}
+
+// Camera-control records: 16-bit (W) and 32-bit (D) controls keep their five fields one
+// after the other from First; byte controls (B) keep the current value at First and the
+// default at Second. Each has its flag-32 byte.
+enum class Record_Kind { W, D, B };
+
+struct Control_Layout {
+    Record_Kind Kind;
+    std::uint16_t First;
+    std::uint16_t Second;
+    std::uint16_t Byte;
+};
+
+constexpr std::array<Control_Layout, Control_Record_Count> Control_Layouts{{
+    {Record_Kind::W, 70, 0, 80},
+    {Record_Kind::W, 81, 0, 91},
+    {Record_Kind::W, 107, 0, 117},
+    {Record_Kind::W, 118, 0, 128},
+    {Record_Kind::W, 129, 0, 139},
+    {Record_Kind::W, 140, 0, 150},
+    {Record_Kind::W, 151, 0, 161},
+    {Record_Kind::B, 163, 164, 165},
+    {Record_Kind::W, 59, 0, 69},
+    {Record_Kind::W, 92, 0, 102},
+    {Record_Kind::B, 104, 105, 106},
+    {Record_Kind::W, 217, 0, 227},
+    {Record_Kind::W, 32, 0, 42},
+    {Record_Kind::B, 44, 46, 47},
+    {Record_Kind::D, 8, 0, 28},
+    {Record_Kind::B, 4, 6, 7},
+    {Record_Kind::D, 228, 0, 268},
+    {Record_Kind::D, 248, 0, 268},
+}};
+
 } // namespace
 
 Bytes Build_Marked_Image(const Marker_Spec& spec) {
@@ -54,25 +134,193 @@ Bytes String_Descriptor(std::string_view text) {
     return out;
 }
 
+// The stored forms put a big-endian 16-bit copy of bLength before the descriptor.
+Bytes Stored_Form(Bytes descriptor) {
+    const std::uint8_t length = descriptor[0];
+    descriptor.insert(descriptor.begin(), 2, 0x00);
+    descriptor[1] = length;
+    return descriptor;
+}
+
 Bytes Stored_Device_Descriptor(const Device_Spec& spec) {
-    Bytes out{0x00, 0x12};
-    Add(out, Device_Descriptor(spec));
-    return out;
+    return Stored_Form(Device_Descriptor(spec));
 }
 
 Bytes Stored_String_Descriptor(std::string_view text) {
-    const Bytes descriptor = String_Descriptor(text);
-    Bytes out{0x00, descriptor[0]};
-    Add(out, descriptor);
-    return out;
+    return Stored_Form(String_Descriptor(text));
+}
+
+Bytes Build_2089_Image(const Image_2089_Spec& spec) {
+    Bytes image(Size_64K, 0);
+    Put_Text(image, Offset_2089_Kun, "KUN");
+    Put_Bytes(image, spec.Device_Offset, Stored_Device_Descriptor(spec.Device));
+    std::size_t at = spec.Device_Offset + 20;
+    Put_Bytes(image, at, Stored_Language_List);
+    at += Stored_Language_List.size();
+    for (const auto& text : spec.Strings) {
+        if (text) {
+            const Bytes stored = Stored_String_Descriptor(*text);
+            Put_Bytes(image, at, stored);
+            at += stored.size();
+        }
+    }
+    if (spec.Table) {
+        Put_Bytes(image, Offset_2089_Table, std::array<std::uint8_t, 2>{0x5A, 0x3C});
+        for (std::size_t i = 0; i < Offset_2089_Table_Slots.size(); ++i) {
+            if (spec.Strings[i]) {
+                Put_Bytes(image, Offset_2089_Table_Slots[i], Stored_String_Descriptor(*spec.Strings[i]));
+            }
+        }
+        if (spec.Strings[3]) {
+            Put_Bytes(image, Offset_2089_Microphone, Stored_String_Descriptor(*spec.Strings[3]));
+        }
+        const auto ids = spec.Override_Ids.value_or(
+            std::array<std::uint16_t, 3>{spec.Device.Vid, spec.Device.Pid, spec.Device.Bcd});
+        const std::uint16_t wrong = spec.Override_Complement_Wrong ? 1 : 0;
+        Put_Bytes(image, Offset_2089_Identity_Override, std::array<std::uint8_t, 2>{0x00, 0x08});
+        Put_U16_LE(image, Offset_2089_Identity_Override + 2, ids[0]);
+        Put_U16_LE(image, Offset_2089_Identity_Override + 4, ids[1]);
+        Put_U16_LE(image, Offset_2089_Identity_Override + 6, static_cast<std::uint16_t>(~ids[0] + wrong));
+        Put_U16_LE(image, Offset_2089_Identity_Override + 8, static_cast<std::uint16_t>(~ids[1]));
+        Put_Bytes(image, Offset_2089_Release_Override, std::array<std::uint8_t, 2>{0x00, 0x04});
+        Put_U16_LE(image, Offset_2089_Release_Override + 2, ids[2]);
+        Put_U16_LE(image, Offset_2089_Release_Override + 4, static_cast<std::uint16_t>(~ids[2] + wrong));
+    }
+    Put_External_ID(image, Offset_2089_External_ID, spec.External_ID);
+    if (spec.End_Marker) {
+        Put_Bytes(image, 0xFFFE, End_Marker_2089);
+    }
+    return image;
+}
+
+std::uint32_t Chip_String_Offset(const Image_Chip_Spec& spec, std::size_t index) {
+    if (spec.Family == Chip_Family::F2281) {
+        return index < Slots_2281.size() ? Slots_2281[index] : 0;
+    }
+    std::uint32_t offset = spec.String_Area;
+    for (std::size_t i = 0; i < index && i < spec.Rooms.size(); ++i) {
+        offset += spec.Rooms[i];
+    }
+    return offset;
+}
+
+std::uint32_t Chip_Device_Offset(const Image_Chip_Spec& spec) {
+    return spec.Family == Chip_Family::F2281 ? Device_2281 : spec.Device_Offset;
+}
+
+std::uint32_t Chip_External_ID_Offset(Chip_Family family) {
+    return Layout_Of(family).External_ID;
+}
+
+Bytes Build_Chip_Image(const Image_Chip_Spec& spec) {
+    const Chip_Layout& layout = Layout_Of(spec.Family);
+    Bytes image(Size_64K, 0);
+    Put_Bytes(image, 0, layout.Start);
+    if (spec.Family != Chip_Family::F2281) {
+        Put_U16_BE(image, 4, spec.Header);
+        Put_U16_BE(image, spec.Header + layout.Device_Field, spec.Device_Offset);
+        if (layout.Second_Device_Field != 0) {
+            Put_U16_BE(image, spec.Header + layout.Second_Device_Field, spec.Second_Device_Offset);
+            Put_Bytes(image, spec.Second_Device_Offset, Stored_Device_Descriptor(spec.Device));
+        }
+        for (std::size_t i = 0; i < Pointer_Count; ++i) {
+            Put_U16_BE(image, spec.Header + layout.String_Fields + 2 * i,
+                       static_cast<std::uint16_t>(Chip_String_Offset(spec, i)));
+        }
+        Put_U16_BE(image, spec.Header + layout.Signature_Field, spec.Signature_Block);
+        if (spec.Signature) {
+            Put_Bytes(image, spec.Signature_Block + 2, layout.Signature);
+        }
+    } else {
+        for (std::size_t i = 0; i < 64; ++i) {
+            Put_U8(image, Check_Bytes_2281 + i, i < spec.Blank_Check_Bytes ? 0xFF : 0x5A);
+        }
+    }
+    Put_Bytes(image, Chip_Device_Offset(spec), Stored_Device_Descriptor(spec.Device));
+    for (std::size_t i = 0; i < spec.Strings.size(); ++i) {
+        const std::uint32_t offset = Chip_String_Offset(spec, i);
+        if (offset == 0) {
+            continue;
+        }
+        if (i == 0) {
+            Put_Bytes(image, offset, Stored_Language_List);
+        } else if (spec.Strings[i]) {
+            Put_Bytes(image, offset, Stored_String_Descriptor(*spec.Strings[i]));
+        }
+    }
+    Put_External_ID(image, layout.External_ID, spec.External_ID);
+    return image;
+}
+
+std::array<Control_Record_Spec, Control_Record_Count> Default_Control_Records() {
+    std::array<Control_Record_Spec, Control_Record_Count> records{};
+    for (std::size_t i = 0; i < records.size(); ++i) {
+        const auto value = static_cast<std::int32_t>(100 + i);
+        records[i] = {
+            .Current = value, .Minimum = 0, .Maximum = value + 100, .Fourth = 1, .Default = value, .Byte = 3};
+    }
+    records[7] = {.Current = 1, .Default = 1};  // white balance automatic
+    records[10] = {.Current = 1, .Default = 1}; // power line 50 Hz
+    records[13] = {.Current = 0, .Default = 0}; // focus manual
+    records[14] = {.Current = 312, .Minimum = 1, .Maximum = 20000, .Fourth = 1, .Default = 156};
+    records[15] = {.Current = 8, .Default = 8, .Byte = 8}; // exposure automatic
+    records[16] = {
+        .Current = 0, .Minimum = -36000, .Maximum = 36000, .Fourth = 3600, .Default = 0, .Byte = 1};
+    records[17] = records[16];
+    return records;
+}
+
+void Put_Camera_Controls(Bytes& image, std::size_t block, const Camera_Control_Spec& spec) {
+    Put_Bytes(image, block + 0x400, spec.Switches);
+    Put_Bytes(image, block + 0x406, spec.Modes);
+    Put_U16_BE(image, block + 0x80A, spec.Word);
+    const std::size_t records = block + 0xC00;
+    for (std::size_t i = 0; i < Control_Layouts.size(); ++i) {
+        const Control_Layout& layout = Control_Layouts[i];
+        const Control_Record_Spec& record = spec.Records[i];
+        const std::array<std::int32_t, 5> fields{record.Current, record.Minimum, record.Maximum,
+                                                 record.Fourth, record.Default};
+        switch (layout.Kind) {
+        case Record_Kind::W:
+            for (std::size_t k = 0; k < fields.size(); ++k) {
+                Put_U16_BE(image, records + layout.First + 2 * k, static_cast<std::uint16_t>(fields[k]));
+            }
+            break;
+        case Record_Kind::D:
+            for (std::size_t k = 0; k < fields.size(); ++k) {
+                Put_U32_BE(image, records + layout.First + 4 * k, static_cast<std::uint32_t>(fields[k]));
+            }
+            break;
+        case Record_Kind::B:
+            Put_U8(image, records + layout.First, static_cast<std::uint8_t>(record.Current));
+            Put_U8(image, records + layout.Second, static_cast<std::uint8_t>(record.Default));
+            break;
+        }
+        Put_U8(image, records + layout.Byte, record.Byte);
+    }
 }
 
 Bytes Build_2688_Image(const Image_2688_Spec& spec) {
     Bytes image(Size_256K, 0);
     Put_Bytes(image, 0x100, spec.Marker);
-    Put_Text(image, Offset_2688_External_ID, spec.External_ID.substr(0, 16));
+    Put_External_ID(image, Offset_2688_External_ID, spec.External_ID);
     Put_U32_LE(image, Offset_2688_Settings_Tag, spec.Settings_Tag);
     Put_U8(image, Offset_2688_Selector, spec.Selector);
+    Put_U8(image, Offset_2688_Settings_Flag, spec.Settings_Flag);
+    Put_U8(image, Offset_2688_Settings_Value, spec.Settings_Value);
+    Put_Bytes(image, Offset_2688_Format_Order, spec.Format_Order);
+    for (const std::uint32_t table : Offset_2688_Resolutions) {
+        for (std::size_t i = 0; i < spec.Resolutions.size(); ++i) {
+            const std::size_t record = table + Resolution_Record_Bytes * i;
+            Put_U8(image, record, static_cast<std::uint8_t>(0xA0 + i)); // tells records apart
+            Put_U16_BE(image, record + 17, spec.Resolutions[i].Width);
+            Put_U16_BE(image, record + 19, spec.Resolutions[i].Height);
+            Put_U32_BE(image, record + 22, spec.Resolutions[i].Kind);
+        }
+    }
+    if (spec.Controls) {
+        Put_Camera_Controls(image, Offset_2688_IQ_Block, *spec.Controls);
+    }
     for (std::size_t d = 0; d < spec.Devices.size(); ++d) {
         Put_Bytes(image, Offset_2688_Device[d], Device_Descriptor(spec.Devices[d]));
     }

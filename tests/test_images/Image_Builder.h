@@ -1,12 +1,14 @@
 // Whole firmware images of the families, laid out byte by byte: the marker bytes that
-// tell the families apart, and the 256 KB family's areas (external ID, settings tag,
-// selector, device descriptors, string slots, length table, configuration areas).
+// tell the families apart; the 64 KB families' stored device and string descriptors with
+// their pointer tables, string table, overrides, signatures and external ID; and the
+// 256 KB family's areas (external ID, settings tag, selector, settings groups, resolution
+// table, length table, device descriptors, string slots, configuration areas,
+// camera-control block).
 //
-// Extending: each family gets a description struct (like Image_2688_Spec) whose
-// defaults make a valid image, with fields for what a test varies (ids, strings
-// present/absent/lengths, external ID, formats, still method, microphone, camera-control
-// values), and a Build_ function that lays out the family's markers and areas with the
-// helpers below.
+// Each family has a description struct whose defaults make a valid image, with fields
+// for what a test varies (ids, strings present/absent/of chosen lengths, external ID,
+// formats, still method, microphone, resolutions, camera-control values), and a Build_
+// function. Tests patch single bytes afterwards for the malformed cases.
 #pragma once
 
 #include "test_images/Bytes.h"
@@ -15,6 +17,7 @@
 #include <array>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace test_images {
 
@@ -61,6 +64,107 @@ Bytes String_Descriptor(std::string_view text);
 Bytes Stored_Device_Descriptor(const Device_Spec& spec);
 Bytes Stored_String_Descriptor(std::string_view text);
 
+// ---- The 64 KB families.
+
+// A 2089 image: the stored device descriptor at Device_Offset (past the "KUN" marker),
+// the language list and the present strings after it in the order manufacturer,
+// product, serial number, microphone; with Table, the string table too.
+struct Image_2089_Spec {
+    Device_Spec Device{.Manufacturer_Index = 1, .Product_Index = 2, .Serial_Index = 3};
+    // Manufacturer, product, serial number, microphone name; nullopt leaves one out.
+    std::array<std::optional<std::string>, 4> Strings{"Maker 2089", "Camera 2089", "SN2089-0001", "Mic 2089"};
+    std::uint16_t Device_Offset = 0x2010;
+    // The string-table marker at 0xFF00 with string i (i from 1 to 3) in table slot i,
+    // the microphone's name at 0x400, and the identity and release overrides.
+    bool Table = true;
+    // What the overrides hold (VID, PID, BCD); by default the device descriptor's.
+    std::optional<std::array<std::uint16_t, 3>> Override_Ids;
+    bool Override_Complement_Wrong = false;
+    bool End_Marker = true;
+    std::string External_ID = "EXT2089-00000001";
+};
+
+inline constexpr std::uint32_t Offset_2089_Microphone = 0x400;
+inline constexpr std::uint32_t Offset_2089_Kun = 0x2000;
+inline constexpr std::uint32_t Offset_2089_External_ID = 0xFC00;
+inline constexpr std::uint32_t Offset_2089_Table = 0xFF00;
+inline constexpr std::array<std::uint32_t, 3> Offset_2089_Table_Slots{0xFF02, 0xFF44, 0xFF86};
+inline constexpr std::uint32_t Offset_2089_Identity_Override = 0xFFC8;
+inline constexpr std::uint32_t Offset_2089_Release_Override = 0xFFD2;
+
+Bytes Build_2089_Image(const Image_2089_Spec& spec);
+
+enum class Chip_Family { F2092, F2620, F2281 };
+
+// A 2092, 2620 or 2281 image: the start bytes, the stored device descriptor, string
+// descriptors 0 (the language list) to 10 one after the other, each with its room, and
+// the pointers to them (through the header table, or the 2281's fixed slots), the
+// signature block or the 2281's check bytes, and the external ID.
+struct Image_Chip_Spec {
+    Chip_Family Family = Chip_Family::F2092;
+    Device_Spec Device{.Manufacturer_Index = 1, .Product_Index = 2, .Serial_Index = 3};
+    // Strings by index; index 4 is the microphone's name. nullopt stores nothing there.
+    std::array<std::optional<std::string>, 11> Strings{std::nullopt, "Maker", "Camera", "SN0001", "Mic"};
+    // Bytes from each string's pointer to the next one's (2092 and 2620).
+    std::array<std::uint16_t, 11> Rooms{8, 64, 64, 64, 64, 64, 64, 64, 64, 64, 64};
+    std::uint16_t Header = 0x0200;
+    std::uint16_t Device_Offset = 0x0400;
+    std::uint16_t Second_Device_Offset = 0x0440; // 2620
+    std::uint16_t String_Area = 0x1000;
+    std::uint16_t Signature_Block = 0x0800;
+    bool Signature = true;
+    // 2281: how many of the 64 check bytes at 0xCF00 are 0xFF (the others 0x5A).
+    std::size_t Blank_Check_Bytes = 0;
+    std::string External_ID = "EXTID-CHIP-00001";
+};
+
+// Where string i of a built image is stored.
+std::uint32_t Chip_String_Offset(const Image_Chip_Spec& spec, std::size_t index);
+std::uint32_t Chip_Device_Offset(const Image_Chip_Spec& spec);
+std::uint32_t Chip_External_ID_Offset(Chip_Family family);
+
+Bytes Build_Chip_Image(const Image_Chip_Spec& spec);
+
+// ---- The 256 KB family.
+
+// A resolution-table record: width and height as stored, and the format kind (15 and
+// 16 store half the frame width).
+struct Resolution_Record_Spec {
+    std::uint16_t Width = 640;
+    std::uint16_t Height = 480;
+    std::uint32_t Kind = 1;
+};
+
+// One camera-control record: the fields for flags 1, 2, 4, 16 and 8 and the flag-32
+// byte. Byte controls and automatic switches store Current, Default and Byte only.
+struct Control_Record_Spec {
+    std::int32_t Current = 0;
+    std::int32_t Minimum = 0;
+    std::int32_t Maximum = 255;
+    std::int32_t Fourth = 1;
+    std::int32_t Default = 0;
+    std::uint8_t Byte = 0;
+};
+
+inline constexpr std::size_t Control_Record_Count = 18;
+
+// Typical records: 16-bit controls around 100, exposure in 100 us units, pan and tilt
+// in arc seconds, automatic white balance and exposure on, power line 50 Hz.
+std::array<Control_Record_Spec, Control_Record_Count> Default_Control_Records();
+
+struct Camera_Control_Spec {
+    std::array<Control_Record_Spec, Control_Record_Count> Records = Default_Control_Records();
+    std::array<std::uint8_t, 6> Switches{0, 1, 1, 0, 0, 1}; // 0x400 to 0x405
+    std::array<std::uint8_t, 2> Modes{2, 0};                // 0x406, 0x407
+    std::uint16_t Word = 0x1234;                            // 0x80A
+};
+
+inline constexpr std::uint32_t Offset_2688_IQ_Block = 0x38000;
+inline constexpr std::uint32_t Offset_2688_Camera_Controls = Offset_2688_IQ_Block + 0xC00;
+
+// Writes the records into a 32 KB block image (at offset `block` of `image`).
+void Put_Camera_Controls(Bytes& image, std::size_t block, const Camera_Control_Spec& spec);
+
 // A 256 KB image of the 2688 family.
 struct Image_2688_Spec {
     std::uint32_t Size = Size_256K;
@@ -73,11 +177,21 @@ struct Image_2688_Spec {
                                                        "Test Camera 2688", "SN0001"};
     std::array<Configuration_Spec, 2> Configurations{};
     std::string External_ID = "EXTID-0000000001";
+    std::uint8_t Settings_Flag = 1;                 // 0x3021F
+    std::uint8_t Settings_Value = 0x40;             // 0x30221
+    std::array<std::uint8_t, 2> Format_Order{2, 1}; // 0x30233: MJPEG first
+    std::vector<Resolution_Record_Spec> Resolutions{{}};
+    std::optional<Camera_Control_Spec> Controls = Camera_Control_Spec{};
 };
 
 inline constexpr std::uint32_t Offset_2688_External_ID = 0x2F000;
 inline constexpr std::uint32_t Offset_2688_Settings_Tag = 0x30000;
 inline constexpr std::uint32_t Offset_2688_Selector = 0x30200;
+inline constexpr std::uint32_t Offset_2688_Settings_Flag = 0x3021F;
+inline constexpr std::uint32_t Offset_2688_Settings_Value = 0x30221;
+inline constexpr std::uint32_t Offset_2688_Format_Order = 0x30233;
+inline constexpr std::array<std::uint32_t, 2> Offset_2688_Resolutions{0x30300, 0x30500};
+inline constexpr std::size_t Resolution_Record_Bytes = 26;
 inline constexpr std::uint32_t Offset_2688_Length_Table = 0x30E00;
 inline constexpr std::array<std::uint32_t, 2> Offset_2688_Device{0x31000, 0x3103C};
 inline constexpr std::uint32_t Offset_2688_Strings = 0x31800;

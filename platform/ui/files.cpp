@@ -1,0 +1,252 @@
+#include "platform/ui/files.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <system_error>
+
+namespace zunq::ui {
+
+namespace {
+
+constexpr std::string_view Blanks = " \t";
+
+std::string_view Trim(std::string_view text) {
+    const auto first = text.find_first_not_of(Blanks);
+    if (first == std::string_view::npos) {
+        return {};
+    }
+    const auto last = text.find_last_not_of(Blanks);
+    return text.substr(first, last - first + 1);
+}
+
+bool Equal_No_Case(std::string_view a, std::string_view b) {
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+               auto lower = [](char c) {
+                   return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+               };
+               return lower(x) == lower(y);
+           });
+}
+
+// The name of a "[section]" line, or nullopt for any other line.
+std::optional<std::string_view> Section_Name(std::string_view body) {
+    const auto line = Trim(body);
+    if (line.empty() || line.front() != '[') {
+        return std::nullopt;
+    }
+    auto name = line.substr(1);
+    const auto close = name.find(']');
+    if (close != std::string_view::npos) {
+        name = name.substr(0, close);
+    }
+    return Trim(name);
+}
+
+struct Key_Line {
+    std::string_view key;
+    std::string_view value;
+};
+
+std::optional<Key_Line> Split_Key_Line(std::string_view body) {
+    const auto equals = body.find('=');
+    if (equals == std::string_view::npos) {
+        return std::nullopt;
+    }
+    auto value = Trim(body.substr(equals + 1));
+    if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') &&
+        value.back() == value.front()) {
+        value = value.substr(1, value.size() - 2);
+    }
+    return Key_Line{Trim(body.substr(0, equals)), value};
+}
+
+bool Has_Line_Break(std::string_view text) {
+    return text.find_first_of("\r\n") != std::string_view::npos;
+}
+
+} // namespace
+
+Profile_Text::Profile_Text(std::string_view bytes) {
+    while (!bytes.empty()) {
+        const auto newline = bytes.find('\n');
+        Line line;
+        if (newline == std::string_view::npos) {
+            line.body = std::string(bytes);
+            bytes = {};
+        } else {
+            line.body = std::string(bytes.substr(0, newline));
+            line.end = "\n";
+            bytes.remove_prefix(newline + 1);
+        }
+        if (!line.end.empty() && !line.body.empty() && line.body.back() == '\r') {
+            line.body.pop_back();
+            line.end = "\r\n";
+        }
+        lines_.push_back(std::move(line));
+    }
+}
+
+std::size_t Profile_Text::Find_Section(std::string_view section) const {
+    for (std::size_t i = 0; i < lines_.size(); ++i) {
+        const auto name = Section_Name(lines_[i].body);
+        if (name && Equal_No_Case(*name, Trim(section))) {
+            return i;
+        }
+    }
+    return std::string::npos;
+}
+
+std::optional<std::string> Profile_Text::Get(std::string_view section, std::string_view key) const {
+    const auto header = Find_Section(section);
+    if (header == std::string::npos) {
+        return std::nullopt;
+    }
+    for (std::size_t i = header + 1; i < lines_.size() && !Section_Name(lines_[i].body); ++i) {
+        const auto entry = Split_Key_Line(lines_[i].body);
+        if (entry && Equal_No_Case(entry->key, Trim(key))) {
+            return std::string(entry->value);
+        }
+    }
+    return std::nullopt;
+}
+
+bool Profile_Text::Set(std::string_view section, std::string_view key, std::string_view value) {
+    section = Trim(section);
+    key = Trim(key);
+    if (Has_Line_Break(section) || Has_Line_Break(key) || Has_Line_Break(value) ||
+        section.find(']') != std::string_view::npos || key.find('=') != std::string_view::npos ||
+        key.empty()) {
+        return false;
+    }
+    const std::string entry = std::string(key) + "=" + std::string(value);
+    const auto header = Find_Section(section);
+    if (header == std::string::npos) {
+        if (!lines_.empty() && lines_.back().end.empty()) {
+            lines_.back().end = "\r\n";
+        }
+        lines_.push_back({"[" + std::string(section) + "]", "\r\n"});
+        lines_.push_back({entry, "\r\n"});
+        return true;
+    }
+    std::size_t insert_at = header + 1;
+    for (std::size_t i = header + 1; i < lines_.size() && !Section_Name(lines_[i].body); ++i) {
+        const auto existing = Split_Key_Line(lines_[i].body);
+        if (existing && Equal_No_Case(existing->key, key)) {
+            lines_[i].body = entry;
+            return true;
+        }
+        if (!Trim(lines_[i].body).empty()) {
+            insert_at = i + 1; // after the section's last non-blank line
+        }
+    }
+    if (insert_at == lines_.size() && !lines_.empty() && lines_.back().end.empty()) {
+        lines_.back().end = "\r\n";
+    }
+    lines_.insert(lines_.begin() + static_cast<std::ptrdiff_t>(insert_at), Line{entry, "\r\n"});
+    return true;
+}
+
+std::string Profile_Text::Text() const {
+    std::string text;
+    for (const auto& line : lines_) {
+        text += line.body;
+        text += line.end;
+    }
+    return text;
+}
+
+int Read_Whole_File(const char* path, std::vector<std::uint8_t>& out, std::size_t max_bytes) {
+    std::error_code error;
+    if (path == nullptr || !std::filesystem::is_regular_file(path, error)) {
+        return -1;
+    }
+    std::ifstream in(path, std::ios::binary);
+    if (!in) {
+        return -1;
+    }
+    std::vector<std::uint8_t> bytes;
+    char chunk[65536];
+    while (in.read(chunk, sizeof chunk) || in.gcount() > 0) {
+        bytes.insert(bytes.end(), chunk, chunk + in.gcount());
+        if (bytes.size() > max_bytes) {
+            return -2;
+        }
+    }
+    if (in.bad() || bytes.empty()) {
+        return -1;
+    }
+    out = std::move(bytes);
+    return 0;
+}
+
+namespace {
+
+std::optional<std::string> Read_Text(const char* path) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) {
+        return std::nullopt;
+    }
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+} // namespace
+
+} // namespace zunq::ui
+
+DWORD GetPrivateProfileStringA(LPCTSTR lpAppName, LPCTSTR lpKeyName, LPCTSTR lpDefault,
+                               char* lpReturnedString, DWORD nSize, LPCTSTR lpFileName) {
+    if (lpReturnedString == nullptr || nSize == 0) {
+        return 0;
+    }
+    std::string value = lpDefault != nullptr ? std::string(lpDefault) : std::string();
+    if (lpAppName != nullptr && lpKeyName != nullptr && lpFileName != nullptr) {
+        if (const auto text = zunq::ui::Read_Text(lpFileName)) {
+            if (auto found = zunq::ui::Profile_Text(*text).Get(lpAppName, lpKeyName)) {
+                value = std::move(*found);
+            }
+        }
+    }
+    const auto copied = std::min<std::size_t>(value.size(), nSize - 1);
+    std::memcpy(lpReturnedString, value.data(), copied);
+    lpReturnedString[copied] = '\0';
+    return static_cast<DWORD>(copied);
+}
+
+BOOL WritePrivateProfileStringA(LPCTSTR lpAppName, LPCTSTR lpKeyName, LPCTSTR lpString, LPCTSTR lpFileName) {
+    if (lpAppName == nullptr || lpKeyName == nullptr || lpString == nullptr || lpFileName == nullptr) {
+        return FALSE;
+    }
+    std::error_code error;
+    const bool exists = std::filesystem::exists(lpFileName, error);
+    std::string old_text;
+    if (exists) {
+        auto text = zunq::ui::Read_Text(lpFileName);
+        if (!text) {
+            return FALSE;
+        }
+        old_text = std::move(*text);
+    }
+    zunq::ui::Profile_Text profile(old_text);
+    if (!profile.Set(lpAppName, lpKeyName, lpString)) {
+        return FALSE;
+    }
+    const std::string temporary = std::string(lpFileName) + ".tmp";
+    {
+        std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
+        const auto text = profile.Text();
+        if (!out || !out.write(text.data(), static_cast<std::streamsize>(text.size())) || !out.flush()) {
+            std::filesystem::remove(temporary, error);
+            return FALSE;
+        }
+    }
+    std::filesystem::rename(temporary, lpFileName, error);
+    if (error) {
+        std::filesystem::remove(temporary, error);
+        return FALSE;
+    }
+    return TRUE;
+}

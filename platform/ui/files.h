@@ -1,0 +1,57 @@
+// The file services of the dialog tool that need no windowing: profile-string files
+// (sections of key=value lines, read and written one value at a time) and reading a whole
+// file. Plain C++; the Qt part of the layer links this library.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/ui/win_values.h"
+
+namespace zunq::ui {
+
+// A profile file's text held in memory, line by line, so a write changes only the one
+// line it names and keeps every other byte (comments, blank lines, line ends) as it was.
+// Section and key names compare without regard to ASCII letter case; a value loses the
+// blanks around it and one pair of matching quotes.
+class Profile_Text {
+public:
+    explicit Profile_Text(std::string_view bytes = {});
+
+    std::optional<std::string> Get(std::string_view section, std::string_view key) const;
+
+    // Sets the key in the section, adding the key or the section when missing. Refuses
+    // (false, text unchanged) names with line breaks, a section name with ']' and a key
+    // with '=', since written back they would read as other lines.
+    bool Set(std::string_view section, std::string_view key, std::string_view value);
+
+    std::string Text() const;
+
+private:
+    struct Line {
+        std::string body; // without its line end
+        std::string end;  // "\r\n", "\n" or "" for a last line without one
+    };
+    // Index of the section's header line, or npos.
+    std::size_t Find_Section(std::string_view section) const;
+    std::vector<Line> lines_;
+};
+
+// Reads the whole file into `out`. 0 on success; -1 when it is not a readable regular file
+// or is empty; -2 when it holds more than `max_bytes`. `out` is untouched on failure.
+int Read_Whole_File(const char* path, std::vector<std::uint8_t>& out, std::size_t max_bytes);
+
+} // namespace zunq::ui
+
+// Reads one value: copies it (or `lpDefault` when the file, section or key is missing) into
+// `lpReturnedString`, cut to nSize - 1 bytes, zero-terminated; returns the bytes copied.
+DWORD GetPrivateProfileStringA(LPCTSTR lpAppName, LPCTSTR lpKeyName, LPCTSTR lpDefault,
+                               char* lpReturnedString, DWORD nSize, LPCTSTR lpFileName);
+
+// Writes one value, creating the file, section or key as needed. The file is replaced
+// through a temporary file, so a failed write leaves the old contents whole.
+BOOL WritePrivateProfileStringA(LPCTSTR lpAppName, LPCTSTR lpKeyName, LPCTSTR lpString, LPCTSTR lpFileName);

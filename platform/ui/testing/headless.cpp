@@ -1,0 +1,461 @@
+#include "platform/ui/testing/headless.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QComboBox>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QElapsedTimer>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMenu>
+#include <QMimeData>
+#include <QPlainTextEdit>
+#include <QProgressBar>
+#include <QSlider>
+#include <QTabBar>
+#include <QThread>
+#include <QUrl>
+
+#include <algorithm>
+#include <cstdlib>
+
+#include "platform/ui/detail.h"
+
+namespace zunq::ui::testing {
+
+namespace {
+
+QWidget* Control(CWnd& dialog, int id) {
+    CWnd* item = dialog.GetDlgItem(id);
+    return item != nullptr ? item->Widget() : nullptr;
+}
+
+void Send_Key(QWidget* widget, int key, const QString& text) {
+    if (widget == nullptr) {
+        return;
+    }
+    QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier, text);
+    QApplication::sendEvent(widget, &press);
+    QKeyEvent release(QEvent::KeyRelease, key, Qt::NoModifier, text);
+    QApplication::sendEvent(widget, &release);
+}
+
+RECT To_Rect(const QRect& r) {
+    return RECT{r.x(), r.y(), r.x() + r.width(), r.y() + r.height()};
+}
+
+} // namespace
+
+void Start_Headless(const Resource_Tables& resources) {
+    if (qApp == nullptr) {
+        setenv("QT_QPA_PLATFORM", "offscreen", 0);
+        static int argc = 1;
+        static char name[] = "zunq-headless";
+        static char* argv[] = {name, nullptr};
+        new QApplication(argc, argv); // kept for the process: Qt does not support a second one
+        QApplication::setQuitOnLastWindowClosed(false);
+    }
+    Ensure_Ui_Dispatcher();
+    Install_Resources(resources);
+}
+
+// ---- Scripted_Services.
+
+Scripted_Services::Scripted_Services() : previous_(&Services()) {
+    Install_Dialog_Services(this);
+}
+
+Scripted_Services::~Scripted_Services() {
+    Install_Dialog_Services(previous_);
+}
+
+int Scripted_Services::Message_Box(const Message_Box_Request& request) {
+    message_boxes.push_back(request);
+    return answer_message_box ? answer_message_box(request) : IDOK;
+}
+
+std::optional<std::string> Scripted_Services::Choose_File(const File_Dialog_Request& request) {
+    file_requests.push_back(request);
+    if (file_answers.empty()) {
+        return std::nullopt;
+    }
+    auto answer = file_answers.front();
+    file_answers.pop_front();
+    return answer;
+}
+
+void Scripted_Services::Run_Modal(CDialog& dialog) {
+    modal_templates.push_back(dialog.Template_Id());
+    if (run_modal) {
+        run_modal(dialog);
+    }
+    Pump();
+    if (dialog.Is_Modal_Running()) {
+        dialog.EndDialog(IDCANCEL);
+    }
+}
+
+void Scripted_Services::Set_Timer(CWnd& window, UINT_PTR id, UINT milliseconds) {
+    const std::uint64_t period = std::max<UINT>(milliseconds, 1);
+    timers_[{&window, id}] = Timer{period, now_ms + period, window.Lifetime_Token()};
+}
+
+void Scripted_Services::Kill_Timer(CWnd& window, UINT_PTR id) {
+    timers_.erase({&window, id});
+}
+
+void Scripted_Services::Kill_Timers(CWnd& window) {
+    std::erase_if(timers_, [&](const auto& entry) { return entry.first.first == &window; });
+}
+
+bool Scripted_Services::Timer_Running(const CWnd& window, UINT_PTR id) const {
+    return timers_.count({&window, id}) != 0;
+}
+
+void Scripted_Services::At(std::uint64_t delay_ms, std::function<void()> action) {
+    actions_.push_back({now_ms + delay_ms, next_order_++, std::move(action)});
+}
+
+void Scripted_Services::Advance_Clock(std::uint64_t milliseconds) {
+    const std::uint64_t target = now_ms + milliseconds;
+    for (;;) {
+        // The earliest timer tick or action due by the target; actions first at a tie.
+        auto action =
+            std::min_element(actions_.begin(), actions_.end(), [](const Action& a, const Action& b) {
+                return a.due != b.due ? a.due < b.due : a.order < b.order;
+            });
+        auto timer = std::min_element(timers_.begin(), timers_.end(), [](const auto& a, const auto& b) {
+            return a.second.due < b.second.due;
+        });
+        const bool action_due = action != actions_.end() && action->due <= target;
+        const bool timer_due = timer != timers_.end() && timer->second.due <= target;
+        if (action_due && (!timer_due || action->due <= timer->second.due)) {
+            now_ms = std::max(now_ms, action->due);
+            auto run = std::move(action->run);
+            actions_.erase(action);
+            run();
+        } else if (timer_due) {
+            now_ms = std::max(now_ms, timer->second.due);
+            timer->second.due += timer->second.period;
+            const auto key = timer->first;
+            if (timer->second.alive.expired()) {
+                timers_.erase(timer);
+                continue;
+            }
+            Deliver_Timer(*const_cast<CWnd*>(key.first), key.second);
+        } else {
+            break;
+        }
+        Pump();
+    }
+    now_ms = std::max(now_ms, target);
+}
+
+void Scripted_Services::Wait_Dispatching(UINT milliseconds) {
+    waits.push_back(milliseconds);
+    Pump();
+    Advance_Clock(milliseconds);
+}
+
+// ---- Scripted_Device_Source.
+
+Scripted_Device_Source::Scripted_Device_Source() {
+    Install_Device_Change_Source(this);
+}
+
+Scripted_Device_Source::~Scripted_Device_Source() {
+    Install_Device_Change_Source(nullptr);
+}
+
+bool Scripted_Device_Source::Start(Device_Change_Sink& sink) {
+    if (refuse_to_start) {
+        return false;
+    }
+    std::lock_guard lock(mutex_);
+    sink_ = &sink;
+    return true;
+}
+
+void Scripted_Device_Source::Stop() {
+    std::lock_guard lock(mutex_);
+    sink_ = nullptr;
+}
+
+void Scripted_Device_Source::Report(const Device_Change& change) {
+    std::lock_guard lock(mutex_);
+    if (sink_ != nullptr) {
+        sink_->Device_Changed(change);
+    }
+}
+
+void Scripted_Device_Source::Arrive(const std::string& device_name, const Guid& interface_class) {
+    Report({DBT_DEVICEARRIVAL, interface_class, device_name});
+}
+
+void Scripted_Device_Source::Remove(const std::string& device_name, const Guid& interface_class) {
+    Report({DBT_DEVICEREMOVECOMPLETE, interface_class, device_name});
+}
+
+// ---- Pumping.
+
+void Pump() {
+    for (int round = 0; round < 3; ++round) {
+        Run_Posted_Tasks();
+        QCoreApplication::sendPostedEvents();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QCoreApplication::processEvents(QEventLoop::AllEvents);
+    }
+}
+
+bool Pump_Until(const std::function<bool()>& done, int timeout_ms) {
+    QElapsedTimer clock;
+    clock.start();
+    for (;;) {
+        Pump();
+        if (done()) {
+            return true;
+        }
+        if (clock.elapsed() > timeout_ms) {
+            return false;
+        }
+        QThread::msleep(1);
+    }
+}
+
+// ---- Actions.
+
+void Click(CWnd& dialog, int id) {
+    if (auto* button = qobject_cast<QAbstractButton*>(Control(dialog, id))) {
+        button->click(); // a disabled button ignores it, as it ignores the mouse
+    }
+    Pump();
+}
+
+void Type(CWnd& dialog, int id, std::string_view text, bool replace_all) {
+    QWidget* widget = Control(dialog, id);
+    if (auto* line = qobject_cast<QLineEdit*>(widget)) {
+        replace_all ? line->selectAll() : line->end(false);
+    } else if (auto* edit = qobject_cast<QPlainTextEdit*>(widget)) {
+        if (replace_all) {
+            edit->selectAll();
+        } else {
+            edit->moveCursor(QTextCursor::End);
+        }
+    }
+    const QString characters = QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+    for (const QChar c : characters) {
+        const int key = c.isLetterOrNumber() && c.unicode() < 0x80 ? c.toUpper().unicode() : 0;
+        Send_Key(widget, key, QString(c));
+    }
+    Pump();
+}
+
+void Press_Key(CWnd& dialog, int id, UINT virtual_key) {
+    int key = 0;
+    switch (virtual_key) {
+    case VK_RETURN:
+        key = Qt::Key_Return;
+        break;
+    case VK_ESCAPE:
+        key = Qt::Key_Escape;
+        break;
+    case 0x08:
+        key = Qt::Key_Backspace;
+        break;
+    default:
+        key = static_cast<int>(virtual_key);
+        break;
+    }
+    QWidget* target = id == 0 ? dialog.Widget() : Control(dialog, id);
+    Send_Key(target, key, key == Qt::Key_Return ? QStringLiteral("\r") : QString());
+    Pump();
+}
+
+void Select(CWnd& dialog, int id, int index) {
+    QWidget* widget = Control(dialog, id);
+    if (auto* list = qobject_cast<QListWidget*>(widget)) {
+        list->setCurrentRow(index);
+    } else if (auto* combo = qobject_cast<QComboBox*>(widget)) {
+        combo->setCurrentIndex(index);
+        emit combo->activated(index); // what choosing an entry in the drop-down reports
+    } else if (auto* bar = widget != nullptr ? widget->findChild<QTabBar*>() : nullptr) {
+        bar->setCurrentIndex(index);
+    }
+    Pump();
+}
+
+void Set_Item_Check(CWnd& dialog, int id, int index, bool checked) {
+    if (auto* list = qobject_cast<QListWidget*>(Control(dialog, id));
+        list != nullptr && list->item(index) != nullptr) {
+        list->item(index)->setCheckState(checked ? Qt::Checked : Qt::Unchecked);
+    }
+    Pump();
+}
+
+void Slide(CWnd& dialog, int id, int position) {
+    if (auto* slider = qobject_cast<QSlider*>(Control(dialog, id))) {
+        slider->setSliderDown(true);
+        slider->setSliderPosition(position);
+        slider->setSliderDown(false);
+    }
+    Pump();
+}
+
+void Drop_Files(CWnd& dialog, const std::vector<std::string>& paths) {
+    QWidget* window = dialog.Widget();
+    if (window == nullptr) {
+        return;
+    }
+    QMimeData data;
+    QList<QUrl> urls;
+    for (const auto& path : paths) {
+        urls << QUrl::fromLocalFile(QString::fromStdString(path));
+    }
+    data.setUrls(urls);
+    const QPointF centre(window->width() / 2.0, window->height() / 2.0);
+    QDragEnterEvent enter(centre.toPoint(), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(window, &enter);
+    if (enter.isAccepted()) {
+        QDropEvent drop(centre, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(window, &drop);
+    }
+    Pump();
+}
+
+void Close(CWnd& dialog) {
+    if (dialog.Widget() != nullptr) {
+        QCloseEvent close;
+        QApplication::sendEvent(dialog.Widget(), &close);
+    }
+    Pump();
+}
+
+bool Choose_System_Menu_Item(CWnd& dialog, UINT id) {
+    QMenu* menu = System_Menu_Of(dialog.Widget());
+    if (menu == nullptr) {
+        return false;
+    }
+    for (QAction* action : menu->actions()) {
+        if (!action->isSeparator() && action->data().toULongLong() == id) {
+            action->trigger();
+            Pump();
+            return true;
+        }
+    }
+    return false;
+}
+
+// ---- Readings.
+
+std::string Text(CWnd& dialog, int id) {
+    return Window_Text(id == 0 ? dialog.Widget() : Control(dialog, id));
+}
+
+bool Is_Visible(CWnd& dialog, int id) {
+    QWidget* widget = Control(dialog, id);
+    return widget != nullptr && !widget->isHidden();
+}
+
+bool Is_Enabled(CWnd& dialog, int id) {
+    QWidget* widget = Control(dialog, id);
+    return widget != nullptr && widget->isEnabled();
+}
+
+bool Is_Checked(CWnd& dialog, int id) {
+    auto* button = qobject_cast<QAbstractButton*>(Control(dialog, id));
+    return button != nullptr && button->isChecked();
+}
+
+bool Is_Read_Only(CWnd& dialog, int id) {
+    QWidget* widget = Control(dialog, id);
+    if (auto* line = qobject_cast<QLineEdit*>(widget)) {
+        return line->isReadOnly();
+    }
+    auto* edit = qobject_cast<QPlainTextEdit*>(widget);
+    return edit != nullptr && edit->isReadOnly();
+}
+
+bool Is_Item_Checked(CWnd& dialog, int id, int index) {
+    auto* list = qobject_cast<QListWidget*>(Control(dialog, id));
+    return list != nullptr && list->item(index) != nullptr && list->item(index)->checkState() == Qt::Checked;
+}
+
+int Selection(CWnd& dialog, int id) {
+    CWnd* item = dialog.GetDlgItem(id);
+    if (auto* list = dynamic_cast<CListBox*>(item)) {
+        return list->GetCurSel();
+    }
+    if (auto* combo = dynamic_cast<CComboBox*>(item)) {
+        return combo->GetCurSel();
+    }
+    if (auto* tab = dynamic_cast<CTabCtrl*>(item)) {
+        return tab->GetCurSel();
+    }
+    return -1;
+}
+
+std::vector<std::string> Items(CWnd& dialog, int id) {
+    std::vector<std::string> items;
+    QWidget* widget = Control(dialog, id);
+    if (auto* list = qobject_cast<QListWidget*>(widget)) {
+        for (int i = 0; i < list->count(); ++i) {
+            items.push_back(To_Utf8(list->item(i)->text()));
+        }
+    } else if (auto* combo = qobject_cast<QComboBox*>(widget)) {
+        for (int i = 0; i < combo->count(); ++i) {
+            items.push_back(To_Utf8(combo->itemText(i)));
+        }
+    } else if (auto* bar = widget != nullptr ? widget->findChild<QTabBar*>() : nullptr) {
+        for (int i = 0; i < bar->count(); ++i) {
+            items.push_back(To_Utf8(bar->tabText(i)));
+        }
+    }
+    return items;
+}
+
+int Position(CWnd& dialog, int id) {
+    QWidget* widget = Control(dialog, id);
+    if (auto* slider = qobject_cast<QSlider*>(widget)) {
+        return slider->value();
+    }
+    auto* bar = qobject_cast<QProgressBar*>(widget);
+    return bar != nullptr ? bar->value() : 0;
+}
+
+Control_Colours Colours(CWnd& dialog, int id) {
+    QWidget* widget = Control(dialog, id);
+    return widget != nullptr ? Resolve_Colours(widget) : Control_Colours{};
+}
+
+int Font_Point_Tenths(CWnd& dialog, int id) {
+    QWidget* widget = Control(dialog, id);
+    return widget != nullptr ? widget->property("zunq_point_tenths").toInt() : 0;
+}
+
+RECT Control_Rect(CWnd& dialog, int id) {
+    QWidget* widget = Control(dialog, id);
+    return widget != nullptr ? To_Rect(widget->geometry()) : RECT{};
+}
+
+RECT Window_Rect(CWnd& window) {
+    return window.Widget() != nullptr ? To_Rect(window.Widget()->geometry()) : RECT{};
+}
+
+bool Save_Screenshot(CWnd& dialog, const std::string& png_path) {
+    QWidget* widget = dialog.Widget();
+    if (widget == nullptr) {
+        return false;
+    }
+    Pump();
+    return widget->grab().save(QString::fromStdString(png_path), "PNG");
+}
+
+} // namespace zunq::ui::testing
+
+// Fontconfig keeps its font cache for the life of the process and frees it only on an
+// explicit call that Qt does not make; the leak checker of the sanitizer builds is told so.
+extern "C" const char* __lsan_default_suppressions() {
+    return "leak:libfontconfig.so\n";
+}

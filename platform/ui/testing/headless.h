@@ -1,0 +1,145 @@
+// The headless test driver of the user-interface layer: scripted dialog services (message
+// boxes recorded and answered, file dialogs and modal dialogs answered by the test, a
+// virtual clock, a fixed local time and screen), a device-change source the test feeds,
+// and actions and readings on a dialog's controls by id. Runs on Qt's offscreen platform.
+#pragma once
+
+#include <cstdint>
+#include <deque>
+#include <functional>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/ui/afx.h"
+
+namespace zunq::ui::testing {
+
+// Makes the process's Qt application once (offscreen unless QT_QPA_PLATFORM says
+// otherwise) on the calling thread, which becomes the user-interface thread, and installs
+// the resource tables.
+void Start_Headless(const Resource_Tables& resources);
+
+// Installed for its lifetime; the previous services come back when it ends.
+class Scripted_Services : public Dialog_Services {
+public:
+    Scripted_Services();
+    ~Scripted_Services() override;
+    Scripted_Services(const Scripted_Services&) = delete;
+    Scripted_Services& operator=(const Scripted_Services&) = delete;
+
+    // Every message box asked for, in order; answered by `answer_message_box` (IDOK when unset).
+    std::vector<Message_Box_Request> message_boxes;
+    std::function<int(const Message_Box_Request&)> answer_message_box;
+
+    // File dialogs take the answers in order (a nullopt answer or none left: cancelled).
+    std::deque<std::optional<std::string>> file_answers;
+    std::vector<File_Dialog_Request> file_requests;
+
+    // A modal dialog is shown, handed to `run_modal` (which may drive it and end it), and
+    // cancelled if it is still running afterwards.
+    std::function<void(CDialog&)> run_modal;
+    std::vector<UINT> modal_templates;
+
+    // The virtual clock: timers and scheduled actions run only when the clock advances,
+    // through Advance_Clock or a dialog's Wait_Dispatching.
+    std::uint64_t now_ms = 0;
+    std::vector<UINT> waits; // each Wait_Dispatching's length
+    void Advance_Clock(std::uint64_t milliseconds);
+    void At(std::uint64_t delay_ms, std::function<void()> action);
+    bool Timer_Running(const CWnd& window, UINT_PTR id) const;
+
+    SYSTEMTIME local_time{2026, 12, 6, 5, 9, 5, 3, 0};
+    int screen_width = 1920;
+    int screen_height = 1080;
+    int pixels_per_inch = 96;
+
+    int Message_Box(const Message_Box_Request& request) override;
+    std::optional<std::string> Choose_File(const File_Dialog_Request& request) override;
+    void Run_Modal(CDialog& dialog) override;
+    void Set_Timer(CWnd& window, UINT_PTR id, UINT milliseconds) override;
+    void Kill_Timer(CWnd& window, UINT_PTR id) override;
+    void Kill_Timers(CWnd& window) override;
+    void Wait_Dispatching(UINT milliseconds) override;
+    SYSTEMTIME Local_Time() override { return local_time; }
+    int Screen_Width() override { return screen_width; }
+    int Screen_Height() override { return screen_height; }
+    int Pixels_Per_Inch() override { return pixels_per_inch; }
+
+private:
+    struct Timer {
+        std::uint64_t period;
+        std::uint64_t due;
+        std::weak_ptr<void> alive;
+    };
+    struct Action {
+        std::uint64_t due;
+        std::uint64_t order;
+        std::function<void()> run;
+    };
+    Dialog_Services* previous_;
+    std::map<std::pair<const CWnd*, UINT_PTR>, Timer> timers_;
+    std::vector<Action> actions_;
+    std::uint64_t next_order_ = 0;
+};
+
+// Installed for its lifetime. Reports may come from any thread.
+class Scripted_Device_Source : public Device_Change_Source {
+public:
+    Scripted_Device_Source();
+    ~Scripted_Device_Source() override;
+
+    bool refuse_to_start = false;
+
+    bool Start(Device_Change_Sink& sink) override;
+    void Stop() override;
+
+    void Report(const Device_Change& change);
+    void Arrive(const std::string& device_name, const Guid& interface_class = KSCATEGORY_VIDEO);
+    void Remove(const std::string& device_name, const Guid& interface_class = KSCATEGORY_VIDEO);
+
+private:
+    std::mutex mutex_;
+    Device_Change_Sink* sink_ = nullptr;
+};
+
+// Runs the work posted to the user-interface thread and the pending events.
+void Pump();
+// Pumps until `done` (true) or until `timeout_ms` of real time passed (false); for
+// waiting on worker threads.
+bool Pump_Until(const std::function<bool()>& done, int timeout_ms = 10000);
+
+// Actions as a user does them: each notifies the dialog as the user's action would.
+void Click(CWnd& dialog, int id);
+void Type(CWnd& dialog, int id, std::string_view text, bool replace_all = false);
+void Press_Key(CWnd& dialog, int id, UINT virtual_key); // VK_RETURN, VK_ESCAPE ...
+void Select(CWnd& dialog, int id, int index);           // list box, combo box, tab control
+void Set_Item_Check(CWnd& dialog, int id, int index, bool checked);
+void Slide(CWnd& dialog, int id, int position);
+void Drop_Files(CWnd& dialog, const std::vector<std::string>& paths);
+void Close(CWnd& dialog); // the close box
+bool Choose_System_Menu_Item(CWnd& dialog, UINT id);
+
+// Readings.
+std::string Text(CWnd& dialog, int id); // id 0: the dialog's own caption
+bool Is_Visible(CWnd& dialog, int id);  // the control's own visibility
+bool Is_Enabled(CWnd& dialog, int id);
+bool Is_Checked(CWnd& dialog, int id);
+bool Is_Read_Only(CWnd& dialog, int id);
+bool Is_Item_Checked(CWnd& dialog, int id, int index);
+int Selection(CWnd& dialog, int id); // list, combo or tab selection; -1 for none
+std::vector<std::string> Items(CWnd& dialog, int id);
+int Position(CWnd& dialog, int id); // slider or progress bar as shown
+Control_Colours Colours(CWnd& dialog, int id);
+int Font_Point_Tenths(CWnd& dialog, int id); // of a font set by SetFont, 0 otherwise
+RECT Control_Rect(CWnd& dialog, int id);     // in its parent's client coordinates
+RECT Window_Rect(CWnd& window);              // a window (page, dialog) in its parent's coordinates
+
+// Saves a picture of the dialog as it is drawn.
+bool Save_Screenshot(CWnd& dialog, const std::string& png_path);
+
+} // namespace zunq::ui::testing

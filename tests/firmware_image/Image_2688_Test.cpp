@@ -1,0 +1,318 @@
+#include "Image_Object_Helpers.h"
+#include "firmware_image/Firmware_IQ_Adjust_Class_2688.h"
+#include "firmware_image/String_Descriptor.h"
+#include "test_images/Image_Builder.h"
+
+#include <gtest/gtest.h>
+
+using namespace test_images;
+using namespace image_objects;
+
+namespace {
+
+const Format_Spec Mjpeg{.Mjpeg = true, .Frames = Frames_Of({{1280, 720}, {640, 480}})};
+const Format_Spec Yuv{.Mjpeg = false, .Frames = Frames_Of({{640, 480}})};
+
+// MJPEG then YUV with a microphone, and a resolution record per MJPEG size.
+Image_2688_Spec Camera_Spec() {
+    Image_2688_Spec spec;
+    spec.Configurations[0] = {.Video = Video_Function_Spec{.Formats = {Mjpeg, Yuv}},
+                              .Audio = Audio_Function_Spec{}};
+    spec.Resolutions = {{1280, 720, 1}, {640, 480, 1}};
+    return spec;
+}
+
+Bytes Area(const Bytes& image, std::size_t c) {
+    const auto start = image.begin() + Offset_2688_Configuration[c];
+    return Bytes(start, start + 0x1000);
+}
+
+std::uint16_t Length_Entry(const Bytes& image, std::size_t entry) {
+    return static_cast<std::uint16_t>(image[Offset_2688_Length_Table + 6 * entry] << 8 |
+                                      image[Offset_2688_Length_Table + 6 * entry + 1]);
+}
+
+// The tag byte the generator puts first in each resolution record, by position.
+std::vector<std::uint8_t> Resolution_Order(const Bytes& image, std::size_t table = 0) {
+    std::vector<std::uint8_t> order;
+    for (std::size_t p = 0; p < 19; ++p) {
+        order.push_back(image[Offset_2688_Resolutions[table] + Resolution_Record_Bytes * p]);
+    }
+    while (!order.empty() && order.back() == 0) {
+        order.pop_back();
+    }
+    return order;
+}
+
+Descriptor_Set& Edited(Image_Object& object) {
+    return *object.Get_Edited_Descriptor_Set();
+}
+
+} // namespace
+
+TEST(Image_2688, LoadsEditsAndReloads) {
+    const Bytes image = Build_2688_Image(Camera_Spec());
+    const auto object = Load(image);
+    ASSERT_NE(object, nullptr);
+    EXPECT_EQ(object->Get_Firmware_Chip_Code(), Firmware_Chip_2688);
+    EXPECT_TRUE(object->Check_Image(false));
+    EXPECT_EQ(object->Get_VID(0, nullptr), 0x1BCF);
+    EXPECT_EQ(Get(*object, M, 0), "Test Maker");
+    EXPECT_EQ(Get(*object, P, 0), "Test Camera 2688");
+    EXPECT_EQ(Get(*object, S, 0), "SN0001");
+    EXPECT_EQ(Get(*object, Mic, 0), "Test Microphone");
+    EXPECT_EQ(External_ID(*object), "EXTID-0000000001");
+    const Descriptor_Set& original = *object->Get_Original_Descriptor_Set();
+    EXPECT_EQ(original.Filled, 1);
+    EXPECT_EQ(original.Slot(Slot_Video_Format).Get_Number(), Format_Mode_Mjpeg_Then_Uncompressed);
+    EXPECT_EQ(original.Slot(Slot_Microphone).Get_Byte(), 1);
+    EXPECT_EQ(original.Slot(Slot_Microphone).Enabled, 1);
+    EXPECT_EQ(original.Slot(Slot_Settings_Bytes).Get_Value_Byte(0), 1);
+    EXPECT_EQ(original.Slot(Slot_Settings_Bytes).Get_Value_Byte(1), 0x40);
+    // Untouched, the output is the image itself: the configuration is rebuilt to the
+    // same bytes.
+    EXPECT_EQ(Build(*object), image);
+
+    const std::uint16_t vid = 0x1A2B, pid = 0x3C4D, bcd = 0x0300;
+    object->Set_VID(&vid);
+    object->Set_PID(&pid);
+    object->Set_BcdDevice(&bcd, 0);
+    EXPECT_EQ(Set(*object, P, "Renamed Camera"), 0);
+    EXPECT_EQ(Set(*object, Mic, "Renamed Mic"), 0);
+    EXPECT_EQ(Set_External_ID(*object, "EXTID-0000000002"), 0);
+    Edited(*object).Slot(Slot_Video_Format).Apply(std::uint32_t{Format_Mode_Mjpeg});
+    Edited(*object).Slot(Slot_Microphone).Apply(std::uint8_t{0});
+    Edited(*object).Slot(Slot_Default_Resolution).Apply(std::uint16_t{640}, std::uint16_t{480});
+    object->Set_Modify_Flag(true);
+    const Bytes output = Build(*object);
+
+    const auto reloaded = Load(output);
+    EXPECT_EQ(reloaded->Get_VID(0, nullptr), vid);
+    EXPECT_EQ(reloaded->Get_PID(0, nullptr), pid);
+    EXPECT_EQ(reloaded->Get_BcdDevice(0, nullptr), bcd);
+    EXPECT_EQ(Get(*reloaded, P, 0), "Renamed Camera");
+    EXPECT_EQ(Get(*reloaded, Mic, 0), "Renamed Mic");
+    EXPECT_EQ(External_ID(*reloaded), "EXTID-0000000002");
+    const Descriptor_Set& after = *reloaded->Get_Original_Descriptor_Set();
+    EXPECT_EQ(after.Slot(Slot_Video_Format).Get_Number(), Format_Mode_Mjpeg);
+    EXPECT_EQ(after.Slot(Slot_Microphone).Present, 0) << "the audio function is gone";
+    EXPECT_EQ(after.Slot(Slot_Default_Resolution).Get_Width(), 640);
+    ASSERT_EQ(after.Mjpeg_Frames.size(), 2U);
+    EXPECT_EQ(after.Mjpeg_Frames[0].Width, 640) << "the default comes first";
+    EXPECT_EQ(Resolution_Order(output), (std::vector<std::uint8_t>{0xA1, 0xA0}));
+    EXPECT_EQ(Resolution_Order(output, 1), Resolution_Order(output));
+    EXPECT_EQ(output[Offset_2688_Format_Order], 2);
+    EXPECT_EQ(output[Offset_2688_Format_Order + 1], 1);
+    const Bytes area = Area(output, 0);
+    EXPECT_EQ(area[4], 2) << "bNumInterfaces";
+    EXPECT_EQ(Length_Entry(output, 4), Get_U16_LE(area, 2));
+    EXPECT_EQ(area[Get_U16_LE(area, 2)], 0x55);
+    EXPECT_EQ(area[Get_U16_LE(area, 2) + 1], 0xAA);
+    // The loaded image in the object is untouched by the build.
+    EXPECT_EQ(object->Get_VID(0, nullptr), 0x1BCF);
+}
+
+TEST(Image_2688, SelectorOneAndStringSlots) {
+    Image_2688_Spec spec = Camera_Spec();
+    spec.Selector = 1;
+    spec.Devices[1] = {
+        .Vid = 0x4455, .Pid = 0x6677, .Manufacturer_Index = 1, .Product_Index = 3, .Serial_Index = 0};
+    spec.Configurations[1] = {.Video = Video_Function_Spec{.Formats = {Yuv}}};
+    spec.Strings[5] = "Beyond";
+    const Bytes image = Build_2688_Image(spec);
+    const auto object = Load(image);
+    EXPECT_EQ(object->Get_VID(0, nullptr), Get_U16_LE(image, 0x31044));
+    EXPECT_EQ(object->Get_VID(0, nullptr), 0x4455);
+    EXPECT_EQ(object->Get_Original_Descriptor_Set()->Slot(Slot_Video_Format).Get_Number(),
+              Format_Mode_Uncompressed);
+
+    std::int32_t status = -1;
+    EXPECT_EQ(Get(*object, S, 0, &status), "StringNoUse");
+    EXPECT_EQ(status, 3);
+    EXPECT_EQ(Set(*object, S, "x"), 3);
+    EXPECT_EQ(Add(*object, S, 1), "StringNoUse");
+    status = -1;
+    Get(*object, Mic, 0, &status);
+    EXPECT_EQ(status, -1) << "the microphone getter leaves the status alone";
+
+    String_Buffer_260 message;
+    EXPECT_EQ(Set(*object, P, std::string(32, 'p'), &message), 2);
+    EXPECT_EQ(message.Text(), "StringOverLength");
+    EXPECT_EQ(Set(*object, P, std::string(31, 'p')), 0);
+    EXPECT_EQ(Set(*object, Mic, std::string(32, 'm')), 2);
+    EXPECT_EQ(Set(*object, M, "AB"), 0);
+    object->Set_Modify_Flag(true);
+    const Bytes output = Build(*object);
+    const std::size_t slot_1 = Offset_2688_Strings + 128;
+    EXPECT_EQ(Bytes(output.begin() + slot_1, output.begin() + slot_1 + 8),
+              (Bytes{0x06, 0x03, 'A', 0x00, 'B', 0x00, 0x55, 0xAA}));
+    EXPECT_EQ(Length_Entry(output, 11), 6);
+    EXPECT_EQ(output[Offset_2688_Strings + 3 * 128], 64) << "31 characters: bLength 64";
+    EXPECT_EQ(Length_Entry(output, 13), 64);
+
+    EXPECT_EQ(Set_External_ID(*object, std::string(17, 'e'), &message), 2);
+    EXPECT_EQ(message.Text(), "lenght error");
+
+    // A string index past the table's twelve slots, and slots whose bLength is below 2
+    // or past the slot.
+    Bytes odd = image;
+    odd[Offset_2688_Device[1] + 15] = 12;
+    odd[Offset_2688_Strings + 128] = 1;
+    odd[Offset_2688_Strings + 2 * 128] = 255;
+    const auto odd_object = Load(odd);
+    EXPECT_EQ(Get(*odd_object, P, 0, &status), "StringNoUse");
+    EXPECT_EQ(status, 3);
+    EXPECT_EQ(Get(*odd_object, M, 0), "");
+    EXPECT_LE(Get(*odd_object, Mic, 0).size(), 63U);
+    EXPECT_EQ(Add(*odd_object, M, 1), "");
+}
+
+TEST(Image_2688, ModifiedFlagOffKeepsIdentityButWritesVideoControlsAndId) {
+    const Bytes image = Build_2688_Image(Camera_Spec());
+    const auto object = Load(image);
+    const std::uint16_t vid = 0x9999;
+    object->Set_VID(&vid);
+    Set(*object, P, "Not written");
+    Set_External_ID(*object, "WRITTEN-ID");
+    Edited(*object).Slot(Slot_Video_Format).Apply(std::uint32_t{Format_Mode_Uncompressed_Then_Mjpeg});
+    auto* controls = dynamic_cast<Firmware_Massage_IQ_Base_Class*>(object.get());
+    ASSERT_NE(controls, nullptr);
+    const std::int32_t brightness = 150;
+    EXPECT_TRUE(controls->Set_Camera_Control(0, IQ_Field_Current, &brightness));
+
+    const Bytes unmarked = Build(*object);
+    const auto reloaded = Load(unmarked);
+    EXPECT_EQ(reloaded->Get_VID(0, nullptr), 0x1BCF);
+    EXPECT_EQ(Get(*reloaded, P, 0), "Test Camera 2688");
+    EXPECT_EQ(External_ID(*reloaded), "WRITTEN-ID");
+    EXPECT_EQ(reloaded->Get_Original_Descriptor_Set()->Slot(Slot_Video_Format).Get_Number(),
+              Format_Mode_Uncompressed_Then_Mjpeg);
+    EXPECT_EQ(unmarked[Offset_2688_Format_Order], 1);
+    // The camera-control block reaches the output only once marked edited.
+    EXPECT_EQ(
+        Get_U16_LE(
+            Bytes{unmarked[Offset_2688_Camera_Controls + 71], unmarked[Offset_2688_Camera_Controls + 70]}, 0),
+        100);
+    controls->Set_IQ_Modify_Flag(true);
+    EXPECT_EQ(controls->Get_IQ_Modify_Flag(), 1);
+    const Bytes marked = Build(*object);
+    EXPECT_EQ(marked[Offset_2688_Camera_Controls + 71], 150);
+
+    object->Set_Modify_Flag(true);
+    EXPECT_EQ(Load(Build(*object))->Get_VID(0, nullptr), vid);
+}
+
+TEST(Image_2688, RebuildsEachFormatOrderWithAndWithoutMicrophone) {
+    const Bytes image = Build_2688_Image(Camera_Spec());
+    struct Row {
+        std::uint32_t Mode;
+        std::array<std::uint8_t, 2> Order;
+    };
+    for (const Row row : {Row{1, {1, 2}}, Row{2, {1, 2}}, Row{3, {2, 1}}, Row{4, {2, 1}}}) {
+        for (const std::uint8_t microphone : {0, 1}) {
+            SCOPED_TRACE(testing::Message() << "mode " << row.Mode << " microphone " << int(microphone));
+            const auto object = Load(image);
+            Edited(*object).Slot(Slot_Video_Format).Apply(row.Mode);
+            Edited(*object).Slot(Slot_Microphone).Apply(microphone);
+            const Bytes output = Build(*object);
+            EXPECT_EQ(output[Offset_2688_Format_Order], row.Order[0]);
+            EXPECT_EQ(output[Offset_2688_Format_Order + 1], row.Order[1]);
+            const auto reloaded = Load(output);
+            const Descriptor_Set& set = *reloaded->Get_Original_Descriptor_Set();
+            EXPECT_EQ(set.Slot(Slot_Video_Format).Get_Number(), row.Mode);
+            EXPECT_EQ(set.Slot(Slot_Microphone).Present, microphone);
+            EXPECT_EQ(Area(output, 0)[4], microphone != 0 ? 4 : 2);
+            EXPECT_EQ(Area(output, 1), Area(image, 1)) << "the other configuration stays";
+        }
+    }
+}
+
+TEST(Image_2688, ConfigurationStaysWhenItCannotBeRebuiltWhole) {
+    // A source without the standard alternate settings grows by 176 bytes when rebuilt;
+    // with enough frames that no longer fits the 4 KB area.
+    Video_Function_Spec big{.Formats = {Format_Spec{.Frames = {}}}, .Standard_Alternates = false};
+    for (std::uint16_t width = 16; Build_Configuration({.Video = big}).size() + 176 + 2 <= 0x1000;
+         width += 16) {
+        big.Formats[0].Frames.push_back(Frames_Of({{width, 100}})[0]);
+    }
+    ASSERT_LE(Build_Configuration({.Video = big}).size() + 2, 0x1000U);
+    Video_Function_Spec fits = big;
+    fits.Formats[0].Frames.resize(fits.Formats[0].Frames.size() - 6);
+    Image_2688_Spec fitting;
+    fitting.Configurations[0] = {.Video = fits};
+    const Bytes fitting_image = Build_2688_Image(fitting);
+    EXPECT_NE(Build(*Load(fitting_image)), fitting_image) << "six frames fewer: rebuilt with its alternates";
+
+    Image_2688_Spec trailing = Camera_Spec();
+    // An interface outside any association: the model does not cover it.
+    trailing.Configurations[0].Trailing = {Bytes{0x09, 0x04, 0x05, 0x00, 0x00, 0xFF, 0x00, 0x00, 0x00}};
+    Image_2688_Spec audio_first = Camera_Spec();
+    audio_first.Configurations[0].Audio_First = true;
+    Image_2688_Spec too_big;
+    too_big.Configurations[0] = {.Video = big};
+
+    for (const auto& [name, spec] :
+         {std::pair{"grows past 4 KB", too_big}, std::pair{"trailing interface", trailing},
+          std::pair{"audio first", audio_first}}) {
+        const Bytes image = Build_2688_Image(spec);
+        const auto object = Load(image);
+        Edited(*object).Slot(Slot_Microphone).Apply(std::uint8_t{0});
+        const Bytes output = Build(*object);
+        EXPECT_EQ(output, image) << name;
+    }
+    // No format wanted at all: nothing to write.
+    const Bytes image = Build_2688_Image(Camera_Spec());
+    const auto object = Load(image);
+    Edited(*object).Slot(Slot_Video_Format).Apply(std::uint32_t{0});
+    EXPECT_EQ(Build(*object), image);
+}
+
+TEST(Image_2688, ResolutionTableIsReadToItsEndMarkOrCapacity) {
+    const Format_Spec many{.Frames = Frames_Of({{640, 480}, {320, 240}, {1280, 720}})};
+    Image_2688_Spec spec;
+    spec.Configurations[0] = {.Video = Video_Function_Spec{.Formats = {many}}};
+    // An end mark after two records hides the third; a half-width kind matches twice its
+    // width.
+    spec.Resolutions = {{320, 240, 1}, {320, 480, 15}, {0, 0, 1}, {1280, 720, 1}};
+    Bytes image = Build_2688_Image(spec);
+    auto object = Load(image);
+    Bytes output = Build(*object);
+    EXPECT_EQ(Resolution_Order(output), (std::vector<std::uint8_t>{0xA1, 0xA0}))
+        << "640 x 480 from the half-width record, 320 x 240, and no 1280 x 720";
+
+    // A full table: all nineteen records count, and both copies get the new order.
+    spec.Resolutions.clear();
+    for (std::uint16_t i = 0; i < 19; ++i) {
+        spec.Resolutions.push_back({static_cast<std::uint16_t>(100 + i), 100, 1});
+    }
+    spec.Resolutions[18] = {1280, 720, 1};
+    image = Build_2688_Image(spec);
+    object = Load(image);
+    Edited(*object).Slot(Slot_Default_Resolution).Apply(std::uint16_t{1280}, std::uint16_t{720});
+    output = Build(*object);
+    EXPECT_EQ(Resolution_Order(output), (std::vector<std::uint8_t>{0xA0 + 18}));
+    EXPECT_EQ(Resolution_Order(output, 1), Resolution_Order(output));
+}
+
+TEST(Image_2688, CodesAndSizes) {
+    const Bytes other = Build_2688_Image({.Settings_Tag = Settings_Tag_Other});
+    const auto object = Load(other);
+    ASSERT_NE(object, nullptr);
+    EXPECT_EQ(object->Get_Firmware_Chip_Code(), Firmware_Chip_2688);
+
+    // A short image is filled up with zeros; a longer one than 256 KB is refused.
+    const Bytes short_image = Build_2688_Image({.Size = 0x34001});
+    const auto short_object = Load(short_image);
+    ASSERT_NE(short_object, nullptr);
+    EXPECT_EQ(short_object->Get_Image_Size(), Size_256K);
+    EXPECT_EQ(Build(*short_object)[0x34001], 0);
+    Bytes long_image = Build_2688_Image({});
+    long_image.resize(Size_256K + 1, 0);
+    EXPECT_EQ(Load(long_image), nullptr);
+
+    // The edited set can be refilled from the work image after edits to it.
+    const auto refilled = Load(Build_2688_Image(Camera_Spec()));
+    Edited(*refilled).Slot(Slot_Video_Format).Apply(std::uint32_t{1});
+    refilled->Refresh_Edited_Descriptor_Set();
+    EXPECT_EQ(Edited(*refilled).Slot(Slot_Video_Format).Get_Number(), Format_Mode_Mjpeg_Then_Uncompressed);
+}

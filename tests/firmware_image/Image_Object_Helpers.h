@@ -1,0 +1,82 @@
+// Reaching an image object the way the application does: through the factory and the
+// image interface, with the four strings walked through one table of operations.
+#pragma once
+
+#include "firmware_image/Firmware_Factory.h"
+#include "firmware_image/String_Descriptor.h"
+#include "test_images/Bytes.h"
+
+#include <array>
+#include <memory>
+#include <string>
+
+namespace image_objects {
+
+using Image_Object = Firmware_Massage_Base_class_Usb_Des;
+using Getter = String_Buffer_260& (Image_Object::*)(String_Buffer_260&, std::uint8_t, std::int32_t*);
+using Setter = std::int32_t (Image_Object::*)(const String_Buffer_260&, String_Buffer_260&);
+using Adder = String_Buffer_260& (Image_Object::*)(String_Buffer_260&, std::uint32_t);
+
+struct String_Operations {
+    const char* Name;
+    Getter Get;
+    Setter Set;
+    Adder Add;
+};
+
+constexpr std::size_t M = String_Manufacturer;
+constexpr std::size_t P = String_Product;
+constexpr std::size_t S = String_Serial;
+constexpr std::size_t Mic = String_Microphone;
+
+// Manufacturer, product, serial number, microphone: the record order.
+inline const std::array<String_Operations, 4> Strings{{
+    {"manufacturer", &Image_Object::Get_Manufacturer_String, &Image_Object::Set_Manufacturer_String,
+     &Image_Object::Add_Manufacturer_Number},
+    {"product", &Image_Object::Get_Product_String, &Image_Object::Set_Product_String,
+     &Image_Object::Add_Product_Number},
+    {"serial", &Image_Object::Get_Serial_String, &Image_Object::Set_Serial_String,
+     &Image_Object::Add_Serial_Number},
+    {"microphone", &Image_Object::Get_Mic_String, &Image_Object::Set_Mic_String,
+     &Image_Object::Add_Mic_Number},
+}};
+
+inline std::unique_ptr<Image_Object> Load(const test_images::Bytes& image) {
+    return Create_Firmware_Object(image.data(), static_cast<std::uint32_t>(image.size()));
+}
+
+// The output image as a new byte vector.
+inline test_images::Bytes Build(Image_Object& object) {
+    const std::uint8_t* output = object.Build_Output_Image();
+    return test_images::Bytes(output, output + object.Get_Image_Size());
+}
+
+inline std::string Get(Image_Object& object, std::size_t kind, std::uint8_t which = 1,
+                       std::int32_t* status = nullptr) {
+    String_Buffer_260 text;
+    return std::string((object.*Strings[kind].Get)(text, which, status).Text());
+}
+
+inline std::int32_t Set(Image_Object& object, std::size_t kind, const std::string& text,
+                        String_Buffer_260* message = nullptr) {
+    String_Buffer_260 own;
+    return (object.*Strings[kind].Set)(String_Buffer_260(text), message != nullptr ? *message : own);
+}
+
+inline std::string Add(Image_Object& object, std::size_t kind, std::uint32_t n) {
+    String_Buffer_260 text;
+    return std::string((object.*Strings[kind].Add)(text, n).Text());
+}
+
+inline std::string External_ID(Image_Object& object) {
+    String_Buffer_260 text;
+    return std::string(object.Get_External_ID()->Get_ExID(text, 1, nullptr).Text());
+}
+
+inline std::int32_t Set_External_ID(Image_Object& object, const std::string& id,
+                                    String_Buffer_260* message = nullptr) {
+    String_Buffer_260 own;
+    return object.Get_External_ID()->Set_ExID(String_Buffer_260(id), message != nullptr ? *message : own);
+}
+
+} // namespace image_objects

@@ -1,0 +1,90 @@
+// Profile-string files and whole-file reads.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
+#include "platform/ui/files.h"
+
+namespace zunq::ui {
+namespace {
+
+class Files : public ::testing::Test {
+protected:
+    void SetUp() override {
+        folder = std::filesystem::temp_directory_path() /
+                 ("zunq-files-" + std::to_string(::getpid()) + "-" +
+                  ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        std::filesystem::remove_all(folder);
+        std::filesystem::create_directories(folder);
+        ini = (folder / "info.ini").string();
+    }
+    void TearDown() override { std::filesystem::remove_all(folder); }
+    std::string Read(const char* section, const char* key, DWORD size = 255) {
+        std::string buffer(size, '\x7f');
+        const DWORD copied = GetPrivateProfileStringA(section, key, "", buffer.data(), size, ini.c_str());
+        EXPECT_EQ(buffer[copied], '\0');
+        return buffer.substr(0, copied);
+    }
+    std::string File_Text() {
+        std::ifstream in(ini, std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    }
+    std::filesystem::path folder;
+    std::string ini;
+};
+
+TEST_F(Files, ProfileValuesAreWrittenInPlaceAndReadBack) {
+    EXPECT_EQ(Read("LoadBin", "vid"), "") << "a missing file reads as the default";
+    for (const char* key : {"vid", "pid", "bcd"}) {
+        EXPECT_TRUE(WritePrivateProfileStringA("LoadBin", key, "", ini.c_str()));
+    }
+    EXPECT_TRUE(
+        WritePrivateProfileStringA("SourceFileInfo", "iaudioproduct", "/固件/camera.bin", ini.c_str()));
+    EXPECT_TRUE(WritePrivateProfileStringA("LoadBin", "vid", "0c45", ini.c_str()));
+    EXPECT_TRUE(WritePrivateProfileStringA("Date", "Hour_Minute_Second", "9:5:3", ini.c_str()));
+    EXPECT_EQ(File_Text(), "[LoadBin]\r\nvid=0c45\r\npid=\r\nbcd=\r\n"
+                           "[SourceFileInfo]\r\niaudioproduct=/固件/camera.bin\r\n"
+                           "[Date]\r\nHour_Minute_Second=9:5:3\r\n");
+    EXPECT_EQ(Read("loadbin", "VID"), "0c45") << "names ignore letter case";
+    EXPECT_EQ(Read("SourceFileInfo", "iaudioproduct"), "/固件/camera.bin");
+    EXPECT_EQ(Read("LoadBin", "iproduct"), "");
+    EXPECT_EQ(Read("LoadBin", "vid", 3), "0c") << "cut to the buffer, zero-terminated";
+
+    // A line break would split the value into other lines: refused, file unchanged.
+    const auto before = File_Text();
+    EXPECT_FALSE(WritePrivateProfileStringA("LoadBin", "vid", "a\r\nb=c", ini.c_str()));
+    EXPECT_FALSE(WritePrivateProfileStringA("Load]Bin", "vid", "x", ini.c_str()));
+    EXPECT_EQ(File_Text(), before);
+    EXPECT_FALSE(std::filesystem::exists(ini + ".tmp"));
+}
+
+TEST_F(Files, ProfileTextKeepsWhatItDoesNotChange) {
+    Profile_Text text("; settings\n[A]\n  key = \"quoted value\" \nother=1\n\n[B]\nkey=2");
+    EXPECT_EQ(text.Get("A", "key"), "quoted value");
+    EXPECT_EQ(text.Get("B", "key"), "2");
+    EXPECT_EQ(text.Get("C", "key"), std::nullopt);
+    EXPECT_TRUE(text.Set("A", "new", "x"));
+    EXPECT_TRUE(text.Set("B", "key", "3"));
+    EXPECT_EQ(text.Text(), "; settings\n[A]\n  key = \"quoted value\" \nother=1\nnew=x\r\n\n[B]\nkey=3");
+}
+
+TEST_F(Files, WholeFilesAreReadOrRefused) {
+    std::vector<std::uint8_t> bytes{9};
+    const auto path = (folder / "image.bin").string();
+    EXPECT_EQ(Read_Whole_File(path.c_str(), bytes, 16), -1) << "missing";
+    EXPECT_EQ(Read_Whole_File(folder.c_str(), bytes, 16), -1) << "a folder";
+    std::ofstream(path, std::ios::binary).close();
+    EXPECT_EQ(Read_Whole_File(path.c_str(), bytes, 16), -1) << "empty";
+    std::ofstream(path, std::ios::binary) << "0123456789abcdefX";
+    EXPECT_EQ(Read_Whole_File(path.c_str(), bytes, 16), -2) << "larger than asked for";
+    EXPECT_EQ(bytes, std::vector<std::uint8_t>{9}) << "untouched on failure";
+    EXPECT_EQ(Read_Whole_File(path.c_str(), bytes, 17), 0);
+    EXPECT_EQ(bytes.size(), 17u);
+    EXPECT_EQ(bytes.back(), 'X');
+}
+
+} // namespace
+} // namespace zunq::ui

@@ -1,0 +1,142 @@
+// The scriptable services: timers on the virtual clock, waits that keep handling events,
+// message boxes, the file dialog, the screen, fonts, the local time and device changes.
+#include <gtest/gtest.h>
+
+#include "test_dialogs.h"
+
+namespace zunq::ui::tests {
+namespace {
+
+using namespace zunq::ui::testing;
+using Events = std::vector<std::string>;
+
+class Services_Test : public ::testing::Test {
+protected:
+    void SetUp() override { Start(); }
+    void Open() {
+        ASSERT_TRUE(dialog.Create(IDD_ZUNQ_USB_CAM_DIALOG));
+        dialog.ShowWindow(SW_SHOW);
+    }
+    Scripted_Services services;
+    Scripted_Device_Source devices;
+    Main_Dialog dialog;
+};
+
+TEST_F(Services_Test, TimersRunOnTheInjectedClockAndDuringWaits) {
+    Open();
+    Click(dialog, 1009); // starts timer 1, every 100 ms
+    services.Advance_Clock(99);
+    EXPECT_EQ(dialog.events, Events{"BN_CLICKED 1009"});
+    services.Advance_Clock(151);
+    EXPECT_EQ(dialog.events, (Events{"BN_CLICKED 1009", "WM_TIMER 1", "WM_TIMER 1"}));
+    dialog.SetTimer(1, 100); // setting it again restarts it
+    services.Advance_Clock(50);
+    EXPECT_EQ(dialog.events.size(), 3u);
+
+    // A wait lets timers tick and scheduled device changes arrive, then returns.
+    dialog.events.clear();
+    services.At(500, [&] { devices.Arrive("\\\\?\\usb#vid_0c45&pid_6366"); });
+    Wait_Dispatching(1000);
+    EXPECT_EQ(services.waits, std::vector<UINT>{1000});
+    EXPECT_EQ(std::count(dialog.events.begin(), dialog.events.end(), "WM_TIMER 1"), 10);
+    EXPECT_NE(std::find(dialog.events.begin(), dialog.events.end(), "WM_DEVICECHANGE 32768"),
+              dialog.events.end());
+    EXPECT_EQ(services.now_ms, 99u + 151 + 50 + 1000);
+
+    dialog.KillTimer(1);
+    dialog.events.clear();
+    services.Advance_Clock(1000);
+    EXPECT_EQ(dialog.events, Events{});
+
+    // A window's timers end with its window.
+    dialog.SetTimer(2, 10);
+    EXPECT_TRUE(services.Timer_Running(dialog, 2));
+    dialog.DestroyWindow();
+    EXPECT_FALSE(services.Timer_Running(dialog, 2));
+}
+
+TEST_F(Services_Test, MessageBoxesAndFileDialogsAreRecordedAndAnswered) {
+    services.answer_message_box = [](const Message_Box_Request& request) {
+        return (request.type & 0x0F) == MB_YESNO ? IDNO : IDOK;
+    };
+    EXPECT_EQ(AfxMessageBox("文件加载失败！"), IDOK);
+    EXPECT_EQ(AfxMessageBox("Continue?", MB_YESNO | MB_ICONQUESTION), IDNO);
+    ASSERT_EQ(services.message_boxes.size(), 2u);
+    EXPECT_EQ(services.message_boxes[0].text, "文件加载失败！");
+    EXPECT_EQ(services.message_boxes[0].caption, "ui-layer-test");
+    EXPECT_FALSE(services.message_boxes[0].from_other_thread);
+
+    services.file_answers = {"/data/camera.bin", std::nullopt};
+    CFileDialog open(TRUE, nullptr, "C:\\fw\\camera.bin", 0, "Text files(*.bin)|*.bin");
+    ASSERT_EQ(open.DoModal(), IDOK);
+    EXPECT_EQ(open.GetPathName(), "/data/camera.bin");
+    CFileDialog again(TRUE, nullptr, nullptr, 0, "Text files(*.bin)|*.bin");
+    EXPECT_EQ(again.DoModal(), IDCANCEL);
+    ASSERT_EQ(services.file_requests.size(), 2u);
+    EXPECT_EQ(services.file_requests[0].initial_name, "C:\\fw\\camera.bin");
+    EXPECT_EQ(services.file_requests[0].filter, "Text files(*.bin)|*.bin");
+}
+
+TEST_F(Services_Test, ScreenWidthPixelsPerInchFontsAndLocalTime) {
+    const struct {
+        int width;
+        int ppi;
+        int offset;
+        int font_tenths;
+    } cases[] = {{1920, 96, 20, 90}, {2560, 96, 25, 120}, {1920, 144, 30, 90}, {2560, 144, 37, 120}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.width * 1000 + c.ppi);
+        Scripted_Services screen;
+        screen.screen_width = c.width;
+        screen.pixels_per_inch = c.ppi;
+        Main_Dialog main;
+        ASSERT_TRUE(main.Create(IDD_ZUNQ_USB_CAM_DIALOG));
+        EXPECT_EQ(GetSystemMetrics(SM_CXSCREEN), c.width);
+        EXPECT_EQ(main.page_offset, c.offset);
+        EXPECT_EQ(Window_Rect(main.m_Page).top, c.offset) << "the page sits that far below the tab's top";
+        CFont font;
+        ASSERT_TRUE(font.CreatePointFont(GetSystemMetrics(SM_CXSCREEN) * 90 / 1920, "黑体"));
+        main.GetDlgItem(1141)->SetFont(&font);
+        EXPECT_EQ(Font_Point_Tenths(main, 1141), c.font_tenths);
+    }
+    SYSTEMTIME now;
+    services.local_time = SYSTEMTIME{2026, 12, 6, 5, 9, 5, 3, 0};
+    GetLocalTime(&now);
+    EXPECT_EQ(now.wYear, 2026);
+    EXPECT_EQ(now.wDay, 5);
+    EXPECT_EQ(now.wSecond, 3);
+}
+
+TEST_F(Services_Test, DeviceChangesReachRegisteredWindowsOfTheirClass) {
+    Open();
+    ASSERT_TRUE(dialog.registered);
+    devices.Remove("cam-1");
+    devices.Arrive("other", Guid{1, 2, 3, {4, 5, 6, 7, 8, 9, 10, 11}}); // another interface class
+    devices.Arrive("cam-1");
+    Pump();
+    EXPECT_EQ(dialog.events, (Events{"WM_DEVICECHANGE 32772", "WM_DEVICECHANGE 32768"}));
+    EXPECT_EQ(dialog.device_names, (std::vector<std::string>{"cam-1", "cam-1"}));
+
+    // Once its window is gone, nothing reaches it.
+    dialog.DestroyWindow();
+    devices.Arrive("cam-2");
+    Pump();
+    EXPECT_EQ(dialog.events.size(), 2u);
+}
+
+TEST_F(Services_Test, RegistrationFailsWithoutAWorkingSource) {
+    {
+        Scripted_Device_Source refusing;
+        refusing.refuse_to_start = true;
+        Main_Dialog main;
+        ASSERT_TRUE(main.Create(IDD_ZUNQ_USB_CAM_DIALOG));
+        EXPECT_FALSE(main.registered);
+    }
+    Install_Device_Change_Source(nullptr);
+    Main_Dialog main;
+    ASSERT_TRUE(main.Create(IDD_ZUNQ_USB_CAM_DIALOG));
+    EXPECT_FALSE(main.registered);
+}
+
+} // namespace
+} // namespace zunq::ui::tests

@@ -1,0 +1,198 @@
+#include "test_dialogs.h"
+
+#include <string>
+
+namespace zunq::ui::tests {
+
+namespace {
+CWinApp test_app("ui-layer-test");
+
+std::string Event(const char* name, long value) {
+    return std::string(name) + " " + std::to_string(value);
+}
+} // namespace
+
+void Start() {
+    testing::Start_Headless(resources::Tool_Resources());
+}
+
+static bool Is_Enter_Or_Escape(const MSG* msg) {
+    return msg->message == WM_KEYDOWN && (msg->wParam == VK_RETURN || msg->wParam == VK_ESCAPE);
+}
+
+// ---- Page_Dialog.
+
+BEGIN_MESSAGE_MAP(Page_Dialog, CDialogEx)
+ON_EN_CHANGE(1030, &Page_Dialog::OnEnChangeEditVid)
+ON_EN_CHANGE(1034, &Page_Dialog::OnEnChangeEditProduct)
+ON_BN_CLICKED(1075, &Page_Dialog::OnBnClickedUnlockProduct)
+ON_BN_CLICKED(1031, &Page_Dialog::OnBnClickedSave)
+END_MESSAGE_MAP()
+
+void Page_Dialog::DoDataExchange(CDataExchange* dx) {
+    CDialogEx::DoDataExchange(dx);
+    DDX_Text(dx, 1030, m_strVid);
+    DDX_Text(dx, 1032, m_strPid);
+}
+
+BOOL Page_Dialog::PreTranslateMessage(MSG* msg) {
+    return Is_Enter_Or_Escape(msg) ? TRUE : CDialogEx::PreTranslateMessage(msg);
+}
+
+// ---- Main_Dialog.
+
+BEGIN_MESSAGE_MAP(Main_Dialog, CDialogEx)
+ON_WM_SYSCOMMAND()
+ON_BN_CLICKED(1009, &Main_Dialog::OnBnClickedDownload)
+ON_LBN_SELCHANGE(1016, &Main_Dialog::OnLbnSelchangeCameraList)
+ON_NOTIFY(TCN_SELCHANGE, 1122, &Main_Dialog::OnTcnSelchangeTab)
+ON_WM_TIMER()
+ON_WM_CTLCOLOR()
+ON_WM_DROPFILES()
+ON_WM_DEVICECHANGE()
+END_MESSAGE_MAP()
+
+void Main_Dialog::DoDataExchange(CDataExchange* dx) {
+    CDialogEx::DoDataExchange(dx);
+    DDX_Control(dx, 1016, m_CameraList);
+    DDX_Control(dx, 1063, m_Progress);
+    DDX_Control(dx, 1122, m_Tab);
+    DDX_Text(dx, 1074, m_strPathEdit);
+    DDX_Text(dx, 1141, m_strFlashName);
+}
+
+BOOL Main_Dialog::OnInitDialog() {
+    CDialogEx::OnInitDialog();
+    if (CMenu* menu = GetSystemMenu(FALSE)) {
+        CString about;
+        about.LoadString(IDS_ABOUTBOX);
+        menu->AppendMenu(MF_SEPARATOR);
+        menu->AppendMenu(MF_STRING, IDM_ABOUTBOX, about);
+    }
+    SetIcon(AfxGetApp()->LoadIcon(IDR_MAINFRAME), TRUE);
+    m_Tab.InsertItem(0, "用户配置");
+    m_Page.Create(IDD_DIALOG1, &m_Tab);
+    CClientDC dc(this);
+    page_offset = dc.GetDeviceCaps(LOGPIXELSX) * (GetSystemMetrics(SM_CXSCREEN) > 1920 ? 25 : 20) / 96;
+    CRect area;
+    m_Tab.GetClientRect(&area);
+    area.top += page_offset;
+    m_Page.MoveWindow(&area);
+    m_Page.ShowWindow(SW_SHOW);
+    SetWindowText("ZUNQ SF Tool V4.120");
+    DEV_BROADCAST_DEVICEINTERFACE_A filter{};
+    filter.dbcc_size = sizeof filter;
+    filter.dbcc_devicetype = DBT_DEVTYP_DEVICEINTERFACE;
+    filter.dbcc_classguid = KSCATEGORY_VIDEO;
+    registered = RegisterDeviceNotificationA(this, &filter, DEVICE_NOTIFY_WINDOW_HANDLE) != nullptr;
+    UpdateData(FALSE);
+    return TRUE;
+}
+
+BOOL Main_Dialog::PreTranslateMessage(MSG* msg) {
+    return swallow_keys && Is_Enter_Or_Escape(msg) ? TRUE : CDialogEx::PreTranslateMessage(msg);
+}
+
+void Main_Dialog::OnCancel() {
+    events.push_back("cancel");
+    CDialogEx::OnCancel();
+}
+
+void Main_Dialog::OnSysCommand(UINT id, LPARAM lParam) {
+    if ((id & 0xFFF0) == IDM_ABOUTBOX) {
+        CDialogEx about(IDD_ABOUTBOX);
+        events.push_back(Event("about", static_cast<long>(about.DoModal())));
+    } else {
+        CDialogEx::OnSysCommand(id, lParam);
+    }
+}
+
+void Main_Dialog::OnBnClickedDownload() {
+    events.push_back("BN_CLICKED 1009");
+    SetTimer(1, 100, nullptr);
+}
+
+void Main_Dialog::OnLbnSelchangeCameraList() {
+    events.push_back(Event("LBN_SELCHANGE", m_CameraList.GetCurSel()));
+}
+
+void Main_Dialog::OnTcnSelchangeTab(NMHDR* header, LRESULT* result) {
+    *result = 0;
+    events.push_back(Event("TCN_SELCHANGE", static_cast<long>(header->idFrom) * 10 + m_Tab.GetCurSel()));
+}
+
+void Main_Dialog::OnTimer(UINT_PTR id) {
+    events.push_back(Event("WM_TIMER", static_cast<long>(id)));
+    CDialogEx::OnTimer(id);
+}
+
+HBRUSH Main_Dialog::OnCtlColor(CDC* dc, CWnd* control, UINT kind) {
+    HBRUSH brush = CDialogEx::OnCtlColor(dc, control, kind);
+    switch (control->GetDlgCtrlID()) {
+    case 1141:
+        dc->SetBkColor(RGB(255, 255, 255));
+        dc->SetTextColor(m_strFlashName == "SF_UNDEFINED" ? RGB(255, 0, 0) : RGB(0, 0, 0));
+        return (HBRUSH)GetStockObject(WHITE_BRUSH);
+    case 1119:
+        dc->SetBkMode(TRANSPARENT);
+        return (HBRUSH)GetStockObject(NULL_BRUSH);
+    default:
+        return brush;
+    }
+}
+
+void Main_Dialog::OnDropFiles(HDROP drop) {
+    const UINT count = DragQueryFileA(drop, 0xFFFFFFFF, nullptr, 0);
+    for (UINT i = 0; i < count; ++i) {
+        char name[260];
+        DragQueryFileA(drop, i, name, sizeof name);
+        dropped.push_back(name);
+    }
+    DragFinish(drop);
+    CDialogEx::OnDropFiles(drop);
+}
+
+BOOL Main_Dialog::OnDeviceChange(UINT event_type, DWORD_PTR data) {
+    events.push_back(Event("WM_DEVICECHANGE", static_cast<long>(event_type)));
+    device_names.push_back(reinterpret_cast<const DEV_BROADCAST_DEVICEINTERFACE_A*>(data)->dbcc_name);
+    return TRUE;
+}
+
+// ---- Notice_Dialog.
+
+BEGIN_MESSAGE_MAP(Notice_Dialog, CDialogEx)
+ON_BN_CLICKED(IDOK, &Notice_Dialog::OnBnClickedQuery)
+END_MESSAGE_MAP()
+
+// ---- Slider_Page.
+
+BEGIN_MESSAGE_MAP(Slider_Page, CDialog)
+ON_WM_HSCROLL()
+ON_CBN_SELCHANGE(1116, &Slider_Page::OnCbnSelchangePowerLine)
+END_MESSAGE_MAP()
+
+void Slider_Page::DoDataExchange(CDataExchange* dx) {
+    CDialog::DoDataExchange(dx);
+    DDX_Control(dx, 1088, m_Brightness);
+    DDX_Control(dx, 1116, m_cbPowerLine);
+}
+
+void Slider_Page::OnHScroll(UINT code, UINT position, CScrollBar* bar) {
+    CDialog::OnHScroll(code, position, bar);
+    events.push_back(
+        Event("WM_HSCROLL", static_cast<long>(bar->GetDlgCtrlID()) * 1000 + static_cast<long>(position)));
+}
+
+// ---- Format_Page.
+
+BEGIN_MESSAGE_MAP(Format_Page, CDialogEx)
+ON_LBN_SELCHANGE(1138, &Format_Page::OnLbnSelchangeResolutionList)
+ON_BN_CLICKED(1129, &Format_Page::OnBnClickedMjpg)
+END_MESSAGE_MAP()
+
+void Format_Page::DoDataExchange(CDataExchange* dx) {
+    CDialogEx::DoDataExchange(dx);
+    DDX_Control(dx, 1138, m_lstResolutions);
+}
+
+} // namespace zunq::ui::tests

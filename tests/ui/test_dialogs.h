@@ -1,0 +1,115 @@
+// Small dialogs on the tool's real templates that record what reaches their message maps,
+// for the layer's tests. They are not the tool's dialogs: each handler only notes the event.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "platform/ui/afx.h"
+#include "platform/ui/testing/headless.h"
+#include "resources/resource.h"
+#include "resources/resources.h"
+
+namespace zunq::ui::tests {
+
+// The identity page's template: data exchange of two edits, notifications of the edits and
+// check boxes, Enter and Escape swallowed.
+class Page_Dialog : public CDialogEx {
+public:
+    Page_Dialog() : CDialogEx(IDD_DIALOG1) {}
+    CString m_strVid;
+    CString m_strPid;
+    std::vector<std::string> events;
+    BOOL PreTranslateMessage(MSG* msg) override;
+
+protected:
+    void DoDataExchange(CDataExchange* dx) override;
+    void OnEnChangeEditVid() { events.push_back("EN_CHANGE 1030"); }
+    void OnEnChangeEditProduct() { events.push_back("EN_CHANGE 1034"); }
+    void OnBnClickedUnlockProduct() { events.push_back("BN_CLICKED 1075"); }
+    void OnBnClickedSave() { events.push_back("BN_CLICKED 1031"); }
+    DECLARE_MESSAGE_MAP()
+};
+
+// The main template with a page in its tab control, the tool's kinds of handlers, and a
+// switch for the Enter and Escape filter.
+class Main_Dialog : public CDialogEx {
+public:
+    Main_Dialog() : CDialogEx(IDD_ZUNQ_USB_CAM_DIALOG) {}
+    CListBox m_CameraList;
+    CProgressCtrl m_Progress;
+    CTabCtrl m_Tab;
+    CString m_strPathEdit;
+    CString m_strFlashName;
+    Page_Dialog m_Page;
+    bool swallow_keys = true;
+    bool registered = false;
+    int page_offset = 0;
+    std::vector<std::string> events;
+    std::vector<std::string> dropped;
+    std::vector<std::string> device_names;
+
+    BOOL OnInitDialog() override;
+    BOOL PreTranslateMessage(MSG* msg) override;
+    void OnCancel() override;
+
+protected:
+    void DoDataExchange(CDataExchange* dx) override;
+    afx_msg void OnSysCommand(UINT id, LPARAM lParam);
+    afx_msg void OnBnClickedDownload();
+    afx_msg void OnLbnSelchangeCameraList();
+    afx_msg void OnTcnSelchangeTab(NMHDR* header, LRESULT* result);
+    afx_msg void OnTimer(UINT_PTR id);
+    afx_msg HBRUSH OnCtlColor(CDC* dc, CWnd* control, UINT kind);
+    afx_msg void OnDropFiles(HDROP drop);
+    afx_msg BOOL OnDeviceChange(UINT event_type, DWORD_PTR data);
+    DECLARE_MESSAGE_MAP()
+};
+
+// The flash-error notice: a modeless dialog whose buttons hide it.
+class Notice_Dialog : public CDialogEx {
+public:
+    Notice_Dialog() : CDialogEx(IDD_DIALOG4) {}
+    int queries = 0;
+
+protected:
+    void OnBnClickedQuery() {
+        ++queries;
+        CDialogEx::OnOK();
+    }
+    DECLARE_MESSAGE_MAP()
+};
+
+// The camera-control page's template: sliders and combo boxes.
+class Slider_Page : public CDialog {
+public:
+    Slider_Page() : CDialog(IDD_DIALOG2) {}
+    CSliderCtrl m_Brightness;
+    CComboBox m_cbPowerLine;
+    std::vector<std::string> events;
+
+protected:
+    void DoDataExchange(CDataExchange* dx) override;
+    afx_msg void OnHScroll(UINT code, UINT position, CScrollBar* bar);
+    void OnCbnSelchangePowerLine() { events.push_back("CBN_SELCHANGE 1116"); }
+    DECLARE_MESSAGE_MAP()
+};
+
+// The video-format page's template: the check list and radio groups.
+class Format_Page : public CDialogEx {
+public:
+    Format_Page() : CDialogEx(IDD_DIALOG3) {}
+    CCheckListBox m_lstResolutions;
+    std::vector<std::string> events;
+
+protected:
+    void DoDataExchange(CDataExchange* dx) override;
+    void OnLbnSelchangeResolutionList() { events.push_back("LBN_SELCHANGE 1138"); }
+    void OnBnClickedMjpg() { events.push_back("BN_CLICKED 1129"); }
+    DECLARE_MESSAGE_MAP()
+};
+
+// Starts the headless application with the tool's resources.
+void Start();
+
+} // namespace zunq::ui::tests
