@@ -9,6 +9,7 @@
 
 #include "platform/Pacing_Clock.h"
 #include "platform/Result_Code.h"
+#include "platform/Usb_Host.h"
 #include "platform/Video_Input.h"
 
 namespace platform {
@@ -37,6 +38,11 @@ public:
         (void)devices;
         return VFW_E_NOT_FOUND;
     }
+
+    // The USB tree: device-interface sets, host controllers, hubs and the devices on their
+    // ports (contract in platform/Usb_Host.h). Must stay valid while the backend lives; used by
+    // one walk at a time. The default is a host without USB devices.
+    virtual Usb_Host& Usb() { return No_Usb_Host(); }
 };
 
 // The backend current now; never null. Safe to call from any thread. Callers keep the

@@ -22,6 +22,7 @@ inline constexpr HRESULT VFW_E_NOT_FOUND = static_cast<HRESULT>(0x80040216u);
 enum class Win32_Error : std::uint16_t {
     Gen_Failure = 31,            // the device refused the request (a stalled control)
     Invalid_Parameter = 87,      // a length or argument the control does not take
+    No_More_Items = 259,         // an enumeration is past its last entry
     More_Data = 234,             // see E_MORE_DATA
     Device_Not_Connected = 1167, // the device is gone
     Not_Found = 1168,            // no such control selector on the unit

@@ -60,9 +60,16 @@ static_assert(
     offsetof(Device_Info_Record, Device_Path_Id) == 1812 &&
     offsetof(Device_Info_Record, Usb_Path_Id) == 1852 && offsetof(Device_Info_Record, Parent_Ids) == 1892);
 
-// Copies `text` into a text field of the record: at most 255 characters (a longer text is
-// cut), the rest of the field zero, so the field always ends with a NUL.
+// Copies `text` into a text field of the record: at most 255 bytes (a longer text is cut, never
+// in the middle of a UTF-8 character), the rest of the field zero, so the field always ends
+// with a NUL.
 inline void Copy_Record_Text(char (&field)[Device_Info_Text_Size], std::string_view text) {
-    const std::size_t length = std::min(text.size(), Device_Info_Text_Size - 1);
+    std::size_t length = std::min(text.size(), Device_Info_Text_Size - 1);
+    const auto continuation = [](char c) { return (static_cast<unsigned char>(c) & 0xC0) == 0x80; };
+    if (length < text.size()) {
+        // A UTF-8 character is at most four bytes: step back over up to three continuation bytes.
+        for (int back = 0; back < 3 && length > 0 && continuation(text[length]); ++back)
+            --length;
+    }
     std::fill(std::copy_n(text.begin(), length, field), field + Device_Info_Text_Size, '\0');
 }

@@ -16,6 +16,7 @@
 #include "platform/simulated/Chip_Model.h"
 #include "platform/simulated/Event_Log.h"
 #include "platform/simulated/Simulated_Camera.h"
+#include "platform/simulated/Simulated_Usb_Tree.h"
 #include "platform/simulated/Virtual_Clock.h"
 
 namespace platform::simulated {
@@ -37,11 +38,16 @@ public:
     std::shared_ptr<Simulated_Camera> Add_Camera(std::string name, Chip_Model model);
     const std::vector<std::shared_ptr<Simulated_Camera>>& Cameras() const { return cameras_; }
 
+    // The USB tree: host controllers, hubs and the devices on their ports (cameras among them).
+    Usb_Host& Usb() override { return usb_tree_; }
+    Simulated_Usb_Tree& Usb_Tree() { return usb_tree_; }
+
 private:
     std::shared_ptr<Event_Log> log_;
     Virtual_Clock clock_;
     mutable std::mutex cameras_mutex_; // enumeration may run on another thread than the set-up
     std::vector<std::shared_ptr<Simulated_Camera>> cameras_;
+    Simulated_Usb_Tree usb_tree_;
 };
 
 } // namespace platform::simulated

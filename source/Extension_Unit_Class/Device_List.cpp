@@ -3,12 +3,14 @@
 #include <iterator>
 
 #include "Extension_Unit_Class/Device_Discovery.h"
+#include "Extension_Unit_Class/Usb_Hub_Walk.h"
 
 int Device_List::Refresh() {
     Clear();
-    // Discovery appends one record and one protocol per identified camera; the USB fields of
-    // the records stay zero until a hub walk fills them.
+    // Discovery appends one record and one protocol per identified camera, and the hub-port
+    // walk completes the records.
     GetDeviceList(Protocols, Records);
+    Assign_Hub_Ports(Records);
     return static_cast<int>(Count());
 }
 

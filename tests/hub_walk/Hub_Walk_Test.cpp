@@ -1,0 +1,310 @@
+// The hub-port walk over simulated USB trees, with records made as discovery makes them: a
+// zeroed record per camera holding its video-input device path and the ids parsed from it.
+#include "Extension_Unit_Class/Usb_Hub_Walk.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <memory>
+
+#include "Extension_Unit_Class/Device_Path_Id.h"
+#include "Extension_Unit_Class/Usb_Descriptor_Parsing.h"
+#include "extension_unit/Log_Capture.h"
+#include "platform/simulated/Simulated_Backend.h"
+
+namespace {
+
+using namespace platform::simulated;
+
+struct Hub_Walk : ::testing::Test {
+    std::shared_ptr<Simulated_Backend> backend = std::make_shared<Simulated_Backend>();
+    platform::Scoped_Backend installed{backend};
+    Simulated_Usb_Tree& tree = backend->Usb_Tree();
+    Simulated_Usb_Hub& root = tree.Add_Host_Controller(4).Root_Hub();
+    std::list<Device_Info_Record> records;
+
+    Device_Info_Record& Discover(const std::string& device_path) {
+        Device_Info_Record& record = records.emplace_back();
+        Copy_Record_Text(record.Device_Path, device_path);
+        record.Device_Path_Id = Parse_Device_Path_Id(record.Device_Path);
+        return record;
+    }
+    Device_Info_Record& Discover(const Simulated_Usb_Device& camera) {
+        return Discover(camera.Capture_Path());
+    }
+
+    void Walk() { ASSERT_EQ(Assign_Hub_Ports(records), 0); }
+};
+
+// The fields the walk's last pass fills: all zero for a camera it did not match.
+bool Unmatched(const Device_Info_Record& record) {
+    return record.Node_Word == 0 && record.Hub_Port_Path[0] == 0 && record.idVendor == 0 &&
+           record.Manufacturer[0] == 0 && record.Product[0] == 0 && record.Serial_Number[0] == 0 &&
+           record.Usb_Device_Path[0] == 0;
+}
+
+void Expect_Filled_From(const Device_Info_Record& record, const Simulated_Usb_Device& camera) {
+    const auto& descriptor = camera.Spec().Descriptor;
+    EXPECT_EQ(record.Node_Word, 3u);
+    EXPECT_STREQ(record.Hub_Port_Path, camera.Hub().Name().c_str());
+    EXPECT_EQ(record.Port_Number, camera.Port());
+    EXPECT_EQ(record.idVendor, descriptor.idVendor);
+    EXPECT_EQ(record.idProduct, descriptor.idProduct);
+    EXPECT_EQ(record.bcdDevice, descriptor.bcdDevice);
+    EXPECT_STREQ(record.Usb_Device_Path, camera.Device_Path().c_str());
+    const Device_Path_Id usb_path_id = Parse_Device_Path_Id(camera.Device_Path().c_str());
+    EXPECT_EQ(std::memcmp(&record.Usb_Path_Id, &usb_path_id, sizeof usb_path_id), 0);
+    EXPECT_STREQ(record.Hardware_Id, camera.Capture_Devnode()->Hardware_Id.c_str());
+    const auto ids = Parse_Four_Ids(record.Hardware_Id);
+    EXPECT_TRUE(std::equal(ids.begin(), ids.end(), record.Parent_Ids));
+}
+
+TEST_F(Hub_Walk, FillsEveryCameraBehindRootAndExternalHubsAndLeavesOthersZero) {
+    Simulated_Usb_Device& on_root = tree.Add_Camera(root, 1, {.Serial = "ROOT-1"});
+    Simulated_Usb_Hub& hub = tree.Add_Hub(root, 2, 4);
+    tree.Add_Device(root, 3, Plain_Device(0x046D, 0xC31C));
+    Simulated_Usb_Device& on_hub = tree.Add_Camera(hub, 3, {.Pid = 0x1111, .Bcd = 0x0205, .Serial = "HUB-3"});
+    Simulated_Usb_Hub& nested = tree.Add_Hub(hub, 4, 2);
+    Simulated_Usb_Device& deep = tree.Add_Camera(nested, 1, {.Manufacturer = "Deep", .Product = "Nested"});
+    Simulated_Usb_Hub& second_root = tree.Add_Host_Controller(2).Root_Hub();
+    Simulated_Usb_Device& other = tree.Add_Camera(second_root, 2, {.Vid = 0x1BCF});
+
+    Device_Info_Record& deep_record = Discover(deep);
+    Device_Info_Record& hub_record = Discover(on_hub);
+    Device_Info_Record& stranger =
+        Discover("\\\\?\\usb#vid_9999&pid_0001&mi_00#6&1&0&0000#{65e8773d-8f56-11d0-a3b9-"
+                 "00a0c9223196}\\global");
+    Device_Info_Record& root_record = Discover(on_root);
+    Device_Info_Record& other_record = Discover(other);
+    Walk();
+
+    Expect_Filled_From(root_record, on_root);
+    Expect_Filled_From(hub_record, on_hub);
+    Expect_Filled_From(deep_record, deep);
+    Expect_Filled_From(other_record, other);
+    EXPECT_STREQ(root_record.Hub_Port_Path, root.Name().c_str()) << "a root-hub port names the root hub";
+    EXPECT_STREQ(hub_record.Hub_Port_Path, hub.Name().c_str()) << "an external hub's port names that hub";
+    EXPECT_STREQ(root_record.Manufacturer, "ZUNQ");
+    EXPECT_STREQ(root_record.Product, "USB Camera");
+    EXPECT_STREQ(root_record.Serial_Number, "ROOT-1");
+    EXPECT_STREQ(hub_record.Serial_Number, "HUB-3");
+    EXPECT_STREQ(deep_record.Manufacturer, "Deep");
+    EXPECT_STREQ(deep_record.Serial_Number, "") << "no serial string: iSerialNumber is 0";
+    EXPECT_TRUE(Unmatched(stranger));
+    EXPECT_EQ(stranger.Port_Number, 0u);
+    EXPECT_EQ(stranger.Hardware_Id[0], 0);
+}
+
+TEST_F(Hub_Walk, CollectsConfigurationsThatOpenWithAVideoAssociationAndTheFirstTwentyOnly) {
+    Usb_Device_Spec bare = Camera_Device({.Serial = "BARE"});
+    auto& configuration = bare.Configurations[0];
+    configuration.erase(configuration.begin() + 9, configuration.begin() + 17); // no association
+    configuration[2] = static_cast<std::uint8_t>(configuration.size());
+    Device_Info_Record& bare_record = Discover(tree.Add_Device(root, 1, bare));
+
+    // 21 cameras on three hubs of seven ports; they are discovered last to first.
+    std::vector<Simulated_Usb_Device*> cameras;
+    for (std::uint8_t hub_port = 2; hub_port <= 4; ++hub_port) {
+        Simulated_Usb_Hub& hub = tree.Add_Hub(root, hub_port, 7);
+        for (std::uint8_t port = 1; port <= 7; ++port)
+            cameras.push_back(&tree.Add_Camera(hub, port, {.Serial = "C" + std::to_string(cameras.size())}));
+    }
+    for (auto camera = cameras.rbegin(); camera != cameras.rend(); ++camera)
+        Discover(**camera);
+    Walk();
+
+    EXPECT_TRUE(Unmatched(bare_record));
+    EXPECT_EQ(bare_record.Port_Number, 1u) << "the capture-interface pass still paired it";
+    auto record = records.rbegin();
+    for (std::size_t i = 0; i < 20; ++i, ++record)
+        Expect_Filled_From(*record, *cameras[i]);
+    EXPECT_TRUE(Unmatched(*record)) << "the 21st video device found depth first";
+}
+
+TEST_F(Hub_Walk, CollectsEveryRealCameraConfigurationThatIsWhole) {
+    const std::filesystem::path folder =
+        std::filesystem::path(ZUNQ_SOURCE_DIR) / "tests/data/uvc-descriptors";
+    const auto read = [](const std::filesystem::path& file) {
+        std::ifstream in(file, std::ios::binary);
+        return Descriptor_Bytes(std::istreambuf_iterator<char>(in), {});
+    };
+    Simulated_Usb_Hub& hub = tree.Add_Hub(root, 1, 8);
+    std::vector<std::pair<std::string, Device_Info_Record*>> cameras;
+    std::uint8_t port = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+        const std::string name = entry.path().filename().string();
+        if (!name.ends_with(".device.bin"))
+            continue;
+        const std::string stem = name.substr(0, name.size() - std::strlen(".device.bin"));
+        const Descriptor_Bytes device = read(entry.path());
+        ASSERT_EQ(device.size(), 18u);
+        Usb_Device_Spec spec = Camera_Device();
+        std::memcpy(&spec.Descriptor.idVendor, &device[8], 2);
+        std::memcpy(&spec.Descriptor.idProduct, &device[10], 2);
+        std::memcpy(&spec.Descriptor.bcdDevice, &device[12], 2);
+        spec.Descriptor.iManufacturer = device[14];
+        spec.Descriptor.iProduct = device[15];
+        spec.Descriptor.iSerialNumber = device[16];
+        spec.Configurations = {read(folder / (stem + ".config.bin"))};
+        spec.Strings = {};
+        spec.Set_Languages({Language_English_US});
+        for (std::uint8_t index = 1; index <= 3; ++index)
+            spec.Set_String(index, stem + "#" + std::to_string(index));
+        cameras.emplace_back(stem, &Discover(tree.Add_Device(hub, ++port, spec)));
+    }
+    ASSERT_GE(cameras.size(), 7u);
+    Walk();
+    for (const auto& [stem, record] : cameras) {
+        // customer.config.bin holds one byte less than its wTotalLength: never whole.
+        EXPECT_EQ(record->Node_Word, stem == "customer" ? 0u : 3u) << stem;
+        if (stem == "canyon_cne_cwc2") { // iManufacturer 2, iProduct 1, no serial
+            EXPECT_STREQ(record->Manufacturer, "canyon_cne_cwc2#2");
+            EXPECT_STREQ(record->Product, "canyon_cne_cwc2#1");
+            EXPECT_STREQ(record->Serial_Number, "");
+        }
+    }
+}
+
+TEST_F(Hub_Walk, TakesEachStringByItsIndexInTheFirstLanguage) {
+    Usb_Device_Spec spec = Camera_Device({.Languages = {0x0409, 0x0407}});
+    spec.Descriptor.iManufacturer = 4;
+    spec.Descriptor.iProduct = 5;
+    spec.Descriptor.iSerialNumber = 6;
+    for (const auto& [index, english, german] :
+         {std::tuple{4, "Maker", "Hersteller"}, {5, "Camera", "Kamera"}, {6, "SN-42", "SN-42-de"}}) {
+        spec.Set_String(static_cast<std::uint8_t>(index), english, 0x0409);
+        spec.Set_String(static_cast<std::uint8_t>(index), german, 0x0407);
+    }
+    Device_Info_Record& record = Discover(tree.Add_Device(root, 2, spec));
+    Walk();
+    EXPECT_STREQ(record.Manufacturer, "Maker");
+    EXPECT_STREQ(record.Product, "Camera");
+    EXPECT_STREQ(record.Serial_Number, "SN-42");
+}
+
+TEST_F(Hub_Walk, FillsEachOfTwoIdenticalCamerasFromItsOwnDevice) {
+    // Same ids, revision and strings but the serial; same port numbers on different hubs; the
+    // second found in the tree is discovered first.
+    Simulated_Usb_Hub& first_hub = tree.Add_Hub(root, 1, 4);
+    Simulated_Usb_Hub& second_hub = tree.Add_Hub(root, 2, 4);
+    Simulated_Usb_Device& first = tree.Add_Camera(first_hub, 3, {.Serial = "FIRST"});
+    Simulated_Usb_Device& second = tree.Add_Camera(second_hub, 3, {.Serial = "SECOND"});
+    Simulated_Usb_Device& neighbour = tree.Add_Camera(second_hub, 4, {.Serial = "NEIGHBOUR"});
+    Device_Info_Record& second_record = Discover(second);
+    Device_Info_Record& first_record = Discover(first);
+    Device_Info_Record& neighbour_record = Discover(neighbour);
+    Walk();
+    Expect_Filled_From(first_record, first);
+    Expect_Filled_From(second_record, second);
+    Expect_Filled_From(neighbour_record, neighbour);
+    EXPECT_STREQ(first_record.Serial_Number, "FIRST");
+    EXPECT_STREQ(second_record.Serial_Number, "SECOND");
+    EXPECT_STREQ(neighbour_record.Serial_Number, "NEIGHBOUR");
+
+    // A host that does not tell which device a capture function belongs to: ids and port decide,
+    // and no record is filled twice while the other stays empty.
+    records.clear();
+    Simulated_Usb_Hub& third_hub = tree.Add_Hub(root, 3, 4);
+    Usb_Device_Spec silent = Camera_Device({.Pid = 0x7777});
+    silent.Capture->Tells_Parent = false;
+    Device_Info_Record& a = Discover(tree.Add_Device(third_hub, 1, silent));
+    Device_Info_Record& b = Discover(tree.Add_Device(first_hub, 1, silent));
+    Walk();
+    EXPECT_EQ(a.Node_Word, 3u);
+    EXPECT_EQ(b.Node_Word, 3u);
+    EXPECT_STRNE(a.Hub_Port_Path, b.Hub_Port_Path);
+}
+
+TEST_F(Hub_Walk, MatchesTheFourIdsOfBothHardwareIds) {
+    Usb_Device_Spec no_interface_number = Camera_Device({.Pid = 0x0001});
+    no_interface_number.Capture->Hardware_Id = "USB\\VID_0A1B&PID_0001&REV_0100";
+    Usb_Device_Spec second_interface = Camera_Device({.Pid = 0x0002});
+    second_interface.Capture->Interface_Number = 2;
+    Device_Info_Record& plain = Discover(tree.Add_Device(root, 1, no_interface_number));
+    Device_Info_Record& second = Discover(tree.Add_Device(root, 2, second_interface));
+    Walk();
+    EXPECT_EQ(plain.Parent_Ids[3], 0);
+    EXPECT_EQ(plain.Node_Word, 3u) << "0 as the fourth id on both sides";
+    EXPECT_EQ(second.Parent_Ids[3], 2);
+    EXPECT_TRUE(Unmatched(second)) << "interface 2 against a device id without one";
+}
+
+TEST_F(Hub_Walk, WalksEachHostControllerOnceAndLeavesOutWhatCannotBeRead) {
+    tree.Report_Again(*tree.Host_Controllers().front());
+    Device_Info_Record& on_root = Discover(tree.Add_Camera(root, 1, {.Serial = "ONCE"}));
+    Simulated_Usb_Hub& closed = tree.Add_Hub(root, 2, 2);
+    closed.Refuse_Open();
+    Device_Info_Record& behind_closed = Discover(tree.Add_Camera(closed, 1));
+    root.Fail_Connection_Information(3);
+    Device_Info_Record& unreadable_port = Discover(tree.Add_Camera(root, 3));
+    Usb_Device_Spec unlisted = Camera_Device({.Pid = 0x0099});
+    unlisted.Listed = false;
+    Device_Info_Record& without_path = Discover(tree.Add_Device(root, 4, unlisted));
+
+    Usb_Tree_Level top;
+    EXPECT_EQ(Enumerate_Usb_Tree(tree, top), 3) << "the devices on readable ports of the root hub, once";
+    EXPECT_EQ(top.Child_Level_Count(), 1u);
+    Walk();
+    EXPECT_STREQ(on_root.Serial_Number, "ONCE");
+    EXPECT_TRUE(Unmatched(behind_closed));
+    EXPECT_TRUE(Unmatched(unreadable_port));
+    EXPECT_TRUE(Unmatched(without_path));
+}
+
+TEST_F(Hub_Walk, CutsLongTextsAtTheirFields) {
+    const std::string long_instance(300, 'A');
+    Usb_Device_Spec hub_device = Hub_Device();
+    hub_device.Instance = long_instance;
+    Simulated_Usb_Hub& hub = tree.Add_Hub(root, 1, 4, hub_device);
+    Usb_Device_Spec spec = Camera_Device();
+    spec.Instance = long_instance + "B";
+    spec.Capture->Hardware_Id = "USB\\VID_0A1B&PID_2C3D&REV_0100&MI_00&" + std::string(300, 'H');
+    std::string euros = "a";
+    for (int i = 0; i < 125; ++i)
+        euros += "\xE2\x82\xAC"; // three bytes each
+    spec.Set_String(2, euros);
+    const Simulated_Usb_Device& camera = tree.Add_Device(hub, 2, spec);
+    Device_Info_Record& record = Discover(camera);
+    Walk();
+    ASSERT_EQ(record.Node_Word, 3u);
+    const auto expect_cut = [](const char(&field)[Device_Info_Text_Size], const std::string& whole,
+                               std::size_t kept) {
+        EXPECT_EQ(std::strlen(field), kept);
+        EXPECT_EQ(std::string(field), whole.substr(0, kept));
+    };
+    expect_cut(record.Hub_Port_Path, hub.Name(), 255);
+    expect_cut(record.Usb_Device_Path, camera.Device_Path(), 255);
+    expect_cut(record.Hardware_Id, spec.Capture->Hardware_Id, 255);
+    expect_cut(record.Product, euros, 1 + 84 * 3); // a character is kept whole or not at all
+    EXPECT_EQ(record.Parent_Ids[0], 0x0A1B);
+    EXPECT_EQ(record.Parent_Ids[3], 0);
+    EXPECT_EQ(record.Usb_Path_Id.Vid, 0x0A1B);
+}
+
+TEST_F(Hub_Walk, TracesThePairingAndTheMatchedDevice) {
+    test::Log_Capture capture;
+    Simulated_Usb_Device& camera = tree.Add_Camera(root, 2);
+    Discover(camera);
+    Walk();
+    const std::string log = capture.Text();
+    for (const std::string& line : std::vector<std::string>{
+             "\t\t[device_interface_data.Flags]=1\r\n",
+             "\t\t[szDIS]=HDID " + camera.Capture_Devnode()->Instance_Id + "\r\n",
+             "\t\t[driver_name]=driver_name Camera\r\n",
+             "\t\t[pinfo->Physical_ID]=HwId USB\\VID_0A1B&PID_2C3D&REV_0100&MI_00 \r\n",
+             "\t\t[pinfo->PortNum]=SPDRP_ADDRESS 2\r\n",
+             "\t\t[\"there are no more devices\\r\\n\"]=there are no more devices\r\n",
+             "\t\t[deviceDetailData->DevicePath]= " + tree.Host_Controllers()[0]->Path() + " \r\n",
+             "\t\t[szBuf]=\t\t Regedit Path = " + camera.Devnode().Driver_Key + "\n",
+             "\t\t[info->UsbDeviceProperties->HwId]=USB\\VID_0A1B&PID_2C3D&REV_0100 \r\n",
+             "\t\t[info->DeviceInfoType]=3 \r\n\t\t[info->ConnectionInfo->ConnectionIndex]=2 \r\n",
+             "\t\t[info->ConnectionInfo->DeviceDescriptor.bcdDevice]=100 \r\n",
+             "\t\t[info->ConnectionInfo->Speed]=2 \r\n\t\t[pstringDescs->StringDescriptor->bLength]=4 \r\n",
+             "\t\t[pstringDescs->StringDescriptor->bLength]=10 \r\n\t\t[output]=ZUNQ \r\n"})
+        EXPECT_NE(log.find(line), std::string::npos) << line;
+}
+
+} // namespace
