@@ -10,6 +10,8 @@
 
 #include <nlohmann/json.hpp>
 
+#include "platform/simulated/Simulated_Usb_Tree.h"
+
 namespace platform::simulated {
 
 namespace {
@@ -364,14 +366,6 @@ bool Check_Tree(Checker& check, Scenario& scenario) {
     return true;
 }
 
-// Stable across loads, so a camera keeps its path for as long as it stays on its hub.
-std::uint32_t Name_Hash(std::string_view text) {
-    std::uint32_t hash = 2166136261u;
-    for (unsigned char c : text)
-        hash = (hash ^ c) * 16777619u;
-    return hash;
-}
-
 Scenario_Load Parse(std::string_view json_text) {
     Checker check;
     const Json root = Json::parse(json_text.begin(), json_text.end(), nullptr, false);
@@ -432,17 +426,54 @@ Scenario_Load Load_Scenario_File(const std::string& path) {
 
 std::vector<std::shared_ptr<Simulated_Camera>> Build_Scenario(Simulated_Backend& backend,
                                                               const Scenario& scenario) {
+    // The USB tree first: a hub is listed after the hub it hangs on, so one pass places them.
+    Simulated_Usb_Tree& tree = backend.Usb_Tree();
+    std::map<std::string, Simulated_Usb_Hub*, std::less<>> hubs;
+    const auto free_port = [](const Simulated_Usb_Hub& hub, std::uint32_t port) {
+        return port >= 1 && port <= hub.Port_Count() && !hub.Device_On(static_cast<std::uint8_t>(port));
+    };
+    for (const Scenario_Hub& hub : scenario.Hubs) {
+        const auto ports = static_cast<std::uint8_t>(std::clamp<std::uint32_t>(hub.Ports, 1, 255));
+        if (hub.Parent.empty()) {
+            hubs[hub.Name] = &tree.Add_Host_Controller(ports).Root_Hub();
+            continue;
+        }
+        const auto parent = hubs.find(hub.Parent);
+        if (parent != hubs.end() && free_port(*parent->second, hub.Parent_Port))
+            hubs[hub.Name] =
+                &tree.Add_Hub(*parent->second, static_cast<std::uint8_t>(hub.Parent_Port), ports);
+    }
+
     std::vector<std::shared_ptr<Simulated_Camera>> cameras;
     for (const Scenario_Camera& described : scenario.Cameras) {
         auto camera = Add_Chip_Camera(backend, described.Chip);
         if (!camera)
             continue; // a scenario made in code with a name the tables lack
-        // A camera without a path of its own gets the one its USB place gives, or keeps the
-        // backend's unique default when it has no place.
         std::string path = described.Video.Device_Path;
-        if (path.empty() && !described.Usb.Hub.empty())
-            path = Usb_Capture_Path(described.Usb.Vid, described.Usb.Pid, Name_Hash(described.Usb.Hub),
-                                    described.Usb.Port);
+        const auto hub = hubs.find(described.Usb.Hub);
+        if (hub != hubs.end() && free_port(*hub->second, described.Usb.Port)) {
+            const Scenario_Usb& usb = described.Usb;
+            Usb_Device_Spec spec = Camera_Device({.Vid = usb.Vid,
+                                                  .Pid = usb.Pid,
+                                                  .Bcd = usb.Bcd,
+                                                  .Manufacturer = usb.Manufacturer,
+                                                  .Product = usb.Product,
+                                                  .Serial = usb.Serial});
+            // A path the file fixes keeps its instance part, so the hub walk finds the same
+            // capture function that discovery lists.
+            if (!path.empty() && spec.Capture) {
+                const std::size_t first = path.find('#');
+                const std::size_t second = first == std::string::npos ? first : path.find('#', first + 1);
+                const std::size_t third = second == std::string::npos ? second : path.find('#', second + 1);
+                if (third != std::string::npos)
+                    spec.Capture->Instance = path.substr(second + 1, third - second - 1);
+            }
+            const Simulated_Usb_Device& device =
+                tree.Add_Device(*hub->second, static_cast<std::uint8_t>(usb.Port), std::move(spec));
+            if (path.empty())
+                path = device.Capture_Path();
+        }
+        // A camera without a place on the tree keeps the backend's unique default path.
         if (path.empty())
             path = camera->Video_Input().Device_Path;
         camera->Video_Input() = described.Video;

@@ -8,11 +8,15 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <map>
 #include <memory>
+#include <set>
 
 #include "Extension_Unit_Class/Device_Path_Id.h"
 #include "Extension_Unit_Class/Usb_Descriptor_Parsing.h"
 #include "extension_unit/Log_Capture.h"
+#include "extension_unit_integrate/Extension_Unit_Integrate.h"
+#include "platform/simulated/Scenario.h"
 #include "platform/simulated/Simulated_Backend.h"
 
 namespace {
@@ -305,6 +309,47 @@ TEST_F(Hub_Walk, TracesThePairingAndTheMatchedDevice) {
              "\t\t[info->ConnectionInfo->Speed]=2 \r\n\t\t[pstringDescs->StringDescriptor->bLength]=4 \r\n",
              "\t\t[pstringDescs->StringDescriptor->bLength]=10 \r\n\t\t[output]=ZUNQ \r\n"})
         EXPECT_NE(log.find(line), std::string::npos) << line;
+}
+
+// The demo scenario end to end: discovery lists its cameras and the walk fills each record
+// from the camera's own place and identity in the scenario.
+TEST(Hub_Walk_Scenario, RefreshFillsEveryRecordFromTheScenarioTree) {
+    const auto load = Load_Scenario_File(std::string(ZUNQ_SOURCE_DIR) + "/scenarios/demo.json");
+    ASSERT_TRUE(load.Loaded) << load.Error;
+    auto backend = std::make_shared<Simulated_Backend>();
+    platform::Scoped_Backend installed(backend);
+    Build_Scenario(*backend, *load.Loaded);
+    const auto& cameras = load.Loaded->Cameras;
+
+    Device_List* list = Device_List_Create();
+    ASSERT_EQ(Device_List_Refresh(list), static_cast<int>(cameras.size()));
+    std::map<std::string, std::string> hub_paths; // scenario hub name -> record hub path
+    for (std::uint32_t i = 0; i < cameras.size(); ++i) {
+        const Scenario_Usb& usb = cameras[i].Usb;
+        const Device_Info_Record record = Device_List_Get_Info(list, i);
+        EXPECT_EQ(record.Node_Word, 3u) << i;
+        EXPECT_EQ(record.Port_Number, usb.Port) << i;
+        EXPECT_EQ(record.idVendor, usb.Vid) << i;
+        EXPECT_EQ(record.idProduct, usb.Pid) << i;
+        EXPECT_EQ(record.bcdDevice, usb.Bcd) << i;
+        EXPECT_EQ(record.Manufacturer, usb.Manufacturer) << i;
+        EXPECT_EQ(record.Product, usb.Product) << i;
+        EXPECT_EQ(record.Serial_Number, usb.Serial) << i;
+        EXPECT_NE(record.Usb_Device_Path[0], 0) << i;
+        EXPECT_EQ(record.Usb_Path_Id.Vid, usb.Vid) << i;
+        EXPECT_EQ(record.Usb_Path_Id.Pid, usb.Pid) << i;
+        EXPECT_NE(record.Hardware_Id[0], 0) << i;
+        EXPECT_EQ(record.Parent_Ids[0], usb.Vid) << i;
+        EXPECT_EQ(record.Parent_Ids[1], usb.Pid) << i;
+        ASSERT_NE(record.Hub_Port_Path[0], 0) << i;
+        const auto [known, added] = hub_paths.emplace(usb.Hub, record.Hub_Port_Path);
+        EXPECT_EQ(known->second, record.Hub_Port_Path) << "cameras on one hub name the same hub";
+    }
+    std::set<std::string> distinct;
+    for (const auto& [hub, path] : hub_paths)
+        distinct.insert(path);
+    EXPECT_EQ(distinct.size(), hub_paths.size()) << "each hub of the scenario is its own hub";
+    Device_List_Release(list);
 }
 
 } // namespace
