@@ -7,6 +7,7 @@
 #include <memory>
 #include <vector>
 
+#include "platform/Device_Change.h"
 #include "platform/Pacing_Clock.h"
 #include "platform/Result_Code.h"
 #include "platform/Usb_Host.h"
@@ -43,6 +44,14 @@ public:
     // ports (contract in platform/Usb_Host.h). Must stay valid while the backend lives; used by
     // one walk at a time. The default is a host without USB devices.
     virtual Usb_Host& Usb() { return No_Usb_Host(); }
+
+    // Device changes: starts delivering the arrival and removal of video-input devices to
+    // `callback` until the returned watch is destroyed (contract in platform/Device_Change.h).
+    // Null when the backend cannot watch; the default watches nothing.
+    virtual std::unique_ptr<Device_Change_Watch> Watch_Video_Device_Changes(Device_Change_Callback callback) {
+        (void)callback;
+        return nullptr;
+    }
 };
 
 // The backend current now; never null. Safe to call from any thread. Callers keep the
