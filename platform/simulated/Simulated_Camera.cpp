@@ -105,13 +105,23 @@ HRESULT Simulated_Camera::Carry(const KSP_NODE& property, std::uint32_t property
         return Hresult_From_Win32(Win32_Error::Invalid_Parameter);
     if (!data && data_length != 0)
         return E_POINTER;
-    if (const auto fault = faults_.Fault_For(number, property.Property.Id, code))
-        return *fault;
+    const auto fault = faults_.Fault_For(number, property.Property.Id, code);
+    using Kind = Fault_Action::Kind;
+    if (fault && fault->What == Kind::Fail)
+        return fault->Result;
+    if (fault && fault->What == Kind::Ignore && code != Request_Code::Get_Len) {
+        bytes_returned = code == Request_Code::Get_Cur ? data_length : 0;
+        return S_OK;
+    }
     Simulated_Unit* unit = units_.Find(property.NodeId, property.Property.Set);
     if (!unit)
         return Hresult_From_Win32(Win32_Error::Set_Not_Found);
-    return unit->Handle(code, property.Property.Id, std::span(static_cast<std::uint8_t*>(data), data_length),
-                        bytes_returned);
+    const std::span bytes(static_cast<std::uint8_t*>(data), data_length);
+    const HRESULT result = unit->Handle(code, property.Property.Id, bytes, bytes_returned);
+    if (fault && fault->What == Kind::Flip_Byte && code == Request_Code::Get_Cur && result >= 0 &&
+        fault->Position < bytes.size())
+        bytes[fault->Position] ^= 0xFF;
+    return result;
 }
 
 void Simulated_Camera::Restart() {
