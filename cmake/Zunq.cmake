@@ -3,6 +3,11 @@
 # Warnings are errors on all of our code; system headers (GoogleTest, Qt, libusb) are
 # included as system headers and stay out of it.
 add_compile_options(-Wall -Wextra -Werror)
+# GCC 12 reports std::string copies it has inlined at -O3 as overlapping (a known false
+# positive of that release with its own library); other compilers and versions keep the check.
+if(CMAKE_CXX_COMPILER_ID STREQUAL "GNU" AND CMAKE_CXX_COMPILER_VERSION VERSION_LESS 13)
+    add_compile_options(-Wno-restrict)
+endif()
 
 if(ZUNQ_SANITIZE)
     # address,undefined or thread; every target of the build is instrumented so
