@@ -138,6 +138,12 @@ public:
         return Add_Device(hub, port, Camera_Device(camera));
     }
 
+    // Unplugging: the device whose capture function has `capture_path` (null when none has),
+    // and taking a device that is not a hub off its port, which gives back its spec so that it
+    // can be plugged in again (Add_Device), where it is named anew as the host would.
+    Simulated_Usb_Device* Find_Capture_Device(const std::string& capture_path) const;
+    Usb_Device_Spec Unplug(Simulated_Usb_Device& device);
+
     const std::vector<std::unique_ptr<Simulated_Usb_Host_Controller>>& Host_Controllers() const {
         return controllers_;
     }
