@@ -23,7 +23,7 @@
 #include <vector>
 
 #include "platform/Usb_Host.h"
-#include "platform/simulated/Usb_Device_Spec.h"
+#include "platform/simulated/Usb_Devices.h"
 
 namespace platform::simulated {
 
