@@ -10,29 +10,7 @@ using platform::simulated::Flash_Part_Identity;
 using test::Flash_Part;
 using Jedec = std::array<std::uint8_t, 3>;
 
-// One camera as discovery leaves it: identified, its protocol built, its command set chosen.
-struct Discovered {
-    test::Simulated_Host host;
-    std::shared_ptr<test::Simulated_Camera> camera;
-    test::Owned_Device_List list;
-    Extension_Unit_Chip_Protocol* protocol = nullptr;
-
-    Discovered(const std::string& family, std::optional<Flash_Part_Identity> part) {
-        // The SPCA2092 has no pair of its own: its registers decide.
-        const bool own_pair = family != "SPCA2092";
-        camera = host.Add(family, own_pair ? "direct" : "G3@2+G10@3", std::nullopt, std::move(part));
-        list = host.Discover();
-        protocol = dynamic_cast<Extension_Unit_Chip_Protocol*>(Device_List_Get_Protocol(list.get(), 0));
-        EXPECT_NE(protocol, nullptr) << family;
-        host.Forget_Events();
-    }
-    std::array<std::uint8_t, 12> Slots() const {
-        std::array<std::uint8_t, 12> slots{};
-        for (std::uint8_t slot = 1; slot <= 12; ++slot)
-            slots[slot - 1] = camera->Flash().Opcode(slot);
-        return slots;
-    }
-};
+using Discovered = test::Discovered_Camera;
 
 TEST(Flash_Identification, EveryIdWordRowThroughTheOpcodeSlot) {
     for (const char* family : {"SPCA2620", "SPCA2085"}) {

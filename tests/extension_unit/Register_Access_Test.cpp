@@ -5,7 +5,6 @@
 #include <tuple>
 
 #include "Chip_Classes.h"
-#include "Extension_Unit_Class/Extension_Unit_SPCA_Protocol.h"
 #include "Simulated_Chip.h"
 
 namespace {
@@ -120,16 +119,6 @@ TEST(Register_Access, MissingControlDeviceOrValuePointer) {
     EXPECT_EQ(protocol.Read_Reg16(0x20FF, nullptr), -2);
     delete protocol.Detach_Device();
     EXPECT_EQ(protocol.Write_Reg(0x20FF, 1), -1) << "without a device: a failed step";
-}
-
-TEST(Extension_Unit_SPCA_Protocol, AccessesEightBitRegistersThroughTheSecondUnit) {
-    test::Simulated_Chip chip;
-    Extension_Unit_SPCA_Protocol protocol(chip.New_Device());
-    std::uint8_t value = 0;
-    EXPECT_EQ(protocol.Write_Reg(0x2041, 0x3C), 0);
-    EXPECT_EQ(protocol.Read_Reg(0x2041, &value), 0);
-    EXPECT_EQ(chip.Requests(), Register_Access(3, 0x2041, Request_Code::Set_Cur, {0x3C}) +
-                                   Register_Access(3, 0x2041, Request_Code::Get_Cur, {0x3C}));
 }
 
 } // namespace

@@ -52,13 +52,11 @@ bool Unmatched(const Device_Info_Record& record) {
 
 void Expect_Filled_From(const Device_Info_Record& record, const Simulated_Usb_Device& camera) {
     const auto& descriptor = camera.Spec().Descriptor;
-    EXPECT_EQ(record.Node_Word, 3u);
-    EXPECT_STREQ(record.Hub_Port_Path, camera.Hub().Name().c_str());
-    EXPECT_EQ(record.Port_Number, camera.Port());
-    EXPECT_EQ(record.idVendor, descriptor.idVendor);
-    EXPECT_EQ(record.idProduct, descriptor.idProduct);
-    EXPECT_EQ(record.bcdDevice, descriptor.bcdDevice);
-    EXPECT_STREQ(record.Usb_Device_Path, camera.Device_Path().c_str());
+    EXPECT_EQ(std::tuple(record.Node_Word, std::string(record.Hub_Port_Path), record.Port_Number,
+                         record.idVendor, record.idProduct, record.bcdDevice,
+                         std::string(record.Usb_Device_Path)),
+              std::tuple(3u, camera.Hub().Name(), camera.Port(), descriptor.idVendor, descriptor.idProduct,
+                         descriptor.bcdDevice, camera.Device_Path()));
     const Device_Path_Id usb_path_id = Parse_Device_Path_Id(camera.Device_Path().c_str());
     EXPECT_EQ(std::memcmp(&record.Usb_Path_Id, &usb_path_id, sizeof usb_path_id), 0);
     EXPECT_STREQ(record.Hardware_Id, camera.Capture_Devnode()->Hardware_Id.c_str());
@@ -320,28 +318,22 @@ TEST(Hub_Walk_Scenario, RefreshFillsEveryRecordFromTheScenarioTree) {
     platform::Scoped_Backend installed(backend);
     Build_Scenario(*backend, *load.Loaded);
     const auto& cameras = load.Loaded->Cameras;
-
     Device_List* list = Device_List_Create();
     ASSERT_EQ(Device_List_Refresh(list), static_cast<int>(cameras.size()));
     std::map<std::string, std::string> hub_paths; // scenario hub name -> record hub path
     for (std::uint32_t i = 0; i < cameras.size(); ++i) {
+        SCOPED_TRACE(i);
         const Scenario_Usb& usb = cameras[i].Usb;
         const Device_Info_Record record = Device_List_Get_Info(list, i);
-        EXPECT_EQ(record.Node_Word, 3u) << i;
-        EXPECT_EQ(record.Port_Number, usb.Port) << i;
-        EXPECT_EQ(record.idVendor, usb.Vid) << i;
-        EXPECT_EQ(record.idProduct, usb.Pid) << i;
-        EXPECT_EQ(record.bcdDevice, usb.Bcd) << i;
-        EXPECT_EQ(record.Manufacturer, usb.Manufacturer) << i;
-        EXPECT_EQ(record.Product, usb.Product) << i;
-        EXPECT_EQ(record.Serial_Number, usb.Serial) << i;
-        EXPECT_NE(record.Usb_Device_Path[0], 0) << i;
-        EXPECT_EQ(record.Usb_Path_Id.Vid, usb.Vid) << i;
-        EXPECT_EQ(record.Usb_Path_Id.Pid, usb.Pid) << i;
-        EXPECT_NE(record.Hardware_Id[0], 0) << i;
-        EXPECT_EQ(record.Parent_Ids[0], usb.Vid) << i;
-        EXPECT_EQ(record.Parent_Ids[1], usb.Pid) << i;
-        ASSERT_NE(record.Hub_Port_Path[0], 0) << i;
+        EXPECT_EQ(std::tuple(record.Node_Word, record.Port_Number, record.idVendor, record.idProduct,
+                             record.bcdDevice, record.Usb_Path_Id.Vid, record.Usb_Path_Id.Pid,
+                             record.Parent_Ids[0], record.Parent_Ids[1]),
+                  std::tuple(3u, usb.Port, usb.Vid, usb.Pid, usb.Bcd, usb.Vid, usb.Pid, usb.Vid, usb.Pid));
+        EXPECT_EQ(std::tuple(std::string(record.Manufacturer), std::string(record.Product),
+                             std::string(record.Serial_Number)),
+                  std::tuple(usb.Manufacturer, usb.Product, usb.Serial));
+        EXPECT_TRUE(record.Usb_Device_Path[0] != 0 && record.Hardware_Id[0] != 0);
+        ASSERT_NE(record.Hub_Port_Path[0], 0);
         const auto [known, added] = hub_paths.emplace(usb.Hub, record.Hub_Port_Path);
         EXPECT_EQ(known->second, record.Hub_Port_Path) << "cameras on one hub name the same hub";
     }

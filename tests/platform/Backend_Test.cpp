@@ -23,6 +23,8 @@ TEST(Backend, ScopedBackendsNestAndTheNullBackendIsNeverMissing) {
     EXPECT_EQ(platform::Current_Backend(), null_backend);
     EXPECT_EQ(platform::Install_Backend(nullptr), null_backend);
     EXPECT_EQ(&platform::Current_Backend()->Clock(), &platform::Real_Clock());
+    EXPECT_EQ(null_backend->Usb().Open_Device_Set(&platform::Usb_Device_Interface_Class), nullptr)
+        << "the null backend has no USB devices";
 }
 
 TEST(Backend, SleepGoesThroughTheInstalledVirtualClockWithoutWaiting) {
