@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "platform/Guid.h"
@@ -171,6 +172,13 @@ public:
     virtual std::unique_ptr<Usb_Host_Controller> Open_Host_Controller(const std::string& path) = 0;
     virtual std::unique_ptr<Usb_Hub> Open_Hub(const std::string& name) = 0;
 };
+
+// A string descriptor as a device sends it: bLength, type 3, the text in UTF-16LE. A byte of the
+// UTF-8 text that starts no valid sequence stands for itself; text past 126 UTF-16 units does
+// not fit a descriptor and is cut.
+std::vector<std::uint8_t> Usb_String_Descriptor(std::string_view utf8_text);
+// String descriptor 0: the language ids a device offers its strings in.
+std::vector<std::uint8_t> Usb_Language_List_Descriptor(const std::vector<std::uint16_t>& languages);
 
 // A host without USB devices: every set fails to open, every open gives null.
 Usb_Host& No_Usb_Host();
