@@ -15,6 +15,14 @@ inline constexpr int Result_Failed = -1;      // a failed step, or an operation 
 inline constexpr int Result_Refused = -2;     // refused, or a bad argument (empty image, index past a table)
 inline constexpr int Result_Wrong_Image = -3; // the image is not for this chip
 
+// The progress of a download: a percent from 0 to 100, written through the caller's pointer
+// after every step; exactly 100 after the last step of a complete download only.
+using Download_Schedule = float;
+// The result of a download: 0 complete and verified; -1 a failed step; -2 an empty or too long
+// image; -3 an image not for this chip; another negative value a transport result passed up;
+// a positive value the 1-based place within its chunk of the first byte that read back wrong.
+using Download_Result_Code = int;
+
 // Flash pieces are 4096-byte sectors: piece p holds flash bytes p * 4096 to p * 4096 + 4095.
 inline constexpr std::size_t ISP_Piece_Size = 4096;
 inline constexpr std::size_t ExID_Size = 16;
@@ -38,9 +46,10 @@ public:
     virtual Flash_Command_Set Get_Flash_Type(std::uint8_t* family) = 0;
     // 0 and the transfer chunk length, or negative.
     virtual int Get_Flash_Length_Mes(std::uint16_t* length) = 0;
-    // Burns a whole image: 0 success, -2 empty image, -3 not for this chip, other negative a
-    // failed step, positive the 1-based position of a byte that read back wrong.
-    virtual int Download_Firmware(const std::uint8_t* image, std::uint32_t length, float* progress) = 0;
+    // Burns a whole image and reads every byte back (Download_Result_Code); the progress goes
+    // through `progress` when it is not null.
+    virtual Download_Result_Code Download_Firmware(const std::uint8_t* image, std::uint32_t length,
+                                                   Download_Schedule* progress) = 0;
     // The chip restarts; the camera leaves and comes back.
     virtual int Reset_Device() = 0;
     virtual int Read_ExID(std::uint8_t* out) = 0;

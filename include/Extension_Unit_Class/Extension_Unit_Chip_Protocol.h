@@ -10,6 +10,24 @@
 #include "Extension_Unit_Class/Chip_Register_Script.h"
 #include "Extension_Unit_Class/Extension_Unit_Device_Protocol.h"
 #include "Extension_Unit_Class/Flash_Identification.h"
+#include "Extension_Unit_Class/Flash_Register_Scripts.h"
+
+// 1 + the place of the first i below n (signed) where a[i] != b[i]; 0 when there is none
+// (also for n <= 0).
+int Byte_Compare(const std::uint8_t* a, const std::uint8_t* b, int n);
+
+// Chunk lengths the transfers take: the divisors of a 4096-byte piece. Any other length a chip
+// answers would leave part of every piece untransferred or run past the piece buffers.
+constexpr bool Chunk_Length_Accepted(std::uint32_t length) {
+    return length != 0 && length <= ISP_Piece_Size && ISP_Piece_Size % length == 0;
+}
+
+// The percent after step `step` of a download of `step_total` steps on `family`'s chips:
+// step / Step_Divisor when the download has the family's usual step total, else
+// step * 100 / step_total. Either way the last step gives exactly 100 and no step before it
+// reaches 100 (the tool takes exactly 100 as success).
+Download_Schedule Download_Schedule_Percent(const Chip_Family& family, std::uint32_t step,
+                                            std::uint32_t step_total);
 
 class Extension_Unit_Chip_Protocol : public Extension_Unit_Device_Protocol {
 public:
@@ -30,7 +48,8 @@ public:
     int Get_Flash_Model() override;
     Flash_Command_Set Get_Flash_Type(std::uint8_t* family) override;
     int Get_Flash_Length_Mes(std::uint16_t* length) override;
-    int Download_Firmware(const std::uint8_t* image, std::uint32_t length, float* progress) override;
+    Download_Result_Code Download_Firmware(const std::uint8_t* image, std::uint32_t length,
+                                           Download_Schedule* progress) override;
     int Reset_Device() override;
     int Read_ExID(std::uint8_t* out) override;
     int Write_ExID(const std::uint8_t* in) override;
@@ -49,6 +68,11 @@ public:
     Flash_Command_Set Download_Command_Set{};
     std::uint8_t SF_Type = SF_PMC;
 
+    // The download's progress: the steps taken in the current download and the last percent.
+    // Every download starts again from 0.
+    std::uint32_t Schedule_Steps = 0;
+    Download_Schedule Schedule_Percent = 0;
+
 protected:
     // The binding the family talks through; null once the device is detached.
     ExtUnit* Unit() const;
@@ -62,7 +86,27 @@ protected:
     void Run_Register_Script(std::span<const Register_Step> steps, std::span<std::uint8_t> places,
                              std::uint32_t pause_ms = 0);
 
+    // The status-register script `operation` for the part's SF_Type, each access followed by
+    // its pause; nothing it reads is used. Always 0.
+    int Run_Flash_Register_Script(Flash_Register_Operation operation);
+
 private:
+    enum class Chunk_Direction : std::uint8_t { Write, Read };
+
+    // Set_Flash_type(0) and, with `ask_length`, Get_Flash_Length_Mes, `passes` times: -1 as
+    // soon as either gives -1. Otherwise the last length query's result (0 without one), and in
+    // `length` the family's fixed chunk length or the chip's answer.
+    int Prepare_Transfer(unsigned passes, bool ask_length, std::uint16_t& length);
+    // The erase length query and the erase of the sector at `address`: the erase's result.
+    int Send_Sector_Erase(std::uint32_t address);
+    // The four requests of one chunk at flash `address`: the last negative result among them,
+    // or 0. With `trace_failures`, a location line for every failed request.
+    int Send_Chunk(Chunk_Direction direction, std::uint32_t address, std::uint8_t* data, std::uint16_t length,
+                   bool trace_failures);
+    // One step of a download of `step_total` steps: counts it, prints it and writes the percent
+    // through `progress` when it is not null.
+    void Take_Download_Step(Download_Schedule* progress, std::uint32_t step_total);
+
     // One register access through the family's unit, or a failed step without a device.
     template <typename Value>
     int Access_Register(int (*access)(ExtUnit&, std::uint16_t, std::uint16_t, Value), std::uint16_t address,

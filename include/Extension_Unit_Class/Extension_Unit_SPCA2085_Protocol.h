@@ -7,4 +7,7 @@ public:
     // Takes ownership of `device`.
     explicit Extension_Unit_SPCA2085_Protocol(Extension_Unit_Base_Class* device);
     ~Extension_Unit_SPCA2085_Protocol() override;
+
+    // The controller preparation script (no operation of the library runs it). Always 0.
+    virtual int Prepare_Flash_Regs();
 };

@@ -18,12 +18,13 @@ const Row* Find_By_Name(const std::array<Row, Size>& rows, std::string_view name
     return found == rows.end() ? nullptr : &*found;
 }
 
-void Add_Flash_Mechanisms(Simulated_Camera& camera, const Simulated_Chip_Family& family) {
+void Add_Flash_Mechanisms(Simulated_Camera& camera, const Simulated_Chip_Family& family,
+                          std::uint32_t chunk_length) {
     Simulated_Unit& unit = *camera.Chip_Unit();
     Flash_Controller& flash = camera.Flash();
     Add_Opcode_Slot_Selectors(unit, flash);
     Add_Program_Mode_Selector(unit, family.Mode_Selector, flash);
-    Add_Chunk_Length_Selector(unit, family.Chunk_Length);
+    Add_Flash_Transfer_Selectors(unit, flash, chunk_length, family.Mode_Selector == Erase_Selector);
     if (family.Flash_Id_Selector)
         Add_Flash_Id_Selector(unit, flash);
     if (family.Spi_Master_A)
@@ -85,7 +86,9 @@ std::shared_ptr<Simulated_Camera> Add_Chip_Camera(Simulated_Backend& backend, co
     for (const Unit_Key& key : keys)
         camera->Bind_Chip_Unit(key.Node, key.Guid);
     if (family.Has_Flash())
-        Add_Flash_Mechanisms(*camera, family);
+        Add_Flash_Mechanisms(*camera, family, spec.Chunk_Length.value_or(family.Chunk_Length));
+    for (const Planned_Fault& fault : spec.Faults)
+        camera->Faults().Plan(fault);
     if (spec.Flash)
         camera->Flash().Attach_Part(std::make_shared<Simulated_Flash_Part>(*spec.Flash));
     return camera;

@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "platform/Guid.h"
+#include "platform/simulated/Fault_Plan.h"
 #include "platform/simulated/Register_Bus.h"
 #include "platform/simulated/Restart_Trigger.h"
 #include "platform/simulated/Simulated_Backend.h"
@@ -60,7 +61,7 @@ struct Simulated_Chip_Family {
     bool Spi_Master_A = false;      // registers 0x2020-0x2025
     bool Spi_Engine_B = false;      // registers 0x2C24-0x2C2C
     std::uint32_t Mode_Selector = 0;
-    std::uint32_t Chunk_Length = 0; // the length query of selector 15
+    std::uint32_t Chunk_Length = 0; // the transfer length: the length query of selector 15
     // A system-on-chip camera: shown through its own pair it is the camera of
     // Simulated_Soc_Camera.h, with its file channel and shell instead of chip registers.
     bool File_Channel = false;
@@ -160,6 +161,9 @@ struct Chip_Camera_Spec {
     std::optional<std::array<std::uint8_t, 3>> Identity; // replaces the family's
     std::vector<Register_Value> Registers;               // further power-on values
     std::optional<Flash_Part_Identity> Flash;            // none: nothing on the SPI bus
+    // What the flash data selector answers to its length query, in place of the family's.
+    std::optional<std::uint32_t> Chunk_Length;
+    std::vector<Planned_Fault> Faults; // planned on the camera when it is built
 };
 
 // A spec by family and layout names (null members for names that are not in the tables).

@@ -7,6 +7,7 @@
 #include <array>
 #include <cstdint>
 #include <memory>
+#include <span>
 
 #include "platform/simulated/Simulated_Flash_Part.h"
 
@@ -18,6 +19,11 @@ namespace platform::simulated {
 inline constexpr std::uint8_t First_Opcode_Slot = 1;
 inline constexpr std::uint8_t Last_Opcode_Slot = 13;
 inline constexpr std::uint8_t Identification_Slot = 13;
+// The slots the chip's own transfers use.
+inline constexpr std::uint8_t Read_Slot = 1;
+inline constexpr std::uint8_t Write_Enable_Slot = 4;
+inline constexpr std::uint8_t Sector_Erase_Slot = 6;
+inline constexpr std::uint8_t Program_Slot = 9;
 
 class Flash_Controller {
 public:
@@ -36,6 +42,21 @@ public:
     std::uint8_t Program_Mode() const { return program_mode_; }
     void Set_Program_Mode(std::uint8_t mode) { program_mode_ = mode; }
 
+    // The flash address the next data transfer starts at, as the host set it.
+    std::uint32_t Transfer_Address() const { return transfer_address_; }
+    void Set_Transfer_Address(std::uint32_t address) { transfer_address_ = address; }
+
+    // The chip's own flash transfers, each made of SPI transactions with the opcodes the host
+    // loaded into the slots (a slot never loaded sends opcode 0, which no part knows, so the
+    // transfer does nothing and reads the floating bus). The program mode is not looked at:
+    // every part here takes page programs.
+    // Write enable, then the sector-erase opcode with the 24-bit address.
+    void Erase_Sector(std::uint32_t address);
+    // Per 256-byte page: write enable, then the program opcode, the address and the page's bytes.
+    void Program(std::uint32_t address, std::span<const std::uint8_t> data);
+    // The read opcode with the address, then every byte clocked in.
+    void Read(std::uint32_t address, std::span<std::uint8_t> data);
+
     // The SPI bus.
     void Select();
     void Deselect();
@@ -51,13 +72,19 @@ public:
         Deselect();
     }
 
-    // The chip powers on: slots, chosen slot and mode cleared, the part's volatile state gone.
+    // The chip powers on: slots, chosen slot, mode and transfer address cleared, the part's
+    // volatile state gone.
     void Power_On();
 
 private:
+    // Selects the part and sends `opcode` with the 24-bit `address`, most significant first.
+    void Open(std::uint8_t opcode, std::uint32_t address);
+    void Write_Enable();
+
     std::array<std::uint8_t, Last_Opcode_Slot + 1> opcodes_{};
     std::uint8_t chosen_slot_ = 0;
     std::uint8_t program_mode_ = 0;
+    std::uint32_t transfer_address_ = 0;
     std::shared_ptr<Simulated_Flash_Part> part_;
 };
 

@@ -44,12 +44,73 @@ private:
     Flash_Controller& flash_;
 };
 
-class Chunk_Length final : public Control_Selector {
+std::uint32_t Little_Endian(std::span<const std::uint8_t> bytes) {
+    return bytes[0] | static_cast<std::uint32_t>(bytes[1]) << 8 | static_cast<std::uint32_t>(bytes[2]) << 16 |
+           static_cast<std::uint32_t>(bytes[3]) << 24;
+}
+
+class Erase final : public Control_Selector {
 public:
-    explicit Chunk_Length(std::uint32_t length) : length_(length) {}
-    std::uint32_t Length() const override { return length_; }
+    Erase(Flash_Controller& flash, bool takes_mode) : flash_(flash), takes_mode_(takes_mode) {}
+    std::uint32_t Length() const override { return 4; }
+    HRESULT Set(std::span<const std::uint8_t> data) override {
+        if (data.size() == 4) {
+            flash_.Erase_Sector(Little_Endian(data));
+            return S_OK;
+        }
+        if (data.size() == 1 && takes_mode_) {
+            flash_.Set_Program_Mode(data[0]);
+            return S_OK;
+        }
+        return Hresult_From_Win32(Win32_Error::Invalid_Parameter);
+    }
 
 private:
+    Flash_Controller& flash_;
+    bool takes_mode_;
+};
+
+class Transfer_Address final : public Fixed_Width_Selector {
+public:
+    explicit Transfer_Address(Flash_Controller& flash) : Fixed_Width_Selector(4), flash_(flash) {}
+
+protected:
+    HRESULT Get_Value(std::span<std::uint8_t> data) override {
+        for (std::size_t i = 0; i < 4; ++i)
+            data[i] = static_cast<std::uint8_t>(flash_.Transfer_Address() >> (8 * i));
+        return S_OK;
+    }
+    HRESULT Set_Value(std::span<const std::uint8_t> data) override {
+        flash_.Set_Transfer_Address(Little_Endian(data));
+        return S_OK;
+    }
+
+private:
+    Flash_Controller& flash_;
+};
+
+class Flash_Data final : public Control_Selector {
+public:
+    Flash_Data(Flash_Controller& flash, std::uint32_t length) : flash_(flash), length_(length) {}
+    std::uint32_t Length() const override { return length_; }
+    HRESULT Get(std::span<std::uint8_t> data) override {
+        if (!Takes(data.size()))
+            return Hresult_From_Win32(Win32_Error::Invalid_Parameter);
+        flash_.Read(flash_.Transfer_Address(), data);
+        return S_OK;
+    }
+    HRESULT Set(std::span<const std::uint8_t> data) override {
+        if (!Takes(data.size()))
+            return Hresult_From_Win32(Win32_Error::Invalid_Parameter);
+        flash_.Program(flash_.Transfer_Address(), data);
+        return S_OK;
+    }
+
+private:
+    // The chip moves exactly its transfer length, from a buffer of at most one sector.
+    bool Takes(std::size_t size) const { return size == length_ && size != 0 && size <= Flash_Sector_Size; }
+
+    Flash_Controller& flash_;
     std::uint32_t length_;
 };
 
@@ -98,8 +159,11 @@ void Add_Program_Mode_Selector(Simulated_Unit& unit, std::uint32_t selector, Fla
                                     }));
 }
 
-void Add_Chunk_Length_Selector(Simulated_Unit& unit, std::uint32_t chunk_length) {
-    unit.Add_Selector(Flash_Data_Selector, std::make_shared<Chunk_Length>(chunk_length));
+void Add_Flash_Transfer_Selectors(Simulated_Unit& unit, Flash_Controller& flash, std::uint32_t chunk_length,
+                                  bool mode_on_erase_selector) {
+    unit.Add_Selector(Erase_Selector, std::make_shared<Erase>(flash, mode_on_erase_selector));
+    unit.Add_Selector(Transfer_Address_Selector, std::make_shared<Transfer_Address>(flash));
+    unit.Add_Selector(Flash_Data_Selector, std::make_shared<Flash_Data>(flash, chunk_length));
 }
 
 } // namespace platform::simulated

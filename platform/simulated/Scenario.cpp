@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <initializer_list>
 #include <map>
@@ -25,9 +26,13 @@ constexpr std::size_t Longest_Text = 4096;
 constexpr std::size_t Largest_File = 1u << 20;
 constexpr std::uint32_t Default_Root_Hub_Ports = 4;
 
-// The first error met, with the place in the file it belongs to.
+// The first error met, with the place in the file it belongs to, and the directory the
+// files a scenario names are read from and written to (none: text not read from a file, which
+// may name no file).
 class Checker {
 public:
+    std::optional<std::filesystem::path> Directory;
+
     bool Fail(const std::string& where, const std::string& message) {
         if (error_.empty())
             error_ = where + ": " + message;
@@ -171,8 +176,25 @@ bool Read_Bytes(Checker& check, const Json& value, const std::string& where, std
     return true;
 }
 
+// A file the scenario names, relative to the scenario file's directory.
+bool Read_Path(Checker& check, const Json& object, const std::string& where, std::string_view key,
+               std::string& path) {
+    if (!Member(object, key))
+        return true;
+    std::string text;
+    if (!Read_Text(check, object, where, key, text))
+        return false;
+    if (text.empty())
+        return check.Fail(At(where, key), "expected a file name");
+    if (!check.Directory)
+        return check.Fail(At(where, key), "files are named only in a scenario file");
+    path = (*check.Directory / text).string();
+    return true;
+}
+
 bool Read_Flash(Checker& check, const Json& object, const std::string& where, Flash_Part_Identity& flash) {
-    if (!Check_Keys(check, object, where, {"name", "jedec", "id_90", "id_ab", "size"}))
+    if (!Check_Keys(check, object, where,
+                    {"name", "jedec", "id_90", "id_ab", "size", "status", "contents", "save_to"}))
         return false;
     if (!Read_Text(check, object, where, "name", flash.Name))
         return false;
@@ -192,6 +214,99 @@ bool Read_Flash(Checker& check, const Json& object, const std::string& where, Fl
         return false;
     if ((flash.Size & (flash.Size - 1)) != 0)
         return check.Fail(At(where, "size"), "a flash part's size is a power of two");
+    std::string contents;
+    if (!Read_Optional_Number(check, object, where, "status", 0, 0xFF, flash.Status) ||
+        !Read_Path(check, object, where, "contents", contents) ||
+        !Read_Path(check, object, where, "save_to", flash.Save_Path))
+        return false;
+    std::string error;
+    if (!contents.empty() && !Read_Flash_Contents_File(contents, flash.Size, flash.Contents, error))
+        return check.Fail(At(where, "contents"), error);
+    return true;
+}
+
+// A failure result: a negative JSON number, or text of the result's 32 bits ("0x8007001F").
+std::optional<HRESULT> Failure_Of(const Json& value) {
+    if (value.is_number_integer()) {
+        const std::int64_t number = value.get<std::int64_t>();
+        if (number < 0 && number >= INT32_MIN)
+            return static_cast<HRESULT>(number);
+        return std::nullopt;
+    }
+    const auto bits = value.is_string() ? Number_Of(value) : std::nullopt;
+    if (!bits || *bits > UINT32_MAX)
+        return std::nullopt;
+    const auto result = static_cast<HRESULT>(static_cast<std::uint32_t>(*bits));
+    return result < 0 ? std::optional(result) : std::nullopt;
+}
+
+// A planned fault: which requests ("request", "selector" with an optional "code", or
+// "unplug_after") and, but for an unplugged camera, what they meet ("fail", "ignore" or
+// "flip_byte").
+bool Read_Fault(Checker& check, const Json& object, const std::string& where, Planned_Fault& fault) {
+    if (!Check_Keys(check, object, where,
+                    {"request", "selector", "code", "unplug_after", "fail", "ignore", "flip_byte"}))
+        return false;
+    using Match = Planned_Fault::Match;
+    using Kind = Fault_Action::Kind;
+    const auto count = [&](std::initializer_list<std::string_view> keys) {
+        return std::count_if(keys.begin(), keys.end(),
+                             [&](std::string_view key) { return Member(object, key); });
+    };
+    if (count({"request", "selector", "unplug_after"}) != 1)
+        return check.Fail(where, "expected one of \"request\", \"selector\" and \"unplug_after\"");
+    const bool unplug = Member(object, "unplug_after") != nullptr;
+    if (count({"fail", "ignore", "flip_byte"}) != (unplug ? 0 : 1))
+        return check.Fail(where, unplug ? "an unplugged camera fails every later request"
+                                        : "expected one of \"fail\", \"ignore\" and \"flip_byte\"");
+    fault.Which = unplug                       ? Match::Unplug_After
+                  : Member(object, "selector") ? Match::Selector
+                                               : Match::Request;
+    if (unplug)
+        fault.Action = {Kind::Fail, Unplugged_Result, 0};
+    if (!Read_Optional_Number(check, object, where, "request", 1, UINT32_MAX, fault.Number) ||
+        !Read_Optional_Number(check, object, where, "unplug_after", 0, UINT32_MAX, fault.Number) ||
+        !Read_Optional_Number(check, object, where, "selector", 0, 0xFFFF, fault.Selector))
+        return false;
+    if (const Json* code = Member(object, "code")) {
+        static const std::map<std::string, Request_Code, std::less<>> codes{
+            {"GET_CUR", Request_Code::Get_Cur},
+            {"SET_CUR", Request_Code::Set_Cur},
+            {"GET_LEN", Request_Code::Get_Len}};
+        const auto found = code->is_string() ? codes.find(code->get<std::string>()) : codes.end();
+        if (fault.Which != Match::Selector || found == codes.end())
+            return check.Fail(At(where, "code"),
+                              "a selector's faults take \"GET_CUR\", \"SET_CUR\" or \"GET_LEN\"");
+        fault.Code = found->second;
+    }
+    if (const Json* fail = Member(object, "fail")) {
+        const auto result = Failure_Of(*fail);
+        if (!result)
+            return check.Fail(At(where, "fail"),
+                              "expected a failure result: a negative number, or text like \"0x8007001F\"");
+        fault.Action = {Kind::Fail, *result, 0};
+    }
+    if (const Json* ignore = Member(object, "ignore")) {
+        if (!ignore->is_boolean() || !ignore->get<bool>())
+            return check.Fail(At(where, "ignore"), "expected true");
+        fault.Action = {Kind::Ignore, S_OK, 0};
+    }
+    if (Member(object, "flip_byte")) {
+        fault.Action.What = Kind::Flip_Byte;
+        return Read_Optional_Number(check, object, where, "flip_byte", 0, 0xFFFF, fault.Action.Position);
+    }
+    return true;
+}
+
+bool Read_Faults(Checker& check, const Json& list, const std::string& where,
+                 std::vector<Planned_Fault>& faults) {
+    if (!list.is_array())
+        return check.Fail(where, "expected a list");
+    for (std::size_t i = 0; i < list.size(); ++i) {
+        faults.emplace_back();
+        if (!Read_Fault(check, list[i], At(where, i), faults.back()))
+            return false;
+    }
     return true;
 }
 
@@ -250,7 +365,7 @@ bool Read_Camera(Checker& check, const Json& object, const std::string& where, s
                  Scenario_Camera& camera) {
     if (!Check_Keys(check, object, where,
                     {"name", "family", "layout", "registers", "flash", "usb", "device_path", "friendly_name",
-                     "description", "wave_in_id", "fails"}))
+                     "description", "wave_in_id", "fails", "chunk_length", "faults"}))
         return false;
     std::string name = "camera-" + std::to_string(index);
     std::string family;
@@ -276,6 +391,16 @@ bool Read_Camera(Checker& check, const Json& object, const std::string& where, s
         if (!Read_Flash(check, *flash, At(where, "flash"), *camera.Chip.Flash))
             return false;
     }
+    if (Member(object, "chunk_length")) {
+        if (!camera.Chip.Family->Has_Flash())
+            return check.Fail(At(where, "chunk_length"), "the " + family + " family moves no flash data");
+        camera.Chip.Chunk_Length.emplace();
+        if (!Read_Optional_Number(check, object, where, "chunk_length", 0, 0xFFFF, *camera.Chip.Chunk_Length))
+            return false;
+    }
+    if (const Json* faults = Member(object, "faults");
+        faults && !Read_Faults(check, *faults, At(where, "faults"), camera.Chip.Faults))
+        return false;
     const Json* usb = Member(object, "usb");
     if (!usb)
         return check.Fail(At(where, "usb"), "missing");
@@ -366,8 +491,9 @@ bool Check_Tree(Checker& check, Scenario& scenario) {
     return true;
 }
 
-Scenario_Load Parse(std::string_view json_text) {
+Scenario_Load Parse(std::string_view json_text, const std::optional<std::filesystem::path>& directory) {
     Checker check;
+    check.Directory = directory;
     const Json root = Json::parse(json_text.begin(), json_text.end(), nullptr, false);
     if (root.is_discarded())
         return {std::nullopt, "scenario: not JSON text"};
@@ -398,10 +524,12 @@ Scenario_Load Parse(std::string_view json_text) {
 
 } // namespace
 
-Scenario_Load Parse_Scenario(std::string_view json_text) {
+Scenario_Load Parse_Scenario(std::string_view json_text, const std::optional<std::string>& file_directory) {
     // Every access above is checked; this only keeps a library surprise from crossing out.
     try {
-        return Parse(json_text);
+        if (file_directory)
+            return Parse(json_text, std::filesystem::path(*file_directory));
+        return Parse(json_text, std::nullopt);
     } catch (const std::exception& error) {
         return {std::nullopt, std::string("scenario: ") + error.what()};
     }
@@ -418,7 +546,7 @@ Scenario_Load Load_Scenario_File(const std::string& path) {
         if (text.size() > Largest_File)
             return {std::nullopt, path + ": larger than a scenario file can be"};
     }
-    Scenario_Load load = Parse_Scenario(text);
+    Scenario_Load load = Parse_Scenario(text, std::filesystem::path(path).parent_path().string());
     if (!load.Loaded)
         load.Error = path + ": " + load.Error;
     return load;

@@ -66,8 +66,11 @@ struct Scenario_Load {
 };
 
 // Reads scenario JSON text. Every value is checked (names of families, layouts and hubs,
-// number ranges, unknown keys, one camera per hub port); nothing throws.
-Scenario_Load Parse_Scenario(std::string_view json_text);
+// number ranges, unknown keys, one camera per hub port); nothing throws. Files the text names
+// (flash contents to start from and to save to) are relative to `file_directory`; without
+// one, naming a file is an error and no file is touched.
+Scenario_Load Parse_Scenario(std::string_view json_text,
+                             const std::optional<std::string>& file_directory = std::nullopt);
 Scenario_Load Load_Scenario_File(const std::string& path);
 
 // Adds the scenario's cameras to `backend`, in the scenario's order.

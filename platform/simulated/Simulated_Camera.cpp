@@ -105,13 +105,25 @@ HRESULT Simulated_Camera::Carry(const KSP_NODE& property, std::uint32_t property
         return Hresult_From_Win32(Win32_Error::Invalid_Parameter);
     if (!data && data_length != 0)
         return E_POINTER;
-    if (const auto fault = faults_.Fault_For(number, property.Property.Id, code))
-        return *fault;
+    if (!plugged_)
+        return Unplugged_Result;
+    const auto fault = faults_.Fault_For(number, property.Property.Id, code);
+    using Kind = Fault_Action::Kind;
+    if (fault && fault->What == Kind::Fail)
+        return fault->Result;
+    if (fault && fault->What == Kind::Ignore && code != Request_Code::Get_Len) {
+        bytes_returned = code == Request_Code::Get_Cur ? data_length : 0;
+        return S_OK;
+    }
     Simulated_Unit* unit = units_.Find(property.NodeId, property.Property.Set);
     if (!unit)
         return Hresult_From_Win32(Win32_Error::Set_Not_Found);
-    return unit->Handle(code, property.Property.Id, std::span(static_cast<std::uint8_t*>(data), data_length),
-                        bytes_returned);
+    const std::span bytes(static_cast<std::uint8_t*>(data), data_length);
+    const HRESULT result = unit->Handle(code, property.Property.Id, bytes, bytes_returned);
+    if (fault && fault->What == Kind::Flip_Byte && code == Request_Code::Get_Cur && result >= 0 &&
+        fault->Position < bytes.size())
+        bytes[fault->Position] ^= 0xFF;
+    return result;
 }
 
 void Simulated_Camera::Restart() {
@@ -135,15 +147,37 @@ HRESULT Simulated_Camera::Read_Video_Property(std::string_view name, std::string
         value = video_input_.Description;
     else if (name == Property_Wave_In_Id && video_input_.Wave_In_Id)
         value = std::to_string(*video_input_.Wave_In_Id);
+    if (!plugged_)
+        value.reset(); // a device that is gone has no properties
     Event event;
     event.Kind = Event_Kind::Property_Read;
     event.Camera = name_;
     event.Property = std::string(name);
-    event.Result = value ? S_OK : Hresult_From_Win32(Win32_Error::Not_Found);
+    const HRESULT result = value      ? S_OK
+                           : plugged_ ? Hresult_From_Win32(Win32_Error::Not_Found)
+                                      : Hresult_From_Win32(Win32_Error::Device_Not_Connected);
+    event.Result = result;
     log_->Record(std::move(event));
     if (value)
         text = std::move(*value);
-    return value ? S_OK : Hresult_From_Win32(Win32_Error::Not_Found);
+    return result;
+}
+
+void Simulated_Camera::Unplug() {
+    const std::lock_guard lock(mutex_);
+    plugged_ = false;
+}
+
+void Simulated_Camera::Plug_In(const std::string& device_path) {
+    const std::lock_guard lock(mutex_);
+    plugged_ = true;
+    if (!device_path.empty())
+        video_input_.Device_Path = device_path;
+}
+
+bool Simulated_Camera::Plugged() const {
+    const std::lock_guard lock(mutex_);
+    return plugged_;
 }
 
 std::uint64_t Simulated_Camera::Request_Count() const {

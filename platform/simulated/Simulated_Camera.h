@@ -68,6 +68,15 @@ public:
     // written to the event log.
     HRESULT Read_Video_Property(std::string_view name, std::string& text);
 
+    // Unplugged, the camera answers every request and property read with Device_Not_Connected
+    // (each still logged), as a device that is gone; its channels stay valid. Plugged in
+    // again it answers as before, under `device_path` (its capture path at its new place on
+    // the USB tree) unless that is empty. The backend's Unplug_Camera and Plug_Camera do this
+    // together with the enumeration, the tree and the notifications.
+    void Unplug();
+    void Plug_In(const std::string& device_path);
+    bool Plugged() const;
+
     std::uint64_t Request_Count() const;
     // How often the chip restarted since it was created.
     unsigned Restart_Count() const;
@@ -92,6 +101,7 @@ private:
     std::uint64_t request_count_ = 0;
     unsigned restart_count_ = 0;
     bool restart_pending_ = false;
+    bool plugged_ = true;
 };
 
 } // namespace platform::simulated

@@ -1,6 +1,9 @@
 #include "platform/simulated/Simulated_Flash_Part.h"
 
 #include <algorithm>
+#include <cstdio>
+#include <fstream>
+#include <iterator>
 
 namespace platform::simulated {
 
@@ -25,12 +28,53 @@ const std::vector<Simulated_Flash_Part::Command>& Simulated_Flash_Part::Command_
         {0x04, &Part::Answer_Nothing, &Part::Clear_Write_Enable},
         {0x50, &Part::Answer_Nothing, &Part::Enable_Status_Write},
         {0x01, &Part::Take_Status_Byte, &Part::Write_Status},
+        {0x03, &Part::Answer_Read, &Part::Finish_Nothing},
+        {0x02, &Part::Take_Program_Byte, &Part::Program_Page},
+        {0x20, &Part::Take_Address, &Part::Erase_Sector}, // 4 KB sector erase
+        {0xD7, &Part::Take_Address, &Part::Erase_Sector}, // the same on parts of the PMC kind
     };
     return table;
 }
 
 Simulated_Flash_Part::Simulated_Flash_Part(Flash_Part_Identity identity)
-    : identity_(std::move(identity)), contents_(identity_.Size, 0xFF) {}
+    : identity_(std::move(identity)), contents_(identity_.Size, 0xFF) {
+    const std::size_t given = std::min(contents_.size(), identity_.Contents.size());
+    std::copy_n(identity_.Contents.begin(), given, contents_.begin());
+    status_ = identity_.Status & static_cast<std::uint8_t>(~(Flash_Status_Write_Enable | Flash_Status_Busy));
+}
+
+Simulated_Flash_Part::~Simulated_Flash_Part() {
+    if (!identity_.Save_Path.empty() && !Save_Contents(identity_.Save_Path))
+        std::fprintf(stderr, "simulated flash %s: cannot write %s\n", identity_.Name.c_str(),
+                     identity_.Save_Path.c_str());
+}
+
+bool Simulated_Flash_Part::Save_Contents(const std::string& path) const {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(reinterpret_cast<const char*>(contents_.data()),
+              static_cast<std::streamsize>(contents_.size()));
+    return static_cast<bool>(out.flush());
+}
+
+bool Read_Flash_Contents_File(const std::string& path, std::uint32_t most,
+                              std::vector<std::uint8_t>& contents, std::string& error) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) {
+        error = "cannot read " + path;
+        return false;
+    }
+    std::vector<std::uint8_t> bytes;
+    char buffer[4096];
+    while (in.read(buffer, sizeof buffer) || in.gcount() > 0) {
+        bytes.insert(bytes.end(), buffer, buffer + in.gcount());
+        if (bytes.size() > most) {
+            error = path + " holds more than the part's " + std::to_string(most) + " bytes";
+            return false;
+        }
+    }
+    contents = std::move(bytes);
+    return true;
+}
 
 void Simulated_Flash_Part::Select() {
     if (selected_)
@@ -40,6 +84,8 @@ void Simulated_Flash_Part::Select() {
     command_ = nullptr;
     index_ = 0;
     status_byte_.reset();
+    address_ = 0;
+    page_.fill(0xFF);
 }
 
 void Simulated_Flash_Part::Deselect() {
@@ -99,6 +145,52 @@ std::uint8_t Simulated_Flash_Part::Take_Status_Byte(std::size_t index, std::uint
 
 std::uint8_t Simulated_Flash_Part::Answer_Nothing(std::size_t, std::uint8_t) {
     return Floating_Bus;
+}
+
+std::uint8_t Simulated_Flash_Part::Take_Address(std::size_t index, std::uint8_t out) {
+    // Three address bytes, the most significant first; a part smaller than 16 MiB ignores the
+    // high bits it has no room for.
+    if (index < 3)
+        address_ = (address_ << 8 | out) & 0xFFFFFF;
+    return Floating_Bus;
+}
+
+std::uint8_t Simulated_Flash_Part::Answer_Read(std::size_t index, std::uint8_t out) {
+    if (index < 3 || contents_.empty())
+        return Take_Address(index, out);
+    // The read runs on through the array and wraps at its end.
+    return contents_[(address_ + (index - 3)) % contents_.size()];
+}
+
+std::uint8_t Simulated_Flash_Part::Take_Program_Byte(std::size_t index, std::uint8_t out) {
+    if (index < 3)
+        return Take_Address(index, out);
+    // A page program wraps within its page; a byte sent twice keeps the later value.
+    page_[(address_ + (index - 3)) % Flash_Page_Size] = out;
+    return Floating_Bus;
+}
+
+bool Simulated_Flash_Part::Take_Write_Permission() {
+    const bool allowed =
+        (status_ & Flash_Status_Write_Enable) != 0 && (status_ & Flash_Status_Block_Protect) == 0;
+    Clear_Write_Enable();
+    return allowed;
+}
+
+void Simulated_Flash_Part::Erase_Sector() {
+    if (index_ < 3 || !Take_Write_Permission() || contents_.empty())
+        return;
+    const std::size_t first = (address_ % contents_.size()) / Flash_Sector_Size * Flash_Sector_Size;
+    const std::size_t last = std::min<std::size_t>(first + Flash_Sector_Size, contents_.size());
+    std::fill(contents_.begin() + first, contents_.begin() + last, 0xFF);
+}
+
+void Simulated_Flash_Part::Program_Page() {
+    if (index_ < 4 || !Take_Write_Permission() || contents_.empty())
+        return;
+    const std::size_t page = (address_ % contents_.size()) / Flash_Page_Size * Flash_Page_Size;
+    for (std::size_t i = 0; i < Flash_Page_Size && page + i < contents_.size(); ++i)
+        contents_[page + i] &= page_[i]; // programming only clears bits
 }
 
 void Simulated_Flash_Part::Set_Write_Enable() {

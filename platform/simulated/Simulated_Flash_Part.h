@@ -7,7 +7,12 @@
 // opcode; the bytes after it are the command's. A command the part does not know (or that
 // arrives while the part is not selected) is ignored and the part answers 0xFF, as a floating
 // bus reads. Commands are rows of one table (see the .cpp); a command that changes the part
-// (status write, and later erase and program) takes effect when the chip select is released.
+// (status write, sector erase, page program) takes effect when the chip select is released.
+//
+// NOR semantics: a sector erase sets its 4096 bytes to 0xFF, programming can only clear bits
+// (new = old AND data), so a missing erase shows as wrong data when the page is read back.
+// Erase and program need the write-enable latch (and clear it); while any block-protection bit
+// is set the whole array is protected and they change nothing.
 #include <array>
 #include <cstdint>
 #include <optional>
@@ -21,6 +26,12 @@ inline constexpr std::uint8_t Flash_Status_Busy = 0x01; // write in progress; ne
 inline constexpr std::uint8_t Flash_Status_Write_Enable = 0x02; // write-enable latch
 // Bits a status write may change (block protection and the status-write protection bit).
 inline constexpr std::uint8_t Flash_Status_Writable = 0xFC;
+// Block-protection bits. Parts differ in how much of the array each value protects; here any
+// of them protects the whole array, the reading that keeps a protected part unwritable.
+inline constexpr std::uint8_t Flash_Status_Block_Protect = 0x1C;
+
+inline constexpr std::uint32_t Flash_Sector_Size = 4096;
+inline constexpr std::uint32_t Flash_Page_Size = 256;
 
 struct Flash_Part_Identity {
     std::string Name;
@@ -33,12 +44,27 @@ struct Flash_Part_Identity {
     std::vector<std::uint8_t> Manufacturer_Device_Id;
     std::vector<std::uint8_t> Electronic_Signature;
     std::uint32_t Size = 512 * 1024; // bytes
+    // The contents at start, from address 0 (the rest erased); at most Size bytes are used.
+    std::vector<std::uint8_t> Contents;
+    std::uint8_t Status = 0; // the status register at start (its non-volatile bits)
+    // When not empty, the contents are written to this file when the part goes away (the end
+    // of a simulated run), so a burn can be inspected afterwards.
+    std::string Save_Path;
 };
+
+// Reads a whole contents file of at most `most` bytes; false (and `error`) when it cannot be
+// read or is larger.
+bool Read_Flash_Contents_File(const std::string& path, std::uint32_t most,
+                              std::vector<std::uint8_t>& contents, std::string& error);
 
 class Simulated_Flash_Part {
 public:
-    // A part with every byte erased (0xFF) and a clear status register.
+    // A part holding the identity's contents (every other byte erased, 0xFF) and status.
     explicit Simulated_Flash_Part(Flash_Part_Identity identity);
+    // Saves the contents to the identity's Save_Path, when it names one.
+    ~Simulated_Flash_Part();
+    Simulated_Flash_Part(const Simulated_Flash_Part&) = delete;
+    Simulated_Flash_Part& operator=(const Simulated_Flash_Part&) = delete;
 
     const Flash_Part_Identity& Identity() const { return identity_; }
 
@@ -56,6 +82,8 @@ public:
     void Set_Status(std::uint8_t status) { status_ = status; }
     // The opcodes of the transactions the part saw, oldest first (ignored ones included).
     const std::vector<std::uint8_t>& Opcodes() const { return opcodes_; }
+    // Writes the whole contents to `path`; false when the file cannot be written.
+    bool Save_Contents(const std::string& path) const;
 
     // Power returns: the volatile state goes (write-enable latch, a transaction in progress);
     // contents and the non-volatile status bits stay.
@@ -76,14 +104,21 @@ private:
     std::uint8_t Answer_Status(std::size_t index, std::uint8_t out);
     std::uint8_t Take_Status_Byte(std::size_t index, std::uint8_t out);
     std::uint8_t Answer_Nothing(std::size_t index, std::uint8_t out);
+    std::uint8_t Answer_Read(std::size_t index, std::uint8_t out);
+    std::uint8_t Take_Address(std::size_t index, std::uint8_t out);
+    std::uint8_t Take_Program_Byte(std::size_t index, std::uint8_t out);
     void Set_Write_Enable();
     void Clear_Write_Enable();
     void Enable_Status_Write();
     void Write_Status();
+    void Erase_Sector();
+    void Program_Page();
     void Finish_Nothing() {}
+    // Whether an erase or program may change the array now; either way it uses up the
+    // write-enable latch.
+    bool Take_Write_Permission();
 
-    // The commands the part knows, one row each. Further commands (read, program, erase) are
-    // further rows.
+    // The commands the part knows, one row each.
     static const std::vector<Command>& Command_Table();
 
     Flash_Part_Identity identity_;
@@ -93,9 +128,11 @@ private:
 
     bool selected_ = false;
     bool opcode_seen_ = false;
-    const Command* command_ = nullptr;        // the transaction's command; null: unknown, ignored
-    std::size_t index_ = 0;                   // bytes exchanged after the opcode
-    std::optional<std::uint8_t> status_byte_; // a status write's value, until the select ends
+    const Command* command_ = nullptr;                 // the transaction's command; null: unknown, ignored
+    std::size_t index_ = 0;                            // bytes exchanged after the opcode
+    std::optional<std::uint8_t> status_byte_;          // a status write's value, until the select ends
+    std::uint32_t address_ = 0;                        // the address bytes of a read, erase or program
+    std::array<std::uint8_t, Flash_Page_Size> page_{}; // a program's data, 0xFF where none came
     std::vector<std::uint8_t> opcodes_;
 };
 

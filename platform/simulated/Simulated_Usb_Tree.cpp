@@ -393,6 +393,27 @@ Simulated_Usb_Device& Simulated_Usb_Tree::Add_Device(Simulated_Usb_Hub& hub, std
     return Plug(hub, port, std::move(spec));
 }
 
+Simulated_Usb_Device* Simulated_Usb_Tree::Find_Capture_Device(const std::string& capture_path) const {
+    const Simulated_Usb_Device* found = nullptr;
+    for (const auto& controller : controllers_)
+        Visit(
+            controller->Root_Hub(), [](const Simulated_Usb_Hub&) {},
+            [&](const Simulated_Usb_Device& device) {
+                if (!found && device.Capture_Devnode() && device.Capture_Path() == capture_path)
+                    found = &device;
+            });
+    // The tree hands out its devices for changing; the visit only reads.
+    return const_cast<Simulated_Usb_Device*>(found);
+}
+
+Usb_Device_Spec Simulated_Usb_Tree::Unplug(Simulated_Usb_Device& device) {
+    if (device.Downstream_Hub())
+        std::abort(); // unplugging a hub would take its devices along: no test or scenario needs it
+    Simulated_Usb_Hub& hub = device.Hub();
+    std::unique_ptr<Simulated_Usb_Device> taken = std::move(hub.ports_[device.Port() - 1]);
+    return std::move(taken->spec_);
+}
+
 const Simulated_Usb_Hub* Simulated_Usb_Tree::Find_Hub(const std::string& name) const {
     const Simulated_Usb_Hub* found = nullptr;
     for (const auto& controller : controllers_)

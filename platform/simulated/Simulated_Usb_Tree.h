@@ -23,7 +23,7 @@
 #include <vector>
 
 #include "platform/Usb_Host.h"
-#include "platform/simulated/Usb_Device_Spec.h"
+#include "platform/simulated/Usb_Devices.h"
 
 namespace platform::simulated {
 
@@ -137,6 +137,12 @@ public:
                                      const Usb_Camera_Spec& camera = {}) {
         return Add_Device(hub, port, Camera_Device(camera));
     }
+
+    // Unplugging: the device whose capture function has `capture_path` (null when none has),
+    // and taking a device that is not a hub off its port, which gives back its spec so that it
+    // can be plugged in again (Add_Device), where it is named anew as the host would.
+    Simulated_Usb_Device* Find_Capture_Device(const std::string& capture_path) const;
+    Usb_Device_Spec Unplug(Simulated_Usb_Device& device);
 
     const std::vector<std::unique_ptr<Simulated_Usb_Host_Controller>>& Host_Controllers() const {
         return controllers_;

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <filesystem>
+#include <fstream>
 #include <set>
 
 namespace {
@@ -97,6 +99,19 @@ TEST(Scenario, BadInputGetsAnErrorThatSaysWhere) {
          "hubs[0].parent: no hub \"root\" listed before"},
         {R"({"hubs": [{"name": "root", "port": 1}], "cameras": []})",
          "hubs[0].port: a hub with a parent hangs on one of its ports, a root hub on none"},
+        {Camera(R"("flash": {"contents": "old.bin"})"),
+         "cameras[0].flash.contents: files are named only in a scenario file"},
+        {Camera(R"("faults": [{"request": 3}])"),
+         "cameras[0].faults[0]: expected one of \"fail\", \"ignore\" and \"flip_byte\""},
+        {Camera(R"("faults": [{"request": 3, "selector": 2, "ignore": true}])"),
+         "cameras[0].faults[0]: expected one of \"request\", \"selector\" and \"unplug_after\""},
+        {Camera(R"("faults": [{"unplug_after": 3, "fail": -1}])"),
+         "cameras[0].faults[0]: an unplugged camera fails every later request"},
+        {Camera(R"("faults": [{"request": 3, "fail": 5}])"),
+         "cameras[0].faults[0].fail: expected a failure result: a negative number, or text like "
+         "\"0x8007001F\""},
+        {Camera(R"("faults": [{"request": 3, "code": "GET_CUR", "ignore": true}])"),
+         "cameras[0].faults[0].code: a selector's faults take \"GET_CUR\", \"SET_CUR\" or \"GET_LEN\""},
         {Camera(R"("usb": {"vid": 1, "pid": 2, "hub": "root", "port": 1, "product": ")" +
                 std::string(127, 'p') + "\"}"),
          "cameras[0].usb.product: a USB string holds at most 126 UTF-16 units"},
@@ -110,6 +125,49 @@ TEST(Scenario, BadInputGetsAnErrorThatSaysWhere) {
         R"({"cameras": [{"name": "a", "family": "SPCA2620", "usb": {"vid": 1, "pid": 2, "hub": "r", "port": 1}},
                         {"name": "a", "family": "SPCA2620", "usb": {"vid": 1, "pid": 2, "hub": "r", "port": 2}}]})");
     EXPECT_EQ(twice.Error, "cameras[1].name: camera \"a\" is listed twice");
+}
+
+TEST(Scenario, FlashContentsTransferLengthAndFaultsFromTheFile) {
+    const std::string directory = testing::TempDir();
+    {
+        std::ofstream(directory + "old_flash.bin", std::ios::binary) << "OLD";
+        std::ofstream(directory + "flash_scenario.json") << Camera(
+            R"("flash": {"size": 8192, "status": "0x1C", "contents": "old_flash.bin", "save_to": "burnt.bin"},
+               "chunk_length": 2048,
+               "faults": [{"request": 7, "fail": -1}, {"selector": 15, "code": "GET_CUR", "flip_byte": 3},
+                          {"request": 9, "fail": "0x8007001F"}, {"unplug_after": 100}])");
+    }
+    const Scenario_Load load = Load_Scenario_File(directory + "flash_scenario.json");
+    ASSERT_TRUE(load.Loaded) << load.Error;
+    {
+        Simulated_Backend backend;
+        const auto camera = Build_Scenario(backend, *load.Loaded).at(0);
+        const auto& contents = camera->Flash().Part()->Contents();
+        EXPECT_EQ(std::string(contents.begin(), contents.begin() + 3), "OLD");
+        EXPECT_EQ(contents[3], 0xFF);
+        EXPECT_EQ(camera->Flash().Part()->Status(), 0x1C);
+        EXPECT_EQ(camera->Chip_Unit()->Find(15)->Length(), 2048u);
+        auto& faults = camera->Faults();
+        EXPECT_EQ(faults.Fault_For(7, 2, Request_Code::Set_Cur)->Result, -1);
+        EXPECT_EQ(faults.Fault_For(9, 2, Request_Code::Set_Cur)->Result,
+                  static_cast<platform::HRESULT>(0x8007001F));
+        EXPECT_EQ(faults.Fault_For(8, 15, Request_Code::Get_Cur)->Position, 3u);
+        EXPECT_FALSE(faults.Fault_For(8, 15, Request_Code::Set_Cur));
+        EXPECT_EQ(faults.Fault_For(101, 2, Request_Code::Set_Cur)->Result, Unplugged_Result);
+        camera->Flash().Part()->Contents()[1] = 'U';
+    }
+    std::ifstream saved(directory + "burnt.bin", std::ios::binary);
+    std::string text(3, '\0');
+    saved.read(text.data(), 3);
+    EXPECT_EQ(text, "OUD") << "saved when the simulation ends";
+    std::filesystem::remove(directory + "burnt.bin");
+
+    std::ofstream(directory + "old_flash.bin", std::ios::binary) << std::string(4097, 'x');
+    std::ofstream(directory + "flash_scenario.json")
+        << Camera(R"("flash": {"size": 4096, "contents": "old_flash.bin"})");
+    EXPECT_EQ(Load_Scenario_File(directory + "flash_scenario.json").Error,
+              directory + "flash_scenario.json: cameras[0].flash.contents: " + directory +
+                  "old_flash.bin holds more than the part's 4096 bytes");
 }
 
 TEST(Scenario, TheEnvironmentNamesTheFileOrNothing) {

@@ -173,4 +173,47 @@ TEST(Simulated_Flash, EachFamilyHasItsMechanismsAndTransferLength) {
     }
 }
 
+Bytes Le(std::uint32_t value) {
+    return {std::uint8_t(value), std::uint8_t(value >> 8), std::uint8_t(value >> 16),
+            std::uint8_t(value >> 24)};
+}
+
+// The opcodes the chip's transfers use, as the host loads them.
+void Load_Slots(Chip_Rig& rig) {
+    for (auto [slot, opcode] : {std::pair{1, 0x03}, {4, 0x06}, {6, 0x20}, {9, 0x02}}) {
+        rig.Set(Opcode_Slot_Selector, {std::uint8_t(slot)});
+        rig.Set(Opcode_Selector, {std::uint8_t(opcode)});
+    }
+}
+
+TEST(Simulated_Flash, TransfersKeepNorSemanticsWriteEnableAndProtection) {
+    Chip_Rig rig("SPCA2620", Gd25q40c());
+    auto& flash = rig.Part().Contents();
+    const HRESULT refused = Hresult_From_Win32(Win32_Error::Invalid_Parameter);
+    EXPECT_EQ(rig.Set(Transfer_Address_Selector, Le(0x1000)), S_OK);
+    EXPECT_EQ(rig.Set(Flash_Data_Selector, Bytes(1024, 0x00)), S_OK);
+    EXPECT_EQ(flash[0x1000], 0xFF) << "slots never loaded: opcode 0 does nothing";
+
+    Load_Slots(rig);
+    EXPECT_EQ(rig.Set(Flash_Data_Selector, Bytes(1024, 0x0F)), S_OK);
+    EXPECT_EQ(rig.Set(Flash_Data_Selector, Bytes(1024, 0x3C)), S_OK);
+    EXPECT_EQ(rig.Get(Flash_Data_Selector, 1024), Bytes(1024, 0x0C)) << "programming only clears bits";
+    EXPECT_EQ(rig.Set(Erase_Selector, Le(0x1FFF)), S_OK);
+    EXPECT_EQ(rig.Get(Flash_Data_Selector, 1024), Bytes(1024, 0xFF)) << "the whole sector of the address";
+    EXPECT_EQ(rig.Set(Flash_Data_Selector, Bytes(512, 0x00)), refused) << "only the transfer length moves";
+    EXPECT_EQ(rig.Set(Erase_Selector, {0x01}), refused) << "no mode on this chip's selector 13";
+
+    rig.Part().Set_Status(0x04);
+    rig.Set(Flash_Data_Selector, Bytes(1024, 0x00));
+    rig.Set(Erase_Selector, Le(0));
+    EXPECT_EQ(flash[0x1000], 0xFF) << "a protected part takes no program";
+    EXPECT_EQ(flash[0], 0xFF);
+    EXPECT_EQ(rig.Part().Status(), 0x04) << "and every attempt used up its write enable";
+
+    Chip_Rig engine("SPCA2650", Gd25q40c());
+    EXPECT_EQ(engine.Set(Erase_Selector, {0x02}), S_OK);
+    EXPECT_EQ(engine.camera->Flash().Program_Mode(), 2) << "one byte on selector 13 is the mode";
+    EXPECT_EQ(engine.camera->Chip_Unit()->Find(Flash_Data_Selector)->Length(), 1024u);
+}
+
 } // namespace

@@ -1,4 +1,4 @@
-#include "platform/simulated/Usb_Device_Spec.h"
+#include "platform/simulated/Usb_Devices.h"
 
 namespace platform::simulated {
 

@@ -1,0 +1,125 @@
+#pragma once
+// The main dialog: the camera list with the selected camera's identity and flash part, the
+// image panel and path, the tab control with the three pages, the log box, the progress bar
+// and the download button. Its members are shared by the tool's parts (camera list, image
+// loading, burn, settings, pages); a page reaches them as the parent of its tab control.
+#include <array>
+#include <cstdint>
+#include <memory>
+
+#include "CDialog1.h"
+#include "CDialog2.h"
+#include "CDialog3.h"
+#include "Flash_Notices.h"
+#include "extension_unit_integrate/Extension_Unit_Integrate.h"
+#include "platform/ui/afx.h"
+#include "resources/resource.h"
+
+class ZUNQ_USB_CAMDlg : public CDialogEx {
+public:
+    ZUNQ_USB_CAMDlg(CWnd* pParent = nullptr);
+    ~ZUNQ_USB_CAMDlg() override;
+
+    HICON m_hIcon;
+    CRect m_rcPage; // where the hidden page buttons put the pages; never set
+
+    // The selected camera's identity, statics 1018 to 1023.
+    CStatic m_stDeviceVid, m_stDevicePid, m_stDeviceBcd, m_stDeviceProduct, m_stDeviceManufacturer,
+        m_stDeviceSerial;
+    // The loaded image's identity, shown in statics 1024 to 1029.
+    CString m_strFwVid, m_strFwPid, m_strFwBcd, m_strFwProduct, m_strFwManufacturer, m_strFwSerial;
+    CString m_strFilePath;  // the loaded image's full path, separators '/'
+    CString m_strFileTitle; // that path without its extension
+    // The selected camera's place on the USB tree, remembered so that it is selected again
+    // when it comes back to the same hub port.
+    CString m_strSelectedHubPath;
+    std::uint8_t m_nSelectedHubPort = 0;
+    // The image file as read (a nonzero size means an image is loaded) and its copy padded
+    // with zeros to the image size.
+    std::unique_ptr<std::uint8_t[]> m_pImage;
+    std::uint32_t m_nImageSize = 0;
+    std::unique_ptr<std::uint8_t[]> m_pPaddedImage;
+    std::uint32_t m_nPaddedSize = 0;
+    CListBox m_CameraList; // one item per camera of the device list, in its order
+    // The current identity values: each load writes all eight from the image, selecting a
+    // camera overwrites the first six but the microphone name with the camera's.
+    CString m_strVid, m_strPid, m_strBcd, m_strProduct, m_strMicName, m_strManufacturer, m_strSerial,
+        m_strExternalId;
+    // The camera library's device list, replaced on every device change; the protocol of a
+    // camera is fetched from it by index for every operation and never kept.
+    Device_List* m_hDeviceList = nullptr;
+    int m_nDeviceCount = -1;
+    std::uint8_t m_nSelectedDevice = 0xFF; // index of the selected camera; 0xFF: none
+    int m_nDpi = 0;                        // the screen's pixels per logical inch
+    CFont m_FlashNameFont;
+    CProgressCtrl m_Progress;
+    CString m_strPathEdit; // the image path shown in edit 1074
+    CDialog1 m_Page1;
+    CDialog2 m_Page2;
+    CDialog3 m_Page3;
+    CDialog4 m_FlashErrorDlg;
+    CDialog5 m_FlashListDlg;
+    CTabCtrl m_Tab;
+    CString m_strFlashName; // the selected camera's flash part, edit 1141
+
+    // The camera list.
+    void Show_Device_Info(const Device_Info_Record& record);
+    void Clear_Device_Info();
+    // Replaces the device list with a new one of the cameras present now.
+    void Recreate_Device_List();
+
+    // The flash-model notices for `protocol`'s camera: the error notice shown, the list
+    // notice filled with its product's supported parts, hidden until "查询".
+    void Show_Flash_Notices(Extension_Unit_Base_Protocol* protocol);
+
+    // Shows page `index` of the tab control and hides the others; any other index changes
+    // nothing.
+    void Show_Page(int index);
+    // Makes the dialog redraw the transparent percentage label over its background.
+    void Invalidate_Percent_Label();
+
+protected:
+    void DoDataExchange(CDataExchange* pDX) override;
+    BOOL PreTranslateMessage(MSG* pMsg) override;
+    BOOL OnInitDialog() override;
+
+    afx_msg void OnSysCommand(UINT nID, LPARAM lParam);
+    afx_msg void OnPaint();
+    afx_msg HCURSOR OnQueryDragIcon();
+    afx_msg void OnLbnSelchangeCameraList();
+    afx_msg void OnBnClickedUserConfig();
+    afx_msg void OnBnClickedParamConfig();
+    afx_msg void OnGetMinMaxInfo(MINMAXINFO* lpMMI);
+    afx_msg BOOL OnDeviceChange(UINT nEventType, DWORD_PTR dwData);
+    afx_msg void OnSize(UINT nType, int cx, int cy);
+    afx_msg HBRUSH OnCtlColor(CDC* pDC, CWnd* pWnd, UINT nCtlColor);
+    afx_msg void OnTcnSelchangeTab(NMHDR* pNMHDR, LRESULT* pResult);
+    DECLARE_MESSAGE_MAP()
+
+private:
+    // Steps of OnInitDialog.
+    void Add_About_Item();
+    void Create_Pages_And_Notices();
+    void Place_Pages();
+    void Fill_Camera_List();
+    bool Register_For_Video_Device_Changes();
+    void Set_Flash_Name_Font();
+    // The hidden page buttons' step: the first two pages moved to m_rcPage, one of them shown.
+    void Show_First_Pages(CDialog& shown, CDialog& hidden);
+
+    // Steps of the camera list.
+    void Add_Camera_Item(int index, const Device_Info_Record& record);
+    void Remember_Selected_Port(const Device_Info_Record& record);
+    bool Is_Remembered_Port(const Device_Info_Record& record) const;
+    // Reads camera `index`'s flash model up to `tries` times, until it is not 0, and shows the
+    // last answer's name.
+    void Read_Flash_Name(int index, int tries);
+    // Statics 1018 to 1023: VID, PID, firmware version, product, manufacturer, serial.
+    std::array<CStatic*, 6> Device_Panel();
+};
+
+// The about box: the icon, the tool's name and "确定".
+class CAboutDlg : public CDialogEx {
+public:
+    CAboutDlg() : CDialogEx(IDD_ABOUTBOX) {}
+};

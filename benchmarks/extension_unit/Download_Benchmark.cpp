@@ -1,0 +1,134 @@
+// One whole firmware download per chip family on a simulated camera. The pauses are virtual:
+// their sum (the pacing floor, from the virtual clock's record) is the least time a real
+// download takes, and the host's own work should be a small share of it.
+//   ratio_host_to_pacing_floor  CPU time of the download over the pacing floor (target: < 0.01)
+//   ratio_requests_to_prescribed  requests sent over the number the protocol prescribes (exactly 1)
+#include <benchmark/benchmark.h>
+
+#include <fcntl.h>
+#include <time.h>
+#include <unistd.h>
+
+#include <array>
+#include <numeric>
+#include <string>
+#include <vector>
+
+#include "Extension_Unit_Class/Extension_Unit_Chip_Protocol.h"
+#include "extension_unit_integrate/Extension_Unit_Integrate.h"
+#include "platform/simulated/Chip_Families.h"
+
+namespace {
+
+using namespace platform::simulated;
+
+// What one download of a family sends, counted the protocol's way.
+struct Family_Download {
+    const char* Family;
+    std::uint32_t Script_Accesses; // the status-register script first, two requests an access
+    std::uint32_t Length_Query;    // requests of the transfer-length query (0: fixed length)
+    std::uint32_t Piece_0_Read;    // requests of the read of piece 0 made first
+    std::uint32_t Sectors;         // erased, two requests each
+    std::uint32_t Chunks;          // written and read back, eight requests each
+    std::uint32_t Image_Signature; // where the image's two marker bytes go
+    std::array<std::uint8_t, 2> Mark;
+};
+
+const Family_Download Downloads[] = {
+    {"SPCA2620", 0, 3, 0, 16, 64, 0, {0x89, 0x26}},
+    {"SPCA2281", 0, 3, 48 + 3 + 4, 16, 16, 0, {0x89, 0x16}},
+    {"SPCA2085", 0, 2 + 3, 0, 16, 64, 0, {0x89, 0x17}},
+    {"SPCA2650", 27, 0, 0, 64, 256, 256, {'C', 'Y'}},
+};
+
+std::uint32_t Prescribed_Requests(const Family_Download& download) {
+    constexpr std::uint32_t Opcode_Loading = 48;
+    return 2 * download.Script_Accesses + download.Piece_0_Read + Opcode_Loading + download.Length_Query +
+           2 * download.Sectors + 8 * download.Chunks;
+}
+
+double Thread_Cpu_Seconds() {
+    timespec now{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+    return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) * 1e-9;
+}
+
+// Standard error is where the download prints a line per step: sent to /dev/null while it
+// runs, so the report stays readable, and back afterwards.
+class Quiet_Stderr {
+public:
+    Quiet_Stderr() : saved_(dup(STDERR_FILENO)) {
+        const int null = open("/dev/null", O_WRONLY);
+        dup2(null, STDERR_FILENO);
+        close(null);
+    }
+    ~Quiet_Stderr() {
+        dup2(saved_, STDERR_FILENO);
+        close(saved_);
+    }
+    Quiet_Stderr(const Quiet_Stderr&) = delete;
+    Quiet_Stderr& operator=(const Quiet_Stderr&) = delete;
+
+private:
+    int saved_;
+};
+
+void Download(benchmark::State& state) {
+    const Family_Download& download = Downloads[state.range(0)];
+    state.SetLabel(download.Family);
+    auto backend = std::make_shared<Simulated_Backend>();
+    platform::Scoped_Backend installed(backend);
+    auto spec = Chip_Camera("cam0", download.Family, "direct");
+    spec.Flash.emplace();
+    spec.Flash->Jedec_Id = {0xC8, 0x40, 0x13};
+    const auto camera = Add_Chip_Camera(*backend, spec);
+    Device_List* list = Device_List_Create();
+    Device_List_Refresh(list);
+    Extension_Unit_Base_Protocol* protocol = Device_List_Get_Protocol(list, 0);
+
+    const auto* chip = dynamic_cast<Extension_Unit_Chip_Protocol*>(protocol);
+    std::vector<std::uint8_t> image(chip ? chip->Family().Download.Region : 0);
+    for (std::size_t i = 0; i < image.size(); ++i)
+        image[i] = static_cast<std::uint8_t>(i * 131 + i / 251);
+    image[download.Image_Signature] = download.Mark[0];
+    image[download.Image_Signature + 1] = download.Mark[1];
+
+    double host_seconds = 0;
+    double floor_ms = 0;
+    std::size_t requests = 0;
+    for (auto _ : state) {
+        backend->Log().Clear();
+        float progress = 0;
+        int result = 0;
+        double seconds = 0;
+        {
+            const Quiet_Stderr quiet;
+            const double start = Thread_Cpu_Seconds();
+            result = Protocol_Download_Firmware(protocol, image.data(),
+                                                static_cast<std::uint32_t>(image.size()), &progress);
+            seconds = Thread_Cpu_Seconds() - start;
+        }
+        if (result != 0 || progress != 100.0f) {
+            state.SkipWithError("the download did not complete");
+            break;
+        }
+        state.SetIterationTime(seconds);
+        host_seconds += seconds;
+        const auto pauses = backend->Log().Pauses();
+        floor_ms += std::accumulate(pauses.begin(), pauses.end(), 0.0);
+        requests += backend->Log().Requests().size();
+    }
+    Device_List_Release(list);
+    const double runs = static_cast<double>(state.iterations());
+    if (runs == 0)
+        return;
+    state.counters["pacing_floor_ms"] = floor_ms / runs;
+    state.counters["ratio_host_to_pacing_floor"] = floor_ms > 0 ? host_seconds * 1000 / floor_ms : 0;
+    state.counters["requests"] = static_cast<double>(requests) / runs;
+    state.counters["ratio_requests_to_prescribed"] =
+        static_cast<double>(requests) / runs / Prescribed_Requests(download);
+}
+
+BENCHMARK(Download)->DenseRange(0, 3)->UseManualTime()->Unit(benchmark::kMillisecond);
+
+} // namespace

@@ -1,0 +1,113 @@
+// The camera list: item texts, the selected camera's identity and flash part, and the list
+// rebuilt as cameras are unplugged and plugged back, keeping the selection on its hub port.
+#include "Tool_Test.h"
+
+namespace zunq::application::tests {
+namespace {
+
+using Items_List = std::vector<std::string>;
+
+// Three cameras on ports 3, 5 and 6 of one hub; the first two carry the reference products'
+// names, the third a name that only begins like one and no flash part.
+constexpr const char* Three_Cameras = R"({
+  "hubs": [{"name": "root", "ports": 7}],
+  "cameras": [
+    {"family": "SPCA2085", "flash": {"jedec": "C8 40 13", "id_90": "C8 12"},
+     "usb": {"vid": "0x0C45", "pid": "0x6366", "bcd": "0x0100", "manufacturer": "ZUNQ",
+             "product": "SPCA2085 PC Camera", "serial": "S1", "hub": "root", "port": 3}},
+    {"family": "SPCA2650", "flash": {"jedec": "E0 40 13"},
+     "usb": {"vid": "0x1BCF", "pid": "0x2C9A", "bcd": "0x1234", "manufacturer": "Maker",
+             "product": "SPCA2650 PC Camera", "hub": "root", "port": 5}},
+    {"family": "SPCA2281",
+     "usb": {"vid": 1, "pid": 2, "product": "SPCA2085 PC Camera2", "hub": "root", "port": 6}}
+  ]})";
+
+class Camera_List : public Tool_Test {};
+
+TEST_F(Camera_List, ItemsDevicePanelAndFlashNameShowEachCamerasRecord) {
+    ZUNQ_USB_CAMDlg& dlg = Start_Dialog(Parse(Three_Cameras));
+    EXPECT_EQ(Items(dlg, 1016),
+              (Items_List{"    camera-0_Hubport-3", "    camera-1_Hubport-5", "    camera-2_Hubport-6"}));
+    EXPECT_EQ(Device_Panel(), (Items_List{"0c45", "6366", "0100", "PC Camera", "ZUNQ", "S1"}));
+    Select(dlg, 1016, 1);
+    EXPECT_EQ(Device_Panel(), (Items_List{"1bcf", "2c9a", "1234", "PC Camera", "Maker", ""}));
+    EXPECT_EQ(dlg.m_nSelectedDevice, 1);
+    EXPECT_EQ(dlg.m_nSelectedHubPort, 5);
+    EXPECT_FALSE(dlg.m_strSelectedHubPath.IsEmpty());
+    EXPECT_EQ(Text(dlg, 1141), "SF_BG25Q40A");
+    EXPECT_EQ(Colours(dlg, 1141).text, RGB(0, 0, 0));
+    Select(dlg, 1016, 2);
+    EXPECT_EQ(Text(dlg, 1021), "SPCA2085 PC Camera2") << "only the whole reference name is replaced";
+    EXPECT_EQ(Text(dlg, 1141), "SF_UNDEFINED") << "no flash part";
+    EXPECT_EQ(Colours(dlg, 1141).text, RGB(255, 0, 0));
+    EXPECT_EQ(Colours(dlg, 1141).background, RGB(255, 255, 255));
+    EXPECT_EQ(Colours(dlg, 1074).background, RGB(255, 255, 255));
+    EXPECT_TRUE(Colours(dlg, 1119).transparent);
+
+    // Ids wider than 16 bits keep all their digits; the identity strings follow the camera,
+    // the microphone name and external ID are the image's.
+    Device_Info_Record wide{};
+    wide.idVendor = 0x12345;
+    dlg.m_strMicName = "mic";
+    dlg.Show_Device_Info(wide);
+    EXPECT_EQ(Device_Panel(), (Items_List{"12345", "0000", "0000", "", "", ""}));
+    EXPECT_EQ(dlg.m_strMicName, "mic");
+}
+
+TEST_F(Camera_List, TheSelectedCameraUnpluggedAndPluggedBackOnTheSameOrAnotherPort) {
+    ZUNQ_USB_CAMDlg& dlg = Start_Dialog(Demo_Scenario());
+    Select(dlg, 1016, 2);
+    EXPECT_EQ(Text(dlg, 1141), "SF_PM25LV512");
+    const Items_List selected_panel = Device_Panel();
+
+    auto place = Unplug(2);
+    EXPECT_EQ(Items(dlg, 1016).size(), 4u);
+    EXPECT_EQ(Selection(dlg, 1016), -1);
+    EXPECT_EQ(dlg.m_nSelectedDevice, 0xFF);
+    EXPECT_EQ(Device_Panel(), Items_List(6));
+    EXPECT_EQ(Text(dlg, 1141), "");
+
+    Plug(2, place);
+    EXPECT_EQ(Items(dlg, 1016).size(), 5u);
+    EXPECT_EQ(Selection(dlg, 1016), 2);
+    EXPECT_EQ(dlg.m_nSelectedDevice, 2);
+    EXPECT_EQ(Device_Panel(), selected_panel);
+    EXPECT_EQ(Text(dlg, 1141), "SF_PM25LV512") << "read again on arrival";
+
+    // Into a free port of the external hub: another place, so nothing is selected.
+    Unplug(2);
+    place.Hub = backend->Usb_Tree().Host_Controllers()[0]->Root_Hub().Device_On(4)->Downstream_Hub();
+    place.Port = 2;
+    Plug(2, place);
+    EXPECT_EQ(Items(dlg, 1016).size(), 5u);
+    EXPECT_EQ(Items(dlg, 1016)[2], "    camera-2_Hubport-2");
+    EXPECT_EQ(Selection(dlg, 1016), -1);
+    EXPECT_EQ(Device_Panel(), Items_List(6));
+    EXPECT_EQ(Text(dlg, 1141), "");
+}
+
+TEST_F(Camera_List, AnotherCameraComingAndGoingKeepsTheSelection) {
+    ZUNQ_USB_CAMDlg& dlg = Start_Dialog(Demo_Scenario());
+    Select(dlg, 1016, 3);
+    const Items_List selected_panel = Device_Panel();
+    const std::string flash = Text(dlg, 1141);
+
+    const auto place = Unplug(0);
+    EXPECT_EQ(Selection(dlg, 1016), 2) << "the same camera at its new index";
+    EXPECT_EQ(dlg.m_nSelectedDevice, 2);
+    EXPECT_EQ(Device_Panel(), selected_panel);
+    EXPECT_EQ(Text(dlg, 1141), flash);
+    Plug(0, place);
+    EXPECT_EQ(Selection(dlg, 1016), 3);
+    EXPECT_EQ(Text(dlg, 1141), flash);
+
+    // Device events other than arrival and removal only show the members again.
+    dlg.m_strFlashName = "shown again";
+    dlg.Send_To_Map(WM_DEVICECHANGE, 0x0007, 0);
+    EXPECT_EQ(Text(dlg, 1141), "shown again");
+    EXPECT_EQ(Selection(dlg, 1016), 3);
+    EXPECT_EQ(Items(dlg, 1016).size(), 5u);
+}
+
+} // namespace
+} // namespace zunq::application::tests

@@ -1,0 +1,153 @@
+// Start-up: the application object runs the main dialog, which comes up whole on the host's
+// cameras, keeps Enter and Escape from closing it, lays its pages out for the screen, and
+// writes the trace log only into a file the operator made; and a picture of it, saved into the
+// build tree so the layout and the Chinese texts can be looked at.
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "Tool_Test.h"
+#include "ZUNQ_USB_CAM.h"
+
+namespace zunq::application::tests {
+namespace {
+
+class Start_Up : public Tool_Test {};
+
+TEST_F(Start_Up, TheApplicationRunsTheMainDialogOnTheDemoCamerasUntilItsCloseBox) {
+    const Scenario demo = Demo_Scenario();
+    Install_Host(&demo);
+    bool ran = false;
+    services.run_modal = [&](CDialog& shown) {
+        if (shown.Template_Id() == IDD_ABOUTBOX) {
+            EXPECT_EQ(Text(shown, 0), "关于 ZUNQ SF TOOL");
+            Click(shown, IDOK);
+            return;
+        }
+        ran = true;
+        auto& dlg = dynamic_cast<ZUNQ_USB_CAMDlg&>(shown);
+        EXPECT_EQ(Text(dlg, 0), "ZUNQ SF Tool V4.120");
+        EXPECT_EQ(Items(dlg, 1016),
+                  (std::vector<std::string>{"    camera-0_Hubport-1", "    camera-1_Hubport-2",
+                                            "    camera-2_Hubport-3", "    camera-3_Hubport-1",
+                                            "    camera-4_Hubport-3"}));
+        EXPECT_EQ(Selection(dlg, 1016), 0);
+        EXPECT_EQ(Text(dlg, 1021), "ZUNQ 8M USB Camera");
+        EXPECT_EQ(Text(dlg, 1141), "SF_GD25Q40C");
+        EXPECT_EQ(Items(dlg, 1122), std::vector<std::string>{"用户配置"});
+        EXPECT_TRUE(dlg.m_Page1.IsWindowVisible());
+        EXPECT_FALSE(dlg.m_Page2.IsWindowVisible() || dlg.m_Page3.IsWindowVisible());
+        for (int id : {1080, 1078, 1079})
+            EXPECT_FALSE(Is_Visible(dlg.m_Page1, id)) << id;
+        EXPECT_FALSE(dlg.m_FlashErrorDlg.IsWindowVisible() || dlg.m_FlashListDlg.IsWindowVisible());
+
+        // Enter and Escape, on the dialog, its list, a page and its edits: nothing closes.
+        for (UINT key : {VK_RETURN, VK_ESCAPE}) {
+            Press_Key(dlg, 0, key);
+            Press_Key(dlg, 1016, key);
+            Press_Key(dlg.m_Page1, 1030, key);
+            Press_Key(dlg.m_Page2, 0, key);
+        }
+        EXPECT_TRUE(dlg.Is_Modal_Running());
+
+        ASSERT_TRUE(Choose_System_Menu_Item(dlg, IDM_ABOUTBOX));
+        EXPECT_TRUE(dlg.Is_Modal_Running()) << "the about box returns to the dialog";
+        Close(dlg);
+        EXPECT_FALSE(dlg.Is_Modal_Running());
+    };
+    EXPECT_EQ(theApp.InitInstance(), FALSE);
+    EXPECT_TRUE(ran);
+    EXPECT_EQ(services.modal_templates, (std::vector<UINT>{IDD_ZUNQ_USB_CAM_DIALOG, IDD_ABOUTBOX}));
+    EXPECT_EQ(theApp.m_pMainWnd, nullptr);
+}
+
+TEST_F(Start_Up, PagesAndTheFlashNameFontFollowTheScreen) {
+    struct Screen {
+        int width, pixels_per_inch, page_offset, font_tenths;
+    };
+    constexpr Screen screens[] = {
+        {1920, 96, 20, 90}, {2560, 96, 25, 120}, {1920, 144, 30, 90}, {2560, 144, 37, 120}};
+    const Scenario demo = Demo_Scenario();
+    Install_Host(&demo);
+    for (const Screen& screen : screens) {
+        SCOPED_TRACE(std::to_string(screen.width) + " pixels at " + std::to_string(screen.pixels_per_inch) +
+                     " ppi");
+        services.screen_width = screen.width;
+        services.pixels_per_inch = screen.pixels_per_inch;
+        ZUNQ_USB_CAMDlg& dlg = Start_Dialog();
+        EXPECT_EQ(dlg.m_nDpi, screen.pixels_per_inch);
+        CRect tab;
+        dlg.m_Tab.GetClientRect(&tab);
+        for (CDialog* page : {static_cast<CDialog*>(&dlg.m_Page1), static_cast<CDialog*>(&dlg.m_Page2),
+                              static_cast<CDialog*>(&dlg.m_Page3)}) {
+            const RECT placed = Window_Rect(*page);
+            EXPECT_EQ(placed.top - tab.top, screen.page_offset);
+            EXPECT_EQ(placed.bottom, tab.bottom);
+        }
+        EXPECT_EQ(Font_Point_Tenths(dlg, 1141), screen.font_tenths);
+    }
+}
+
+// Without device-change notifications (a source that cannot watch, or the null backend,
+// which has no cameras either) the dialog still finishes its set-up.
+TEST_F(Start_Up, WithoutNotificationsOrCamerasTheDialogIsStillSetUpWhole) {
+    {
+        Scripted_Device_Source refusing; // installed in place of the backend's changes
+        refusing.refuse_to_start = true;
+        ZUNQ_USB_CAMDlg& dlg = Start_Dialog(Demo_Scenario());
+        EXPECT_EQ(Font_Point_Tenths(dlg, 1141), 90);
+        EXPECT_EQ(Text(dlg, 1141), "SF_GD25Q40C") << "the final data exchange ran";
+        Unplug(0);
+        EXPECT_EQ(Items(dlg, 1016).size(), 5u) << "no notification, no refresh";
+    }
+    Install_Host(nullptr);
+    ZUNQ_USB_CAMDlg& dlg = Start_Dialog();
+    EXPECT_TRUE(Items(dlg, 1016).empty());
+    EXPECT_EQ(dlg.m_nSelectedDevice, 0xFF);
+    EXPECT_EQ(Text(dlg, 1141), "");
+    EXPECT_EQ(Device_Panel(), std::vector<std::string>(6));
+    EXPECT_EQ(Font_Point_Tenths(dlg, 1141), 90);
+}
+
+std::string Contents(const std::filesystem::path& file) {
+    std::ifstream in(file, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+TEST_F(Start_Up, TheTraceLogGoesOnlyIntoAnExistingLogFile) {
+    const auto folder = std::filesystem::path(ZUNQ_BINARY_DIR) / "application_trace_log";
+    std::filesystem::remove_all(folder);
+    std::filesystem::create_directories(folder);
+    const auto previous = std::filesystem::current_path();
+    std::filesystem::current_path(folder);
+    const Scenario demo = Demo_Scenario();
+
+    Start_Dialog(demo);
+    EXPECT_FALSE(std::filesystem::exists("log.txt")) << "no log file is made";
+
+    std::filesystem::create_directory("log.txt");
+    Start_Dialog(demo);
+    EXPECT_TRUE(std::filesystem::is_directory("log.txt"));
+    std::filesystem::remove("log.txt");
+
+    std::ofstream("log.txt") << "earlier lines\n";
+    Start_Dialog(demo);
+    const std::string log = Contents("log.txt");
+    EXPECT_EQ(log.rfind("earlier lines\n", 0), 0u) << "appended to";
+    EXPECT_GT(log.size(), std::string("earlier lines\n").size()) << "the library's lines";
+    std::filesystem::current_path(previous);
+}
+
+TEST_F(Start_Up, ScreenshotOfTheMainDialogWithTheDemoCameras) {
+    Select(Start_Dialog(Demo_Scenario()), 1016, 1);
+    const auto folder = std::filesystem::path(ZUNQ_BINARY_DIR) / "screenshots";
+    std::filesystem::create_directories(folder);
+    const auto path = folder / "application_main_dialog.png";
+    ASSERT_TRUE(Save_Screenshot(*dialog, path.string()));
+    EXPECT_GT(std::filesystem::file_size(path), 10000u);
+}
+
+} // namespace
+} // namespace zunq::application::tests

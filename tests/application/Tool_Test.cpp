@@ -1,0 +1,68 @@
+#include "Tool_Test.h"
+
+#include "resources/resources.h"
+
+namespace zunq::application::tests {
+
+Scenario Demo_Scenario() {
+    const auto load =
+        platform::simulated::Load_Scenario_File(std::string(ZUNQ_SOURCE_DIR) + "/scenarios/demo.json");
+    EXPECT_TRUE(load.Loaded) << load.Error;
+    return load.Loaded.value_or(Scenario{});
+}
+
+Scenario Parse(const std::string& json) {
+    const auto load = platform::simulated::Parse_Scenario(json);
+    EXPECT_TRUE(load.Loaded) << load.Error;
+    return load.Loaded.value_or(Scenario{});
+}
+
+Tool_Test::Tool_Test() {
+    Start_Headless(resources::Tool_Resources());
+    zunq::ui::Install_Device_Change_Source(&device_changes);
+}
+
+Tool_Test::~Tool_Test() {
+    dialog.reset();
+    zunq::ui::Install_Device_Change_Source(nullptr);
+}
+
+void Tool_Test::Install_Host(const Scenario* scenario) {
+    installed_.reset();
+    cameras.clear();
+    backend.reset();
+    if (scenario != nullptr) {
+        backend = std::make_shared<Simulated_Backend>();
+        cameras = platform::simulated::Build_Scenario(*backend, *scenario);
+    }
+    installed_.emplace(backend);
+}
+
+ZUNQ_USB_CAMDlg& Tool_Test::Start_Dialog(bool shown) {
+    dialog = std::make_unique<ZUNQ_USB_CAMDlg>();
+    EXPECT_TRUE(dialog->Create(IDD_ZUNQ_USB_CAM_DIALOG));
+    if (shown)
+        dialog->ShowWindow(SW_SHOW);
+    Pump();
+    return *dialog;
+}
+
+Simulated_Backend::Usb_Place Tool_Test::Unplug(int camera) {
+    const auto place = backend->Unplug_Camera(*cameras.at(static_cast<std::size_t>(camera)));
+    Pump();
+    return place;
+}
+
+void Tool_Test::Plug(int camera, Simulated_Backend::Usb_Place place) {
+    EXPECT_TRUE(backend->Plug_Camera(*cameras.at(static_cast<std::size_t>(camera)), *place.Hub, place.Port));
+    Pump();
+}
+
+std::vector<std::string> Tool_Test::Device_Panel() {
+    std::vector<std::string> texts;
+    for (int id = 1018; id <= 1023; ++id)
+        texts.push_back(Text(*dialog, id));
+    return texts;
+}
+
+} // namespace zunq::application::tests

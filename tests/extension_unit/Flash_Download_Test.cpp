@@ -1,0 +1,263 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <functional>
+#include <map>
+#include <tuple>
+
+#include "Flash_Camera.h"
+
+namespace {
+
+using platform::Failure_Result;
+using platform::simulated::Request_Code;
+using test::Bytes;
+using test::Flash_Camera;
+
+// What a whole download sends and pauses on each family, with a part of the MX kind.
+struct Download_Case {
+    const char* Family;
+    std::uint32_t Region;
+    std::uint32_t Steps;
+    float First_Percent;
+    std::size_t Requests;
+    std::size_t Chunk_Pauses;  // 10 ms each
+    std::size_t Script_Pauses; // 5 ms each, one per register access of the script
+};
+
+const Download_Case Download_Cases[] = {
+    {"SPCA2620", 0x10000, 147, 1 / 1.47f, 595, 128, 0},  {"SPCA2281", 0x10000, 52, 1 / 0.52f, 266, 32, 0},
+    {"SPCA2085", 0x10000, 148, 1 / 1.48f, 597, 128, 0},  {"SPCA2092", 0x10000, 148, 1 / 1.48f, 597, 128, 0},
+    {"SPCA2650", 0x40000, 580, 1 / 5.8f, 2278, 512, 27}, {"SPCA2282", 0x40000, 580, 1 / 5.8f, 2278, 512, 27},
+};
+
+Bytes Padded(Bytes image, std::uint32_t region) {
+    image.resize(region, 0x00);
+    return image;
+}
+
+// The download's run with the percents it printed on standard error.
+std::vector<float> Percents_Of(const std::function<int()>& download, int expected_result) {
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(download(), expected_result);
+    const std::string printed = testing::internal::GetCapturedStderr();
+    std::vector<float> percents;
+    const std::string mark = "DownLoad Schedule ";
+    for (std::size_t at = printed.find(mark); at != std::string::npos; at = printed.find(mark, at + 1))
+        percents.push_back(std::stof(printed.substr(at + mark.size())));
+    return percents;
+}
+
+TEST(Flash_Download, EveryFamilyBurnsVerifiesAndReportsItsSteps) {
+    for (const Download_Case& expected : Download_Cases) {
+        SCOPED_TRACE(expected.Family);
+        Flash_Camera rig(expected.Family);
+        float progress = 0;
+        const auto percents = Percents_Of(
+            [&] {
+                return Protocol_Download_Firmware(rig.protocol, rig.image.data(), rig.image.size(),
+                                                  &progress);
+            },
+            0);
+        EXPECT_EQ(rig.Flash(0, expected.Region), Padded(rig.image, expected.Region));
+        EXPECT_TRUE(std::equal(rig.Flash().begin() + expected.Region, rig.Flash().end(),
+                               rig.old_contents.begin() + expected.Region))
+            << "nothing past the region is touched";
+        EXPECT_EQ(progress, 100.0f);
+        ASSERT_EQ(percents.size(), expected.Steps);
+        EXPECT_NEAR(percents.front(), expected.First_Percent, 1e-5);
+        EXPECT_TRUE(std::is_sorted(percents.begin(), percents.end()));
+        EXPECT_LT(percents[percents.size() - 2], 100.0f);
+
+        EXPECT_EQ(rig.Requests().size(), expected.Requests);
+        const auto pauses = rig.Pauses();
+        EXPECT_EQ(std::count(pauses.begin(), pauses.end(), 10u), static_cast<long>(expected.Chunk_Pauses));
+        EXPECT_EQ(std::count(pauses.begin(), pauses.end(), 5u), static_cast<long>(expected.Script_Pauses));
+        EXPECT_EQ(pauses.size(), expected.Chunk_Pauses + expected.Script_Pauses);
+        // The engine script ran first: identification, write enable, status write and its poll.
+        const Bytes script = expected.Script_Pauses ? Bytes{0x9F, 0x06, 0x01, 0x05} : Bytes{};
+        EXPECT_TRUE(std::equal(script.begin(), script.end(), rig.Opcodes().begin()));
+    }
+}
+
+TEST(Flash_Download, ProtectionIsClearedOnlyWhereAScriptRuns) {
+    // The SPCA2650's download script clears a protected part's status first; the SPCA2620 runs
+    // none, so nothing is written and the check fails loudly.
+    Flash_Camera engine("SPCA2650", std::nullopt, 0x1C);
+    EXPECT_EQ(engine.Download(), 0);
+    EXPECT_EQ(engine.camera->Flash().Part()->Status(), 0x00);
+    Flash_Camera slots("SPCA2620", std::nullopt, 0x1C);
+    float progress = 0;
+    EXPECT_GT(slots.Download(&progress), 0);
+    EXPECT_LT(progress, 100.0f);
+    EXPECT_EQ(slots.Flash(), slots.old_contents);
+}
+
+TEST(Flash_Download, RefusesImagesBeforeSendingAnything) {
+    const Bytes big = test::Firmware_Image("SPCA2650");
+    Bytes no_y = big;
+    no_y[0x101] = 0x00;
+    const std::tuple<const char*, Bytes, int> refusals[] = {
+        {"SPCA2620", {}, -2},
+        {"SPCA2620", test::Firmware_Image("SPCA2281"), -3},
+        {"SPCA2281", Padded(test::Firmware_Image("SPCA2281"), 0x10001), -2},
+        {"SPCA2085", {0x89}, -3},
+        {"SPCA2650", Padded(big, 0x40001), -2},
+        {"SPCA2650", Bytes(big.begin(), big.begin() + 257), -3},
+        {"SPCA2282", no_y, -3},
+    };
+    for (const auto& [family, image, result] : refusals) {
+        Flash_Camera rig(family);
+        float progress = 0.5f;
+        EXPECT_EQ(rig.Download(image, &progress), result) << family << " " << image.size();
+        EXPECT_EQ(progress, 0.5f);
+        EXPECT_EQ(rig.host.backend->Log().Size(), 0u);
+    }
+    // The SPCA2650 family's mark has two spellings per byte; bytes 0 and 1 do not count.
+    for (auto [c, y] : {std::pair{0x95, 0x59}, std::pair{0x43, 0x27}}) {
+        Flash_Camera rig("SPCA2650");
+        rig.image[0] = 0x00;
+        rig.image[0x100] = static_cast<std::uint8_t>(c);
+        rig.image[0x101] = static_cast<std::uint8_t>(y);
+        EXPECT_EQ(rig.Download(), 0);
+    }
+}
+
+TEST(Flash_Download, StopsOnMinusOneAndWipesTheHeaderAfterABadCheck) {
+    // Chunk 5's write: 51 preparation and 32 erase requests, then eight per chunk.
+    Flash_Camera write_fails("SPCA2620");
+    write_fails.camera->Faults().Fail_Request(write_fails.Request_Number(51 + 32 + 5 * 8 + 4), -1);
+    float progress = 0;
+    EXPECT_EQ(write_fails.Download(&progress), -1);
+    EXPECT_EQ(write_fails.protocol->Schedule_Steps, 2 + 16 + 2 * 5 + 1u) << "ends after the write's step";
+    EXPECT_FLOAT_EQ(progress, 29 / 1.47f);
+    EXPECT_EQ(write_fails.Requests().size(), 51 + 32 + 5 * 8 + 4u) << "chunk 5 is not read back";
+    EXPECT_EQ(write_fails.Flash(0, 0x1000),
+              Bytes(write_fails.image.begin(), write_fails.image.begin() + 0x1000))
+        << "nor piece 0 wiped";
+
+    // A first byte that reads back wrong: result 1 and piece 0 all 0xFF. A second download on
+    // the same object reports its percents from the start again.
+    Flash_Camera flipped("SPCA2620");
+    flipped.camera->Faults().Flip_Byte(flipped.Request_Number(51 + 32 + 9 * 8), 0);
+    EXPECT_EQ(flipped.Download(&progress), 1);
+    EXPECT_EQ(flipped.Flash(0, 0x1000), Bytes(0x1000, 0xFF));
+    EXPECT_NEAR(Percents_Of([&] { return flipped.Download(); }, 0).front(), 1 / 1.47f, 1e-5);
+
+    // The SPCA2281 compares the whole 4096-byte chunk: byte 2000 now counts.
+    Flash_Camera late_byte("SPCA2281");
+    late_byte.camera->Faults().Flip_Byte(late_byte.Request_Number(55 + 51 + 32 + 3 * 8), 1999);
+    test::Log_Capture log;
+    EXPECT_EQ(late_byte.Download(), 2000);
+    EXPECT_NE(log.Text().find("StrCmp error index[126]\r\n"), std::string::npos);
+    EXPECT_NE(log.Text().find("index[1999]:W:"), std::string::npos);
+    EXPECT_EQ(late_byte.Flash(0, 0x1000), Bytes(0x1000, 0xFF));
+}
+
+TEST(Flash_Download, AReadBackThatDeliversNothingNeverPasses) {
+    // The last chunks carry the zero padding, like the chunk before them: a write and a
+    // read-back that are both silently lost must not pass on the bytes still in the buffer.
+    Flash_Camera lost("SPCA2620");
+    const std::uint64_t last_chunk = lost.Request_Number(51 + 32 + 63 * 8);
+    lost.camera->Faults().Ignore_Request(last_chunk + 4);
+    lost.camera->Faults().Ignore_Request(last_chunk + 8);
+    EXPECT_EQ(lost.Download(), 1);
+    // A read-back failing with a transport error is judged by its check as well.
+    Flash_Camera failed("SPCA2085");
+    failed.camera->Faults().Fail_Request(failed.Request_Number(53 + 32 + 8), Failure_Result(7, 7));
+    EXPECT_EQ(failed.Download(), 1);
+}
+
+TEST(Flash_Download, TakesOnlyChunkLengthsThatDivideTheSectorAndEndsAtExactly100) {
+    for (std::uint32_t answer : {0u, 1000u, 8192u, 3u}) {
+        Flash_Camera rig("SPCA2620", answer);
+        EXPECT_EQ(rig.Download(), -1) << answer;
+        const auto requests = rig.Requests();
+        EXPECT_TRUE(
+            std::none_of(requests.begin(), requests.end(), [](const auto& r) { return r.Selector == 13; }));
+        EXPECT_EQ(rig.Flash(), rig.old_contents);
+    }
+    Flash_Camera halves("SPCA2620", 2048);
+    float progress = 0;
+    EXPECT_EQ(halves.Download(&progress), 0);
+    EXPECT_EQ(halves.protocol->Schedule_Steps, 2 + 16 + 2 * 32 + 1u);
+    EXPECT_EQ(progress, 100.0f);
+    EXPECT_EQ(halves.Flash(0, 0x10000), Padded(halves.image, 0x10000));
+    // Every accepted length on every family: only the last step shows 100.
+    for (const Chip_Family* family : Chip_Families) {
+        for (std::uint32_t length = 1; length <= 4096; length *= 2) {
+            const std::uint32_t total = Download_Step_Total(*family, length);
+            float before = 0;
+            for (std::uint32_t step = 3; step < total; ++step) {
+                const float percent = Download_Schedule_Percent(*family, step, total);
+                ASSERT_TRUE(percent < 100.0f && percent >= before)
+                    << family->Name << " " << length << " " << step;
+                before = percent;
+            }
+            EXPECT_EQ(Download_Schedule_Percent(*family, total, total), 100.0f)
+                << family->Name << " " << length;
+        }
+    }
+}
+
+// One fault of the campaign: which request of a clean download it hits, and what it does.
+struct Campaign_Fault {
+    std::uint64_t Request; // of the download, from 1
+    platform::simulated::Fault_Action Action;
+    bool Unplug;
+    bool Must_Fail; // a lost or failed chunk write, or a camera gone before the end
+};
+
+// Faults at the first, middle and last request of every kind a clean download sent, each made
+// to fail with -1 or another result, to be ignored, or (gets) to read back a flipped byte; and
+// the camera unplugged at ten points.
+std::vector<Campaign_Fault> Campaign(const std::vector<platform::simulated::Event>& clean) {
+    using Kind = platform::simulated::Fault_Action::Kind;
+    std::map<std::pair<std::uint32_t, Request_Code>, std::vector<std::uint64_t>> kinds;
+    for (std::size_t i = 0; i < clean.size(); ++i)
+        kinds[{clean[i].Selector, clean[i].Code}].push_back(i + 1);
+    std::vector<Campaign_Fault> faults;
+    for (const auto& [kind, numbers] : kinds) {
+        const bool data_write = kind == std::pair{15u, Request_Code::Set_Cur};
+        for (std::uint64_t number : {numbers.front(), numbers[numbers.size() / 2], numbers.back()}) {
+            faults.push_back({number, {Kind::Fail, -1, 0}, false, data_write});
+            // A length query folds every failure into -1 and has no effect to lose.
+            if (kind.second == Request_Code::Get_Len)
+                continue;
+            faults.push_back({number, {Kind::Fail, Failure_Result(3, 3), 0}, false, data_write});
+            faults.push_back({number, {Kind::Ignore, 0, 0}, false, data_write});
+            if (kind.second == Request_Code::Get_Cur)
+                faults.push_back({number, {Kind::Flip_Byte, 0, clean[number - 1].Length - 1}, false, false});
+        }
+    }
+    for (std::uint64_t tenth = 0; tenth < 10; ++tenth)
+        faults.push_back({clean.size() * tenth / 10, {}, true, true});
+    return faults;
+}
+
+TEST(Flash_Download, NoInjectedFaultEndsInSuccessUnlessTheFlashHoldsTheImage) {
+    for (const char* family : {"SPCA2620", "SPCA2281", "SPCA2085", "SPCA2650"}) {
+        Flash_Camera clean(family);
+        ASSERT_EQ(clean.Download(), 0) << family;
+        const Bytes burnt = clean.Flash(0, clean.protocol->Family().Download.Region);
+        for (const Campaign_Fault& fault : Campaign(clean.Requests())) {
+            Flash_Camera rig(family);
+            if (fault.Unplug)
+                rig.camera->Faults().Unplug_After(rig.Request_Number(fault.Request) - 1);
+            else
+                rig.camera->Faults().Plan({platform::simulated::Planned_Fault::Match::Request,
+                                           rig.Request_Number(fault.Request), 0, std::nullopt, fault.Action});
+            float progress = 0;
+            testing::internal::CaptureStderr();
+            const int result = rig.Download(&progress);
+            testing::internal::GetCapturedStderr();
+            const bool holds_image = std::equal(burnt.begin(), burnt.end(), rig.Flash().begin());
+            SCOPED_TRACE(std::string(family) + " request " + std::to_string(fault.Request));
+            EXPECT_TRUE(result != 0 || holds_image);
+            EXPECT_TRUE(result != 0 || !fault.Must_Fail);
+            EXPECT_EQ(result == 0, progress == 100.0f);
+        }
+    }
+}
+
+} // namespace
