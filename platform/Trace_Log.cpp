@@ -1,7 +1,6 @@
 #include "platform/Trace_Log.h"
 
 #include <atomic>
-#include <cstdarg>
 
 namespace platform {
 
@@ -22,13 +21,15 @@ std::FILE* Trace_Stream() {
 }
 
 void Trace_Printf(const char* format, ...) {
-    std::FILE* stream = trace_stream.load();
-    if (!stream)
-        return;
     va_list arguments;
     va_start(arguments, format);
-    std::vfprintf(stream, format, arguments);
+    Trace_Vprintf(format, arguments);
     va_end(arguments);
+}
+
+void Trace_Vprintf(const char* format, std::va_list arguments) {
+    if (std::FILE* stream = trace_stream.load())
+        std::vfprintf(stream, format, arguments);
 }
 
 } // namespace platform

@@ -4,6 +4,7 @@
 // library, so that a backend can add lines of its own to the same log, such as why it cannot
 // reach a camera. Nobody here opens, flushes or closes the stream; while it is null every
 // trace line is off.
+#include <cstdarg>
 #include <cstdio>
 
 namespace platform {
@@ -15,5 +16,6 @@ std::FILE* Trace_Stream();
 
 // A formatted print to the stream, when one is set.
 void Trace_Printf(const char* format, ...) __attribute__((format(printf, 1, 2)));
+void Trace_Vprintf(const char* format, std::va_list arguments) __attribute__((format(printf, 1, 0)));
 
 } // namespace platform

@@ -51,6 +51,27 @@ public:
 
 } // namespace
 
+std::vector<std::uint8_t> Usb_Device_Descriptor_Bytes(const Usb_Device_Descriptor& d) {
+    std::vector<std::uint8_t> bytes{d.bLength, d.bDescriptorType};
+    Add_U16(bytes, d.bcdUSB);
+    bytes.insert(bytes.end(), {d.bDeviceClass, d.bDeviceSubClass, d.bDeviceProtocol, d.bMaxPacketSize0});
+    Add_U16(bytes, d.idVendor);
+    Add_U16(bytes, d.idProduct);
+    Add_U16(bytes, d.bcdDevice);
+    bytes.insert(bytes.end(), {d.iManufacturer, d.iProduct, d.iSerialNumber, d.bNumConfigurations});
+    return bytes;
+}
+
+std::optional<Usb_Device_Descriptor> Usb_Device_Descriptor_From(std::span<const std::uint8_t> bytes) {
+    if (bytes.size() < 18)
+        return std::nullopt;
+    const auto word = [&](std::size_t at) {
+        return static_cast<std::uint16_t>(bytes[at] | bytes[at + 1] << 8);
+    };
+    return Usb_Device_Descriptor{bytes[0], bytes[1], word(2),  bytes[4],  bytes[5],  bytes[6],  bytes[7],
+                                 word(8),  word(10), word(12), bytes[14], bytes[15], bytes[16], bytes[17]};
+}
+
 std::vector<std::uint8_t> Usb_String_Descriptor(std::string_view utf8_text) {
     auto units = Utf16_Units(utf8_text);
     if (units.size() > 126)

@@ -10,6 +10,8 @@
 // a call that fails leaves its output untouched or empty.
 #include <cstdint>
 #include <memory>
+#include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -172,6 +174,11 @@ public:
     virtual std::unique_ptr<Usb_Host_Controller> Open_Host_Controller(const std::string& path) = 0;
     virtual std::unique_ptr<Usb_Hub> Open_Hub(const std::string& name) = 0;
 };
+
+// A device descriptor as a device sends it (18 bytes, little-endian), and read back from the
+// first 18 of `bytes` (nullopt when there are fewer; the fields are taken as they are).
+std::vector<std::uint8_t> Usb_Device_Descriptor_Bytes(const Usb_Device_Descriptor& descriptor);
+std::optional<Usb_Device_Descriptor> Usb_Device_Descriptor_From(std::span<const std::uint8_t> bytes);
 
 // A string descriptor as a device sends it: bLength, type 3, the text in UTF-16LE. A byte of the
 // UTF-8 text that starts no valid sequence stands for itself; text past 126 UTF-16 units does

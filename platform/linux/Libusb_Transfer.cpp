@@ -14,7 +14,8 @@ constexpr HRESULT From(Win32_Error error) {
 
 constexpr Libusb_Result_Row Rows[] = {
     {LIBUSB_ERROR_IO, From(Win32_Error::Io_Device), "the transfer failed on the bus"},
-    {LIBUSB_ERROR_INVALID_PARAM, From(Win32_Error::Invalid_Parameter), "the host refused the request's values"},
+    {LIBUSB_ERROR_INVALID_PARAM, From(Win32_Error::Invalid_Parameter),
+     "the host refused the request's values"},
     {LIBUSB_ERROR_ACCESS, From(Win32_Error::Access_Denied), "this user may not open the device"},
     {LIBUSB_ERROR_NO_DEVICE, From(Win32_Error::Device_Not_Connected), "the device is gone"},
     {LIBUSB_ERROR_NOT_FOUND, From(Win32_Error::Gen_Failure), "the device has no such interface"},
@@ -29,8 +30,9 @@ constexpr Libusb_Result_Row Rows[] = {
 };
 
 const Libusb_Result_Row* Row_Of(int libusb_result) {
-    const auto found = std::find_if(std::begin(Rows), std::end(Rows),
-                                    [&](const Libusb_Result_Row& row) { return row.Libusb_Error == libusb_result; });
+    const auto found = std::find_if(std::begin(Rows), std::end(Rows), [&](const Libusb_Result_Row& row) {
+        return row.Libusb_Error == libusb_result;
+    });
     return found == std::end(Rows) ? nullptr : found;
 }
 

@@ -23,7 +23,8 @@ public:
 
     Usb_Host& Usb() override { return usb_; }
 
-    std::unique_ptr<Device_Change_Watch> Watch_Video_Device_Changes(Device_Change_Callback callback) override {
+    std::unique_ptr<Device_Change_Watch>
+    Watch_Video_Device_Changes(Device_Change_Callback callback) override {
         return Watch_Video_Interfaces(std::move(callback));
     }
 
@@ -39,7 +40,8 @@ std::shared_ptr<Backend> Create_Backend(std::string& error, const Linux_Backend_
     int started = 0;
     auto context = Libusb_Context::Start(started);
     if (!context) {
-        error = std::string("the USB stack cannot be used: libusb does not start (") + Libusb_Meaning(started) + ")";
+        error = std::string("the USB stack cannot be used: libusb does not start (") +
+                Libusb_Meaning(started) + ")";
         return nullptr;
     }
     return std::make_shared<Linux_Backend>(std::move(context), options);

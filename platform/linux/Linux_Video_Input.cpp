@@ -20,7 +20,8 @@ private:
 
 class Linux_Video_Input final : public Video_Input_Device {
 public:
-    Linux_Video_Input(std::shared_ptr<Libusb_Context> context, std::uint32_t timeout_ms, const Video_Function& function)
+    Linux_Video_Input(std::shared_ptr<Libusb_Context> context, std::uint32_t timeout_ms,
+                      const Video_Function& function)
         : context_(std::move(context)), timeout_ms_(timeout_ms),
           interface_number_(function.Interface->Location.Interface_Number) {
         const Sysfs_Usb_Device& device = *function.Device;

@@ -47,23 +47,7 @@ std::string Number_Text(const std::string& directory, const char* name) {
 
 // A number attribute in `base` (hex attributes carry no 0x); 0 when it is not one.
 unsigned Number_Attribute(const std::string& directory, const char* name, int base) {
-    const std::string text = Number_Text(directory, name);
-    if (text.empty() || text.size() > 8)
-        return 0;
-    unsigned value = 0;
-    for (const char c : text) {
-        int digit = -1;
-        if (c >= '0' && c <= '9')
-            digit = c - '0';
-        else if (base == 16 && c >= 'a' && c <= 'f')
-            digit = c - 'a' + 10;
-        else if (base == 16 && c >= 'A' && c <= 'F')
-            digit = c - 'A' + 10;
-        if (digit < 0 || digit >= base)
-            return 0;
-        value = value * static_cast<unsigned>(base) + static_cast<unsigned>(digit);
-    }
-    return value;
+    return Parse_Number(Number_Text(directory, name), base, 8, 0xFFFFFFFFu).value_or(0);
 }
 
 std::uint8_t Byte_Attribute(const std::string& directory, const char* name, int base) {
@@ -72,25 +56,6 @@ std::uint8_t Byte_Attribute(const std::string& directory, const char* name, int 
 
 std::uint16_t Word(std::span<const std::uint8_t> bytes, std::size_t at) {
     return static_cast<std::uint16_t>(bytes[at] | bytes[at + 1] << 8);
-}
-
-Usb_Device_Descriptor Device_Descriptor_From(std::span<const std::uint8_t> bytes) {
-    Usb_Device_Descriptor descriptor;
-    descriptor.bLength = bytes[0];
-    descriptor.bDescriptorType = bytes[1];
-    descriptor.bcdUSB = Word(bytes, 2);
-    descriptor.bDeviceClass = bytes[4];
-    descriptor.bDeviceSubClass = bytes[5];
-    descriptor.bDeviceProtocol = bytes[6];
-    descriptor.bMaxPacketSize0 = bytes[7];
-    descriptor.idVendor = Word(bytes, 8);
-    descriptor.idProduct = Word(bytes, 10);
-    descriptor.bcdDevice = Word(bytes, 12);
-    descriptor.iManufacturer = bytes[14];
-    descriptor.iProduct = bytes[15];
-    descriptor.iSerialNumber = bytes[16];
-    descriptor.bNumConfigurations = bytes[17];
-    return descriptor;
 }
 
 std::vector<Sysfs_Usb_Interface> Read_Interfaces(const std::string& device_directory,
@@ -160,7 +125,7 @@ std::optional<Sysfs_Descriptors> Split_Sysfs_Descriptors(std::span<const std::ui
         bytes[1] != Device_Descriptor_Type)
         return std::nullopt;
     Sysfs_Descriptors descriptors;
-    descriptors.Device = Device_Descriptor_From(bytes);
+    descriptors.Device = *Usb_Device_Descriptor_From(bytes);
     for (std::size_t at = Device_Descriptor_Length; at + 9 <= bytes.size();) {
         if (bytes[at] < 9 || bytes[at + 1] != Configuration_Descriptor_Type)
             break;

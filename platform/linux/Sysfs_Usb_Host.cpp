@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <map>
 
+#include "platform/Devnode_Set.h"
 #include "platform/linux/Linux_Video_Input.h"
 #include "platform/linux/Sysfs_Usb_Devices.h"
 #include "platform/linux/Usb_Device_Names.h"
@@ -23,13 +24,10 @@ const HRESULT Not_Connected = Hresult_From_Win32(Win32_Error::Device_Not_Connect
 
 enum class Devnode_Kind { Host_Controller, Hub, Device, Capture };
 
-// A device as the host keeps it (its devnode), and its interface path in its kind's set.
-struct Devnode {
-    Devnode_Kind Kind = Devnode_Kind::Device;
-    std::uint32_t Dev_Inst = 0;
-    std::string Instance_Id, Parent_Instance_Id, Description, Hardware_Id, Service, Class, Driver_Key;
-    std::uint32_t Address = 0;
-    std::string Interface_Path;
+// A device as the host keeps it, the kind of set it belongs to and its interface path there.
+struct Kind_Entry {
+    Devnode_Kind Kind;
+    Devnode_Entry Entry;
 };
 
 std::string Upper(std::string text) {
@@ -52,14 +50,14 @@ std::string Service_Of(const Sysfs_Usb_Device& device) {
     return device.Interfaces.size() == 1 ? device.Interfaces.front().Driver : device.Driver;
 }
 
-std::vector<Devnode> Devnodes_Of(const std::vector<Sysfs_Usb_Device>& devices) {
+std::vector<Kind_Entry> Devnodes_Of(const std::vector<Sysfs_Usb_Device>& devices) {
     std::map<Usb_Location, const Sysfs_Usb_Device*> by_location;
     for (const Sysfs_Usb_Device& device : devices)
         by_location[device.Location] = &device;
-    std::vector<Devnode> nodes;
-    const auto add = [&](Devnode node) {
-        node.Dev_Inst = static_cast<std::uint32_t>(nodes.size() + 1);
-        nodes.push_back(std::move(node));
+    std::vector<Kind_Entry> entries;
+    const auto add = [&](Devnode_Kind kind, Devnode node, std::string path) {
+        node.Dev_Inst = static_cast<std::uint32_t>(entries.size() + 1);
+        entries.push_back({kind, {std::move(node), std::move(path)}});
     };
     for (const Sysfs_Usb_Device& device : devices) {
         const Usb_Device_Descriptor& descriptor = device.Descriptor;
@@ -72,123 +70,46 @@ std::vector<Devnode> Devnodes_Of(const std::vector<Sysfs_Usb_Device>& devices) {
         node.Address = location.Port();
         if (location.Is_Root_Hub()) {
             const bool usb_3 = descriptor.bcdUSB >= 0x0300;
-            add({Devnode_Kind::Host_Controller, 0, Host_Controller_Instance_Id(location.Bus), "",
+            add(Devnode_Kind::Host_Controller,
+                {0, Host_Controller_Instance_Id(location.Bus), "",
                  device.Product.empty() ? "USB Host Controller" : device.Product,
                  "USB_HOST\\" + Upper(device.Controller_Driver), device.Controller_Driver, "USB",
-                 Host_Controller_Driver_Key(location.Bus), 0, Host_Controller_Path(location.Bus)});
-            node.Kind = Devnode_Kind::Hub;
+                 Host_Controller_Driver_Key(location.Bus), 0},
+                Host_Controller_Path(location.Bus));
             node.Parent_Instance_Id = Host_Controller_Instance_Id(location.Bus);
             node.Description = usb_3 ? "USB Root Hub (USB 3.0)" : "USB Root Hub";
             node.Hardware_Id = usb_3 ? "USB\\ROOT_HUB30" : "USB\\ROOT_HUB20";
-            node.Interface_Path = Hub_Interface_Path(location);
-            add(std::move(node));
+            add(Devnode_Kind::Hub, std::move(node), Hub_Interface_Path(location));
             continue;
         }
         const auto parent = by_location.find(location.Parent());
         if (parent != by_location.end())
             node.Parent_Instance_Id = Instance_Id_Of(*parent->second);
-        node.Hardware_Id = Device_Hardware_Id(descriptor.idVendor, descriptor.idProduct, descriptor.bcdDevice);
+        node.Hardware_Id =
+            Device_Hardware_Id(descriptor.idVendor, descriptor.idProduct, descriptor.bcdDevice);
         if (device.Is_Hub()) {
-            node.Kind = Devnode_Kind::Hub;
             node.Description = device.Product.empty() ? "USB Hub" : device.Product;
-            node.Interface_Path = Hub_Interface_Path(location);
+            add(Devnode_Kind::Hub, std::move(node), Hub_Interface_Path(location));
         } else {
-            node.Kind = Devnode_Kind::Device;
             node.Description = device.Product.empty() ? "USB Device" : device.Product;
-            node.Interface_Path = Device_Interface_Path(descriptor.idVendor, descriptor.idProduct, location);
+            add(Devnode_Kind::Device, std::move(node),
+                Device_Interface_Path(descriptor.idVendor, descriptor.idProduct, location));
         }
-        add(std::move(node));
     }
     for (const Video_Function& function : Video_Functions(devices)) {
         const Sysfs_Usb_Device& device = *function.Device;
         const Usb_Device_Descriptor& descriptor = device.Descriptor;
         const std::uint8_t number = function.Interface->Location.Interface_Number;
-        add({Devnode_Kind::Capture, 0,
-             Capture_Instance_Id(descriptor.idVendor, descriptor.idProduct, device.Location, number),
+        add(Devnode_Kind::Capture,
+            {0, Capture_Instance_Id(descriptor.idVendor, descriptor.idProduct, device.Location, number),
              Instance_Id_Of(device), Unnamed_Camera,
              Capture_Hardware_Id(descriptor.idVendor, descriptor.idProduct, descriptor.bcdDevice, number),
              function.Interface->Driver, "Camera", Capture_Driver_Key(device.Location, number),
-             device.Location.Port(),
-             Video_Input_Path(descriptor.idVendor, descriptor.idProduct, device.Location, number)});
+             device.Location.Port()},
+            Video_Input_Path(descriptor.idVendor, descriptor.idProduct, device.Location, number));
     }
-    return nodes;
+    return entries;
 }
-
-class Sysfs_Device_Set final : public Device_Set {
-public:
-    explicit Sysfs_Device_Set(std::vector<Devnode> nodes) : nodes_(std::move(nodes)) {}
-
-    HRESULT Element(std::uint32_t index, Device_Element& element) override {
-        if (index >= nodes_.size())
-            return E_NO_MORE_ITEMS;
-        element.Dev_Inst = nodes_[index].Dev_Inst;
-        return S_OK;
-    }
-
-    HRESULT Interface(std::uint32_t index, Device_Interface& interface) override {
-        if (index >= nodes_.size() || nodes_[index].Interface_Path.empty())
-            return E_NO_MORE_ITEMS;
-        interface = {index, index, 1};
-        return S_OK;
-    }
-
-    HRESULT Interface_Of_Element(std::uint32_t element, Device_Interface& interface) override {
-        if (element >= nodes_.size())
-            return E_NO_MORE_ITEMS;
-        return Interface(element, interface) < 0 ? Not_Found : S_OK;
-    }
-
-    HRESULT Interface_Path(const Device_Interface& interface, std::string& path) override {
-        if (interface.Element >= nodes_.size() || nodes_[interface.Element].Interface_Path.empty())
-            return Not_Found;
-        path = nodes_[interface.Element].Interface_Path;
-        return S_OK;
-    }
-
-    HRESULT Property(std::uint32_t element, Device_Property property, std::string& text) override {
-        if (element >= nodes_.size())
-            return E_NO_MORE_ITEMS;
-        const Devnode& node = nodes_[element];
-        const std::string* value = nullptr;
-        switch (property) {
-        case Device_Property::Description:
-            value = &node.Description;
-            break;
-        case Device_Property::Hardware_Id:
-            value = &node.Hardware_Id;
-            break;
-        case Device_Property::Service:
-            value = &node.Service;
-            break;
-        case Device_Property::Class:
-            value = &node.Class;
-            break;
-        case Device_Property::Driver_Key:
-            value = &node.Driver_Key;
-            break;
-        case Device_Property::Instance_Id:
-            value = &node.Instance_Id;
-            break;
-        case Device_Property::Parent_Instance_Id:
-            value = &node.Parent_Instance_Id;
-            break;
-        }
-        if (!value || value->empty())
-            return Not_Found;
-        text = *value;
-        return S_OK;
-    }
-
-    HRESULT Address(std::uint32_t element, std::uint32_t& address) override {
-        if (element >= nodes_.size())
-            return E_NO_MORE_ITEMS;
-        address = nodes_[element].Address;
-        return S_OK;
-    }
-
-private:
-    std::vector<Devnode> nodes_;
-};
 
 class Sysfs_Host_Controller final : public Usb_Host_Controller {
 public:
@@ -263,9 +184,9 @@ public:
         if (opened < 0)
             return Result_From_Libusb(opened);
         std::vector<std::uint8_t> bytes(request.Length);
-        const int moved =
-            handle->Control(Standard_Device_In, Get_Descriptor, static_cast<std::uint16_t>(request.Type << 8 | request.Index),
-                            request.Language_Id, bytes, timeout_ms_);
+        const int moved = handle->Control(Standard_Device_In, Get_Descriptor,
+                                          static_cast<std::uint16_t>(request.Type << 8 | request.Index),
+                                          request.Language_Id, bytes, timeout_ms_);
         if (moved < 0)
             return Result_From_Libusb(moved);
         bytes.resize(static_cast<std::size_t>(moved));
@@ -307,25 +228,7 @@ private:
                               std::vector<std::uint8_t>& reply) {
         std::vector<std::uint8_t> bytes;
         if (request.Type == Device_Descriptor_Type) {
-            const Usb_Device_Descriptor& d = device.Descriptor;
-            bytes = {d.bLength,
-                     d.bDescriptorType,
-                     static_cast<std::uint8_t>(d.bcdUSB),
-                     static_cast<std::uint8_t>(d.bcdUSB >> 8),
-                     d.bDeviceClass,
-                     d.bDeviceSubClass,
-                     d.bDeviceProtocol,
-                     d.bMaxPacketSize0,
-                     static_cast<std::uint8_t>(d.idVendor),
-                     static_cast<std::uint8_t>(d.idVendor >> 8),
-                     static_cast<std::uint8_t>(d.idProduct),
-                     static_cast<std::uint8_t>(d.idProduct >> 8),
-                     static_cast<std::uint8_t>(d.bcdDevice),
-                     static_cast<std::uint8_t>(d.bcdDevice >> 8),
-                     d.iManufacturer,
-                     d.iProduct,
-                     d.iSerialNumber,
-                     d.bNumConfigurations};
+            bytes = Usb_Device_Descriptor_Bytes(device.Descriptor);
         } else if (request.Index < device.Configurations.size()) {
             bytes = device.Configurations[request.Index];
         } else {
@@ -354,24 +257,24 @@ std::unique_ptr<Device_Set> Sysfs_Usb_Host::Open_Device_Set(const GUID* interfac
     const auto devices = Read_Usb_Devices();
     if (!devices)
         return nullptr;
-    std::vector<Devnode> nodes = Devnodes_Of(*devices);
-    if (!interface_class) {
-        for (Devnode& node : nodes)
-            node.Interface_Path.clear(); // the set of every device lists no interfaces
-        return std::make_unique<Sysfs_Device_Set>(std::move(nodes));
-    }
     const std::pair<GUID, Devnode_Kind> classes[] = {
         {Usb_Host_Controller_Interface_Class, Devnode_Kind::Host_Controller},
         {Usb_Hub_Interface_Class, Devnode_Kind::Hub},
         {Usb_Device_Interface_Class, Devnode_Kind::Device},
         {Capture_Interface_Class, Devnode_Kind::Capture},
     };
-    std::vector<Devnode> chosen;
-    for (const auto& [set_class, kind] : classes)
-        if (set_class == *interface_class)
-            std::copy_if(nodes.begin(), nodes.end(), std::back_inserter(chosen),
-                         [kind](const Devnode& node) { return node.Kind == kind; });
-    return std::make_unique<Sysfs_Device_Set>(std::move(chosen));
+    std::vector<Devnode_Entry> chosen;
+    for (Kind_Entry& entry : Devnodes_Of(*devices)) {
+        if (!interface_class) {
+            entry.Entry.Interface_Path.clear(); // the set of every device lists no interfaces
+            chosen.push_back(std::move(entry.Entry));
+            continue;
+        }
+        for (const auto& set : classes)
+            if (set.first == *interface_class && set.second == entry.Kind)
+                chosen.push_back(std::move(entry.Entry));
+    }
+    return Make_Devnode_Set(std::move(chosen));
 }
 
 std::unique_ptr<Usb_Host_Controller> Sysfs_Usb_Host::Open_Host_Controller(const std::string& path) {

@@ -16,28 +16,6 @@ namespace platform::linux_host {
 
 namespace {
 
-// A number of at most `digits` digits in `base`, 0 to `most`, and nothing else.
-std::optional<std::uint32_t> Number(std::string_view text, int base, std::size_t digits, std::uint32_t most) {
-    if (text.empty() || text.size() > digits)
-        return std::nullopt;
-    std::uint32_t value = 0;
-    for (const char c : text) {
-        int digit = -1;
-        if (c >= '0' && c <= '9')
-            digit = c - '0';
-        else if (base == 16 && c >= 'a' && c <= 'f')
-            digit = c - 'a' + 10;
-        else if (base == 16 && c >= 'A' && c <= 'F')
-            digit = c - 'A' + 10;
-        if (digit < 0 || digit >= base)
-            return std::nullopt;
-        value = value * static_cast<std::uint32_t>(base) + static_cast<std::uint32_t>(digit);
-    }
-    if (value > most)
-        return std::nullopt;
-    return value;
-}
-
 // The first two of the "/"-separated numbers of a udev property.
 std::optional<std::pair<std::uint32_t, std::uint32_t>> Two_Numbers(std::string_view text, int base,
                                                                    std::size_t digits, std::uint32_t most) {
@@ -45,8 +23,8 @@ std::optional<std::pair<std::uint32_t, std::uint32_t>> Two_Numbers(std::string_v
     if (first_end == std::string_view::npos)
         return std::nullopt;
     const std::string_view rest = text.substr(first_end + 1);
-    const auto first = Number(text.substr(0, first_end), base, digits, most);
-    const auto second = Number(rest.substr(0, rest.find('/')), base, digits, most);
+    const auto first = Parse_Number(text.substr(0, first_end), base, digits, most);
+    const auto second = Parse_Number(rest.substr(0, rest.find('/')), base, digits, most);
     if (!first || !second)
         return std::nullopt;
     return std::pair(*first, *second);
@@ -65,10 +43,10 @@ std::string_view Text(const char* text) {
 
 class Udev_Watch final : public Device_Change_Watch {
 public:
-    Udev_Watch(std::unique_ptr<udev, Udev_Release> context, std::unique_ptr<udev_monitor, Udev_Release> monitor,
-               int stop, Device_Change_Callback callback)
-        : context_(std::move(context)), monitor_(std::move(monitor)), stop_(stop), callback_(std::move(callback)),
-          thread_([this] { Run(); }) {}
+    Udev_Watch(std::unique_ptr<udev, Udev_Release> context,
+               std::unique_ptr<udev_monitor, Udev_Release> monitor, int stop, Device_Change_Callback callback)
+        : context_(std::move(context)), monitor_(std::move(monitor)), stop_(stop),
+          callback_(std::move(callback)), thread_([this] { Run(); }) {}
 
     ~Udev_Watch() override {
         const std::uint64_t one = 1;
@@ -91,7 +69,8 @@ private:
                 return;
             if (!(watched[0].revents & POLLIN))
                 continue;
-            const std::unique_ptr<udev_device, Udev_Release> device(udev_monitor_receive_device(monitor_.get()));
+            const std::unique_ptr<udev_device, Udev_Release> device(
+                udev_monitor_receive_device(monitor_.get()));
             if (!device)
                 continue;
             const auto change = Video_Interface_Change(
@@ -113,7 +92,8 @@ private:
 } // namespace
 
 std::optional<Device_Change_Event> Video_Interface_Change(std::string_view action, std::string_view name,
-                                                          std::string_view product, std::string_view interface) {
+                                                          std::string_view product,
+                                                          std::string_view interface) {
     Device_Change_Event event;
     if (action == "add")
         event.Kind = Device_Change_Kind::Arrival;
@@ -127,9 +107,9 @@ std::optional<Device_Change_Event> Video_Interface_Change(std::string_view actio
     const auto place = Parse_Interface_Name(name);
     const auto ids = Two_Numbers(product, 16, 4, 0xFFFF);
     if (place && ids && !place->Device.Is_Root_Hub())
-        event.Device_Path = Video_Input_Path(static_cast<std::uint16_t>(ids->first),
-                                             static_cast<std::uint16_t>(ids->second), place->Device,
-                                             place->Interface_Number);
+        event.Device_Path =
+            Video_Input_Path(static_cast<std::uint16_t>(ids->first), static_cast<std::uint16_t>(ids->second),
+                             place->Device, place->Interface_Number);
     return event;
 }
 
@@ -139,7 +119,8 @@ std::unique_ptr<Device_Change_Watch> Watch_Video_Interfaces(Device_Change_Callba
         return nullptr;
     // "udev": events once udev's rules have run, not the kernel's own.
     std::unique_ptr<udev_monitor, Udev_Release> monitor(udev_monitor_new_from_netlink(context.get(), "udev"));
-    if (!monitor || udev_monitor_filter_add_match_subsystem_devtype(monitor.get(), "usb", "usb_interface") < 0 ||
+    if (!monitor ||
+        udev_monitor_filter_add_match_subsystem_devtype(monitor.get(), "usb", "usb_interface") < 0 ||
         udev_monitor_enable_receiving(monitor.get()) < 0)
         return nullptr;
     const int stop = eventfd(0, EFD_CLOEXEC);

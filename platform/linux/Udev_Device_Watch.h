@@ -20,7 +20,8 @@ namespace platform::linux_host {
 // action or an interface that is no video-control interface; the device path is empty when
 // the name or the product cannot be read.
 std::optional<Device_Change_Event> Video_Interface_Change(std::string_view action, std::string_view name,
-                                                          std::string_view product, std::string_view interface);
+                                                          std::string_view product,
+                                                          std::string_view interface);
 
 // Null when udev cannot be watched (no udev, or no monitor socket).
 std::unique_ptr<Device_Change_Watch> Watch_Video_Interfaces(Device_Change_Callback callback);

@@ -26,19 +26,12 @@ std::string Format(const char* format, ...) {
     return text;
 }
 
-// A decimal number of at most three digits, 0 to `most`, and nothing else.
+// A port, bus, configuration or interface number in a kernel name.
 std::optional<std::uint8_t> Small_Number(std::string_view text, unsigned least, unsigned most) {
-    if (text.empty() || text.size() > 3)
+    const auto value = Parse_Number(text, 10, 3, most);
+    if (!value || *value < least)
         return std::nullopt;
-    unsigned value = 0;
-    for (const char c : text) {
-        if (c < '0' || c > '9')
-            return std::nullopt;
-        value = value * 10 + static_cast<unsigned>(c - '0');
-    }
-    if (value < least || value > most)
-        return std::nullopt;
-    return static_cast<std::uint8_t>(value);
+    return static_cast<std::uint8_t>(*value);
 }
 
 // The port numbers, packed one byte each from the most significant, from `first` on (four).
@@ -57,6 +50,28 @@ std::string Lower(std::string text) {
 }
 
 } // namespace
+
+std::optional<std::uint32_t> Parse_Number(std::string_view text, int base, std::size_t digits,
+                                          std::uint32_t most) {
+    if (text.empty() || text.size() > digits)
+        return std::nullopt;
+    std::uint64_t value = 0;
+    for (const char c : text) {
+        int digit = -1;
+        if (c >= '0' && c <= '9')
+            digit = c - '0';
+        else if (base == 16 && c >= 'a' && c <= 'f')
+            digit = c - 'a' + 10;
+        else if (base == 16 && c >= 'A' && c <= 'F')
+            digit = c - 'A' + 10;
+        if (digit < 0 || digit >= base)
+            return std::nullopt;
+        value = value * static_cast<std::uint64_t>(base) + static_cast<std::uint64_t>(digit);
+        if (value > most)
+            return std::nullopt;
+    }
+    return static_cast<std::uint32_t>(value);
+}
 
 Usb_Location Usb_Location::Parent() const {
     Usb_Location parent = *this;
@@ -133,7 +148,8 @@ std::optional<Usb_Interface_Location> Parse_Interface_Name(std::string_view name
 }
 
 std::string Instance_Part(const Usb_Location& location, std::uint16_t last) {
-    return Format("%X&%08X&%X&%04X", location.Bus, Packed_Ports(location, 0), Packed_Ports(location, 4), last);
+    return Format("%X&%08X&%X&%04X", location.Bus, Packed_Ports(location, 0), Packed_Ports(location, 4),
+                  last);
 }
 
 std::string Video_Input_Path(std::uint16_t vid, std::uint16_t pid, const Usb_Location& location,

@@ -45,6 +45,11 @@ struct Usb_Interface_Location {
     std::uint8_t Interface_Number = 0;
 };
 
+// A number as the kernel and udev write them in names and attributes: at most `digits` digits
+// in `base` (10 or 16, either letter case), at most `most`, and nothing else around it.
+std::optional<std::uint32_t> Parse_Number(std::string_view text, int base, std::size_t digits,
+                                          std::uint32_t most);
+
 // The kernel's names, as they come from sysfs and udev (outside text: anything that is not
 // such a name, or a bus, port or interface number out of range, gives nullopt). A root hub's
 // interfaces are named "1-0:1.0".

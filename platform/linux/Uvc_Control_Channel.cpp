@@ -28,7 +28,8 @@ const HRESULT Invalid_Data = Hresult_From_Win32(Win32_Error::Invalid_Data);
 
 Camera_Session::Camera_Session(std::shared_ptr<Libusb_Context> context, Camera_Place place,
                                Video_Control_Interface units, std::uint32_t timeout_ms)
-    : context_(std::move(context)), place_(std::move(place)), units_(std::move(units)), timeout_ms_(timeout_ms) {}
+    : context_(std::move(context)), place_(std::move(place)), units_(std::move(units)),
+      timeout_ms_(timeout_ms) {}
 
 Camera_Session::~Camera_Session() {
     if (!handle_)
@@ -69,8 +70,8 @@ HRESULT Camera_Session::Ks_Property(const KSP_NODE& property, std::uint32_t prop
         } else {
             result = Hold();
             if (result >= 0)
-                result = Carry(get, *unit, static_cast<std::uint8_t>(selector), static_cast<std::uint8_t*>(data),
-                               data_length, returned);
+                result = Carry(get, *unit, static_cast<std::uint8_t>(selector),
+                               static_cast<std::uint8_t*>(data), data_length, returned);
         }
     }
     if (bytes_returned)
@@ -136,8 +137,9 @@ HRESULT Camera_Session::Carry(bool get, std::uint8_t unit, std::uint8_t selector
         returned = static_cast<std::uint32_t>(answer[0] | answer[1] << 8);
         return E_MORE_DATA;
     }
-    const int moved = handle_->Control(get ? Class_Interface_In : Class_Interface_Out, get ? Get_Cur : Set_Cur,
-                                       value, index, std::span(data, length), timeout_ms_);
+    const int moved =
+        handle_->Control(get ? Class_Interface_In : Class_Interface_Out, get ? Get_Cur : Set_Cur, value,
+                         index, std::span(data, length), timeout_ms_);
     if (moved < 0)
         return Report(moved == LIBUSB_ERROR_NO_DEVICE ? "the camera is gone" : nullptr, moved,
                       Result_From_Libusb(moved));
@@ -161,8 +163,8 @@ HRESULT Camera_Session::Report(const char* what, int libusb_result, HRESULT resu
 
 std::string Camera_Session::Where() const {
     char text[96];
-    std::snprintf(text, sizeof text, " interface %u, USB %04x:%04x, /dev/bus/usb/%03u/%03u", units_.Interface_Number,
-                  place_.Vid, place_.Pid, place_.Location.Bus, place_.Address);
+    std::snprintf(text, sizeof text, " interface %u, USB %04x:%04x, /dev/bus/usb/%03u/%03u",
+                  units_.Interface_Number, place_.Vid, place_.Pid, place_.Location.Bus, place_.Address);
     return place_.Location.Sysfs_Name() + text;
 }
 

@@ -62,8 +62,8 @@ public:
 private:
     HRESULT Reach();
     HRESULT Hold();
-    HRESULT Carry(bool get, std::uint8_t unit, std::uint8_t selector, std::uint8_t* data, std::uint32_t length,
-                  std::uint32_t& returned);
+    HRESULT Carry(bool get, std::uint8_t unit, std::uint8_t selector, std::uint8_t* data,
+                  std::uint32_t length, std::uint32_t& returned);
     HRESULT Report(const char* what, int libusb_result, HRESULT result);
     std::string Where() const;
 

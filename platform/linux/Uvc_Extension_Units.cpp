@@ -27,7 +27,8 @@ GUID Guid_From_Descriptor(std::span<const std::uint8_t, 16> bytes) {
     return guid;
 }
 
-std::vector<Video_Control_Interface> Read_Video_Control_Interfaces(std::span<const std::uint8_t> configuration) {
+std::vector<Video_Control_Interface>
+Read_Video_Control_Interfaces(std::span<const std::uint8_t> configuration) {
     std::vector<Video_Control_Interface> interfaces;
     if (configuration.size() < 4 || configuration[1] != Configuration_Type)
         return interfaces;

@@ -39,7 +39,8 @@ struct Video_Control_Interface {
 
 // Every video-control interface of a configuration, in descriptor order (alternate setting 0
 // only; a camera function has one per video function).
-std::vector<Video_Control_Interface> Read_Video_Control_Interfaces(std::span<const std::uint8_t> configuration);
+std::vector<Video_Control_Interface>
+Read_Video_Control_Interfaces(std::span<const std::uint8_t> configuration);
 
 // The unit id of the extension unit with `guid` (the first, should a camera carry it twice).
 std::optional<std::uint8_t> Find_Extension_Unit(const Video_Control_Interface& interface, const GUID& guid);

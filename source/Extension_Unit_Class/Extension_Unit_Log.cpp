@@ -15,12 +15,9 @@ std::FILE* Get_Log_File() {
 }
 
 void Log_Printf(const char* format, ...) {
-    std::FILE* stream = platform::Trace_Stream();
-    if (!stream)
-        return;
     va_list arguments;
     va_start(arguments, format);
-    std::vfprintf(stream, format, arguments);
+    platform::Trace_Vprintf(format, arguments);
     va_end(arguments);
 }
 

@@ -43,13 +43,15 @@ TEST(Linux_Backend, RefreshListsIdentifiesAndPlacesEveryCameraThroughLibusb) {
     auto second_twin = twin;
     second_twin.Serial = "TWIN-2";
     host.Add_Camera({1, {1}}, "SPCA2620", "direct", first_twin, Gd25q40);
-    host.bed.Add_Device({1, {2}}, test::Real_Camera_Spec("logitech_streamcam"), {{{0, "uvcvideo"}, {1, "uvcvideo"}}});
+    host.bed.Add_Device({1, {2}}, test::Real_Camera_Spec("logitech_streamcam"),
+                        {{{0, "uvcvideo"}, {1, "uvcvideo"}}});
     host.bed.Add_Hub({1, {3}}, 4);
     host.Add_Camera({1, {3, 2}}, "SPCA2281", "direct-first", {.Vid = 0x1B3F, .Pid = 0x2247, .Bcd = 0x0317});
     host.Add_Camera({1, {3, 4}}, "SPCA2620", "direct", second_twin, Gd25q40);
     host.Add_Camera({1, {4}}, "SPCA2650", "G10@2", {.Pid = 0x5602});
     // A camera of another maker that carries one of the probes' GUIDs (G4), so pairing opens it.
-    host.bed.Add_Device({2, {1}}, test::Real_Camera_Spec("trust_webcam"), {{{0, "uvcvideo"}, {1, "uvcvideo"}}});
+    host.bed.Add_Device({2, {1}}, test::Real_Camera_Spec("trust_webcam"),
+                        {{{0, "uvcvideo"}, {1, "uvcvideo"}}});
     host.Start();
     auto list = test::Simulated_Host::Discover();
 
@@ -162,7 +164,8 @@ TEST(Linux_Backend, ControlChannelCarriesRequestsAndMapsEveryOutcome) {
     // Pairing: answered from the descriptors; the camera is opened but nothing is sent.
     EXPECT_EQ(rig.Request(Unit_G2, 0, Get, nullptr, 0, &returned), platform::E_MORE_DATA);
     EXPECT_EQ(returned, 1u);
-    EXPECT_EQ(rig.Request(Unit_G10, 0, Get, nullptr, 0), platform::Hresult_From_Win32(Win32_Error::Set_Not_Found));
+    EXPECT_EQ(rig.Request(Unit_G10, 0, Get, nullptr, 0),
+              platform::Hresult_From_Win32(Win32_Error::Set_Not_Found));
     EXPECT_FALSE(Class_Requests_Reached(rig.Usb()));
     EXPECT_EQ(rig.Usb().Driver(0), "uvcvideo") << "pairing detaches nothing";
 
@@ -182,21 +185,25 @@ TEST(Linux_Backend, ControlChannelCarriesRequestsAndMapsEveryOutcome) {
     EXPECT_EQ(last.Index, 0x0600) << "G2 is unit 6 on interface 0";
 
     // What the host refuses before anything is sent.
-    EXPECT_EQ(rig.Request(Unit_G2, 3, Get, &value, 1, nullptr, 31), platform::Hresult_From_Win32(Win32_Error::Invalid_Parameter));
+    EXPECT_EQ(rig.Request(Unit_G2, 3, Get, &value, 1, nullptr, 31),
+              platform::Hresult_From_Win32(Win32_Error::Invalid_Parameter));
     EXPECT_EQ(rig.Request(Unit_G2, 3, platform::KSPROPERTY_TYPE_GET, &value, 1),
               platform::Hresult_From_Win32(Win32_Error::Invalid_Parameter));
-    EXPECT_EQ(rig.Request(Unit_G2, 0x100, Get, &value, 1), platform::Hresult_From_Win32(Win32_Error::Invalid_Parameter));
+    EXPECT_EQ(rig.Request(Unit_G2, 0x100, Get, &value, 1),
+              platform::Hresult_From_Win32(Win32_Error::Invalid_Parameter));
     EXPECT_EQ(rig.Request(Unit_G2, 3, Get, nullptr, 1), platform::E_POINTER);
 
     // What the camera refuses: a stall, however the chip refused it.
     rig.camera->Faults().Fail_Request(rig.camera->Request_Count() + 1, -1);
     EXPECT_EQ(rig.Request(Unit_G2, 3, Get, &value, 1), platform::Hresult_From_Win32(Win32_Error::Gen_Failure))
         << "never the library's own -1";
-    EXPECT_EQ(rig.Request(Unit_G2, 99, Get, &value, 1), platform::Hresult_From_Win32(Win32_Error::Gen_Failure));
+    EXPECT_EQ(rig.Request(Unit_G2, 99, Get, &value, 1),
+              platform::Hresult_From_Win32(Win32_Error::Gen_Failure));
 
     // A camera that does not answer: the host's timeout ends the transfer.
     rig.Usb().Hold_Transfers(true);
-    EXPECT_EQ(rig.Request(Unit_G2, 3, Get, &value, 1), platform::Hresult_From_Win32(Win32_Error::Sem_Timeout));
+    EXPECT_EQ(rig.Request(Unit_G2, 3, Get, &value, 1),
+              platform::Hresult_From_Win32(Win32_Error::Sem_Timeout));
     rig.Usb().Hold_Transfers(false);
     EXPECT_EQ(rig.Request(Unit_G2, 3, Get, &value, 1), platform::S_OK) << "the next request goes through";
 
@@ -205,7 +212,8 @@ TEST(Linux_Backend, ControlChannelCarriesRequestsAndMapsEveryOutcome) {
     const HRESULT gone = platform::Hresult_From_Win32(Win32_Error::Device_Not_Connected);
     EXPECT_EQ(rig.Request(Unit_G2, 3, Get, &value, 1), gone);
     EXPECT_EQ(rig.Request(Unit_G2, 2, Set, address, 2), gone);
-    EXPECT_NE(log.Text().find("]=E the camera is gone (the device is gone)"), std::string::npos) << log.Text();
+    EXPECT_NE(log.Text().find("]=E the camera is gone (the device is gone)"), std::string::npos)
+        << log.Text();
 }
 
 TEST(Linux_Backend, CameraAnotherProgramHoldsIsNotListed) {
@@ -219,9 +227,10 @@ TEST(Linux_Backend, CameraAnotherProgramHoldsIsNotListed) {
     const auto list = test::Simulated_Host::Discover();
     EXPECT_EQ(Device_List_Get_Protocol(list.get(), 0), nullptr);
     EXPECT_FALSE(Class_Requests_Reached(host.bed.Device({1, {1}})));
-    EXPECT_NE(log.Text().find("[camera 1-1 interface 0, USB 0a1b:2c3d, /dev/bus/usb/001/002]=E another program "
-                              "holds its video-control interface (another program holds the device)"),
-              std::string::npos)
+    EXPECT_NE(
+        log.Text().find("[camera 1-1 interface 0, USB 0a1b:2c3d, /dev/bus/usb/001/002]=E another program "
+                        "holds its video-control interface (another program holds the device)"),
+        std::string::npos)
         << log.Text();
 }
 
@@ -239,8 +248,8 @@ void Discover_Without_Permission() {
     host.Start();
     const auto list = test::Simulated_Host::Discover();
     const bool listed = Device_List_Get_Protocol(list.get(), 0) != nullptr;
-    const bool told = log.Text().find("cannot open its device node: install the tool's udev rule") !=
-                      std::string::npos;
+    const bool told =
+        log.Text().find("cannot open its device node: install the tool's udev rule") != std::string::npos;
     std::fprintf(stderr, "%s", log.Text().c_str());
     _exit(!listed && told && !Class_Requests_Reached(host.bed.Device({1, {1}})) ? 0 : 1);
 }

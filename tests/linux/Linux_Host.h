@@ -20,10 +20,12 @@ namespace test {
 // Forwards every concern to the Linux backend but pacing, which only advances a virtual clock.
 class Virtually_Paced_Backend final : public platform::Backend {
 public:
-    Virtually_Paced_Backend(std::shared_ptr<platform::Backend> host, std::shared_ptr<platform::simulated::Event_Log> log)
+    Virtually_Paced_Backend(std::shared_ptr<platform::Backend> host,
+                            std::shared_ptr<platform::simulated::Event_Log> log)
         : host_(std::move(host)), clock_(std::move(log)) {}
     platform::Pacing_Clock& Clock() override { return clock_; }
-    platform::HRESULT Enumerate_Video_Inputs(std::vector<std::unique_ptr<platform::Video_Input_Device>>& devices) override {
+    platform::HRESULT
+    Enumerate_Video_Inputs(std::vector<std::unique_ptr<platform::Video_Input_Device>>& devices) override {
         return host_->Enumerate_Video_Inputs(devices);
     }
     platform::Usb_Host& Usb() override { return host_->Usb(); }

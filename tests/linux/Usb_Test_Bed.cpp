@@ -12,8 +12,8 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
-#include <sys/stat.h>
 #include <iterator>
+#include <sys/stat.h>
 
 #include "Extension_Unit_Class/Usb_Descriptor_Parsing.h"
 #include "platform/Ks_Property.h"
@@ -42,27 +42,6 @@ std::string Hex(const Bytes& bytes) {
     for (const std::uint8_t byte : bytes)
         text += Format("%02X", byte);
     return text;
-}
-
-Bytes Device_Descriptor_Bytes(const platform::Usb_Device_Descriptor& d) {
-    return {d.bLength,
-            d.bDescriptorType,
-            static_cast<std::uint8_t>(d.bcdUSB),
-            static_cast<std::uint8_t>(d.bcdUSB >> 8),
-            d.bDeviceClass,
-            d.bDeviceSubClass,
-            d.bDeviceProtocol,
-            d.bMaxPacketSize0,
-            static_cast<std::uint8_t>(d.idVendor),
-            static_cast<std::uint8_t>(d.idVendor >> 8),
-            static_cast<std::uint8_t>(d.idProduct),
-            static_cast<std::uint8_t>(d.idProduct >> 8),
-            static_cast<std::uint8_t>(d.bcdDevice),
-            static_cast<std::uint8_t>(d.bcdDevice >> 8),
-            d.iManufacturer,
-            d.iProduct,
-            d.iSerialNumber,
-            d.bNumConfigurations};
 }
 
 // The text of a string the device has in US English, for sysfs.
@@ -171,7 +150,7 @@ std::pair<int, int> Emulated_Usb_Device::Answer(const Setup_Packet& setup, std::
     const std::uint8_t index = setup.Value & 0xFF;
     Bytes bytes;
     if (type == 1)
-        bytes = Device_Descriptor_Bytes(spec_.Descriptor);
+        bytes = platform::Usb_Device_Descriptor_Bytes(spec_.Descriptor);
     else if (type == 2 && index < spec_.Configurations.size())
         bytes = spec_.Configurations[index];
     else if (type == 3 && spec_.Strings.contains({index, setup.Index}))
@@ -189,15 +168,15 @@ std::pair<int, int> Emulated_Usb_Device::Answer_Class(const Setup_Packet& setup,
     const bool out = setup.Request_Type == 0x21;
     if (!out && setup.Request_Type != 0xA1)
         return {-EPIPE, 0};
-    const auto route = routes_.find({static_cast<std::uint8_t>(setup.Index & 0xFF),
-                                     static_cast<std::uint8_t>(setup.Index >> 8)});
+    const auto route = routes_.find(
+        {static_cast<std::uint8_t>(setup.Index & 0xFF), static_cast<std::uint8_t>(setup.Index >> 8)});
     if (route == routes_.end())
         return {-EPIPE, 0};
     platform::KSP_NODE property{};
     property.Property.Set = route->second.Guid;
     property.Property.Id = setup.Value >> 8;
-    property.Property.Flags =
-        (out ? platform::KSPROPERTY_TYPE_SET : platform::KSPROPERTY_TYPE_GET) | platform::KSPROPERTY_TYPE_TOPOLOGY;
+    property.Property.Flags = (out ? platform::KSPROPERTY_TYPE_SET : platform::KSPROPERTY_TYPE_GET) |
+                              platform::KSPROPERTY_TYPE_TOPOLOGY;
     property.NodeId = route->second.Node;
     std::uint32_t returned = 0;
     constexpr std::uint8_t Set_Cur = 0x01, Get_Cur = 0x81, Get_Len = 0x85;
@@ -366,10 +345,12 @@ std::string Usb_Test_Bed::Root() const {
     return text;
 }
 
-Emulated_Usb_Device& Usb_Test_Bed::Add_Root_Hub(std::uint8_t bus, std::uint8_t ports, std::uint16_t usb_version) {
+Emulated_Usb_Device& Usb_Test_Bed::Add_Root_Hub(std::uint8_t bus, std::uint8_t ports,
+                                                std::uint16_t usb_version) {
     const std::string controller = Format("/devices/pci0000:00/0000:00:%02x.0", bus);
-    const std::string text = "P: " + controller +
-                             "\nE: SUBSYSTEM=pci\nE: DRIVER=xhci_hcd\nL: driver=../../../bus/pci/drivers/xhci_hcd\n";
+    const std::string text =
+        "P: " + controller +
+        "\nE: SUBSYSTEM=pci\nE: DRIVER=xhci_hcd\nL: driver=../../../bus/pci/drivers/xhci_hcd\n";
     EXPECT_TRUE(umockdev_testbed_add_from_string(bed_, text.c_str(), nullptr));
     Usb_Device_Spec spec = platform::simulated::Hub_Device(0x1D6B, usb_version >= 0x0300 ? 0x0003 : 0x0002);
     spec.Descriptor.bcdUSB = usb_version;
@@ -380,8 +361,8 @@ Emulated_Usb_Device& Usb_Test_Bed::Add_Root_Hub(std::uint8_t bus, std::uint8_t p
     spec.Set_String(1, Format("0000:00:%02x.0", bus));
     spec.Set_String(2, "xHCI Host Controller");
     spec.Set_String(3, "Linux xhci-hcd");
-    return Place(Usb_Location{bus, {}}, std::move(spec), {{{0, "hub"}}, usb_version >= 0x0300 ? "5000" : "480"},
-                 ports);
+    return Place(Usb_Location{bus, {}}, std::move(spec),
+                 {{{0, "hub"}}, usb_version >= 0x0300 ? "5000" : "480"}, ports);
 }
 
 Emulated_Usb_Device& Usb_Test_Bed::Add_Hub(const Usb_Location& at, std::uint8_t ports) {
@@ -393,8 +374,8 @@ Emulated_Usb_Device& Usb_Test_Bed::Add_Device(const Usb_Location& at, Usb_Device
     return Place(at, std::move(spec), options, 0);
 }
 
-Emulated_Usb_Device& Usb_Test_Bed::Place(const Usb_Location& at, Usb_Device_Spec spec, const Device_Options& options,
-                                         std::uint8_t ports) {
+Emulated_Usb_Device& Usb_Test_Bed::Place(const Usb_Location& at, Usb_Device_Spec spec,
+                                         const Device_Options& options, std::uint8_t ports) {
     const std::uint16_t address = at.Is_Root_Hub() ? 1 : ++next_address_.try_emplace(at.Bus, 1).first->second;
     const std::string parent = at.Is_Root_Hub() ? Format("/devices/pci0000:00/0000:00:%02x.0", at.Bus)
                                                 : devices_.at(at.Parent()).Devpath;
@@ -404,15 +385,15 @@ Emulated_Usb_Device& Usb_Test_Bed::Place(const Usb_Location& at, Usb_Device_Spec
     const platform::Usb_Device_Descriptor& d = spec.Descriptor;
     const std::string product = Format("%x/%x/%x", d.idVendor, d.idProduct, d.bcdDevice);
     const std::string node = Format("bus/usb/%03u/%03u", at.Bus, address);
-    Bytes descriptors = Device_Descriptor_Bytes(d);
+    Bytes descriptors = platform::Usb_Device_Descriptor_Bytes(d);
     for (const Bytes& configuration : spec.Configurations)
         descriptors.insert(descriptors.end(), configuration.begin(), configuration.end());
     std::string text = "P: " + placed.Devpath + "\nN: " + node + "\nE: DEVNAME=/dev/" + node +
                        "\nE: SUBSYSTEM=usb\nE: DEVTYPE=usb_device\nE: PRODUCT=" + product +
                        Format("\nE: TYPE=%u/%u/%u\nE: BUSNUM=%03u\nE: DEVNUM=%03u\n", d.bDeviceClass,
                               d.bDeviceSubClass, d.bDeviceProtocol, at.Bus, address);
-    text += Format("A: busnum=%u\\n\nA: devnum=%u\\n\nA: maxchild=%u\\n\nA: bConfigurationValue=%u\\n\n", at.Bus,
-                   address, ports, spec.Configurations.empty() ? 0 : 1);
+    text += Format("A: busnum=%u\\n\nA: devnum=%u\\n\nA: maxchild=%u\\n\nA: bConfigurationValue=%u\\n\n",
+                   at.Bus, address, ports, spec.Configurations.empty() ? 0 : 1);
     text += Format("A: idVendor=%04x\\n\nA: idProduct=%04x\\n\nA: bDeviceClass=%02x\\n\nA: dev=189:%u\\n\n",
                    d.idVendor, d.idProduct, d.bDeviceClass, (at.Bus - 1) * 128 + address - 1);
     text += "A: speed=" + options.Speed + "\\n\n";
@@ -428,11 +409,13 @@ Emulated_Usb_Device& Usb_Test_Bed::Place(const Usb_Location& at, Usb_Device_Spec
         const std::string device_name = at.Is_Root_Hub() ? Format("%u-0", at.Bus) : at.Sysfs_Name();
         for (const Interface_Row& row : Interfaces_Of(spec.Configurations.front())) {
             const std::string path = placed.Devpath + "/" + device_name + Format(":1.%u", row.Number);
-            std::string interface = "P: " + path + "\nE: SUBSYSTEM=usb\nE: DEVTYPE=usb_interface\nE: PRODUCT=" +
-                                    product + Format("\nE: INTERFACE=%u/%u/%u\n", row.Class, row.Subclass, row.Protocol);
-            interface += Format("A: bInterfaceNumber=%02x\\n\nA: bAlternateSetting= 0\\n\nA: bInterfaceClass=%02x\\n\n"
-                                "A: bInterfaceSubClass=%02x\\n\nA: bInterfaceProtocol=%02x\\n\nA: bNumEndpoints=%02x\\n\n",
-                                row.Number, row.Class, row.Subclass, row.Protocol, row.Endpoints);
+            std::string interface =
+                "P: " + path + "\nE: SUBSYSTEM=usb\nE: DEVTYPE=usb_interface\nE: PRODUCT=" + product +
+                Format("\nE: INTERFACE=%u/%u/%u\n", row.Class, row.Subclass, row.Protocol);
+            interface += Format(
+                "A: bInterfaceNumber=%02x\\n\nA: bAlternateSetting= 0\\n\nA: bInterfaceClass=%02x\\n\n"
+                "A: bInterfaceSubClass=%02x\\n\nA: bInterfaceProtocol=%02x\\n\nA: bNumEndpoints=%02x\\n\n",
+                row.Number, row.Class, row.Subclass, row.Protocol, row.Endpoints);
             const auto driver = options.Interface_Drivers.find(row.Number);
             if (driver != options.Interface_Drivers.end())
                 interface += "L: driver=../../../../../../bus/usb/drivers/" + driver->second + "\n";
@@ -492,7 +475,8 @@ void Usb_Test_Bed::Remove_Device(const Usb_Location& at) {
     umockdev_testbed_remove_device(bed_, device.c_str());
 }
 
-std::vector<std::uint8_t> Configuration_With_Units(const std::vector<std::pair<std::uint8_t, platform::GUID>>& units) {
+std::vector<std::uint8_t>
+Configuration_With_Units(const std::vector<std::pair<std::uint8_t, platform::GUID>>& units) {
     Bytes control{
         0x0D, 0x24, 0x01, 0x00, 0x01, 0x00, 0x00, 0x80, 0x8D, 0x5B, 0x00, 0x01, 0x01, // VC header, UVC 1.00
         0x12, 0x24, 0x02, 0x01, 0x01, 0x02, 0x00, 0x00, 0x00, 0x00, 0x00,             // camera terminal 1
@@ -501,11 +485,11 @@ std::vector<std::uint8_t> Configuration_With_Units(const std::vector<std::pair<s
     std::uint8_t source = 1;
     for (const auto& [unit, guid] : units) {
         Bytes extension{28, 0x24, 0x06, unit};
-        const std::uint8_t g[16] = {static_cast<std::uint8_t>(guid.Data1), static_cast<std::uint8_t>(guid.Data1 >> 8),
-                                    static_cast<std::uint8_t>(guid.Data1 >> 16),
-                                    static_cast<std::uint8_t>(guid.Data1 >> 24), static_cast<std::uint8_t>(guid.Data2),
-                                    static_cast<std::uint8_t>(guid.Data2 >> 8), static_cast<std::uint8_t>(guid.Data3),
-                                    static_cast<std::uint8_t>(guid.Data3 >> 8)};
+        const std::uint8_t g[16] = {
+            static_cast<std::uint8_t>(guid.Data1),       static_cast<std::uint8_t>(guid.Data1 >> 8),
+            static_cast<std::uint8_t>(guid.Data1 >> 16), static_cast<std::uint8_t>(guid.Data1 >> 24),
+            static_cast<std::uint8_t>(guid.Data2),       static_cast<std::uint8_t>(guid.Data2 >> 8),
+            static_cast<std::uint8_t>(guid.Data3),       static_cast<std::uint8_t>(guid.Data3 >> 8)};
         extension.insert(extension.end(), g, g + 8);
         extension.insert(extension.end(), guid.Data4.begin(), guid.Data4.end());
         // 24 controls, one input pin from the unit before, 3 bytes of control bits, no string.
@@ -513,12 +497,13 @@ std::vector<std::uint8_t> Configuration_With_Units(const std::vector<std::pair<s
         control.insert(control.end(), extension.begin(), extension.end());
         source = unit;
     }
-    control.insert(control.end(), {0x09, 0x24, 0x03, 0x20, 0x01, 0x01, 0x00, source, 0x00}); // streaming terminal
+    control.insert(control.end(),
+                   {0x09, 0x24, 0x03, 0x20, 0x01, 0x01, 0x00, source, 0x00}); // streaming terminal
     control[5] = static_cast<std::uint8_t>(control.size());
     control[6] = static_cast<std::uint8_t>(control.size() >> 8);
-    Bytes bytes{9, 2, 0, 0, 2, 1, 0, 0x80, 0xFA,           // configuration, two interfaces
-                8, 0x0B, 0, 2, 0x0E, 0x03, 0, 0,           // interface association: video
-                9, 0x04, 0, 0, 0, 0x0E, 0x01, 0, 0};       // video-control interface 0
+    Bytes bytes{9, 2,    0, 0, 2,    1,    0,    0x80, 0xFA, // configuration, two interfaces
+                8, 0x0B, 0, 2, 0x0E, 0x03, 0,    0,          // interface association: video
+                9, 0x04, 0, 0, 0,    0x0E, 0x01, 0,    0};   // video-control interface 0
     bytes.insert(bytes.end(), control.begin(), control.end());
     bytes.insert(bytes.end(), {9, 0x04, 1, 0, 0, 0x0E, 0x02, 0, 0}); // video-streaming interface 1
     bytes[2] = static_cast<std::uint8_t>(bytes.size());
@@ -535,11 +520,8 @@ std::vector<std::uint8_t> Read_Data_File(const std::string& relative_path) {
 platform::simulated::Usb_Device_Spec Real_Camera_Spec(const std::string& name) {
     const Bytes device = Read_Data_File("uvc-descriptors/" + name + ".device.bin");
     Usb_Device_Spec spec;
-    if (device.size() >= 18) {
-        const auto word = [&](std::size_t at) { return static_cast<std::uint16_t>(device[at] | device[at + 1] << 8); };
-        spec.Descriptor = {device[0], device[1],  word(2),    device[4],  device[5],  device[6], device[7],
-                           word(8),   word(10),   word(12),   device[14], device[15], device[16], device[17]};
-    }
+    if (const auto descriptor = platform::Usb_Device_Descriptor_From(device))
+        spec.Descriptor = *descriptor;
     spec.Configurations.push_back(Read_Data_File("uvc-descriptors/" + name + ".config.bin"));
     return spec;
 }

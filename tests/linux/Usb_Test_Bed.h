@@ -23,7 +23,7 @@
 #include "platform/Guid.h"
 #include "platform/linux/Usb_Device_Names.h"
 #include "platform/simulated/Simulated_Camera.h"
-#include "platform/simulated/Usb_Device_Spec.h"
+#include "platform/simulated/Usb_Devices.h"
 
 // umockdev's types, kept out of the tests that use the bed.
 struct _UMockdevTestbed;
@@ -121,7 +121,8 @@ public:
     Usb_Test_Bed& operator=(const Usb_Test_Bed&) = delete;
 
     // The root hub of bus `bus` on a host controller of its own.
-    Emulated_Usb_Device& Add_Root_Hub(std::uint8_t bus, std::uint8_t ports, std::uint16_t usb_version = 0x0200);
+    Emulated_Usb_Device& Add_Root_Hub(std::uint8_t bus, std::uint8_t ports,
+                                      std::uint16_t usb_version = 0x0200);
     // A hub with `ports` ports at `at` (its parent hub must be there).
     Emulated_Usb_Device& Add_Hub(const Usb_Location& at, std::uint8_t ports);
     // A device at `at`; its interfaces (configuration 1) appear in sysfs too.
@@ -165,7 +166,8 @@ private:
 // A camera configuration: the video function (interface association, video-control interface
 // 0 with its extension units, video-streaming interface 1), as Camera_Device's but with the
 // extension units (unit id, GUID) given.
-std::vector<std::uint8_t> Configuration_With_Units(const std::vector<std::pair<std::uint8_t, platform::GUID>>& units);
+std::vector<std::uint8_t>
+Configuration_With_Units(const std::vector<std::pair<std::uint8_t, platform::GUID>>& units);
 
 // A real camera's descriptors (tests/data/uvc-descriptors/NAME.device.bin and .config.bin) as a
 // device spec; it has no strings.
