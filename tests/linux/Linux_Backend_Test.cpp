@@ -200,6 +200,14 @@ TEST(Linux_Backend, ControlChannelCarriesRequestsAndMapsEveryOutcome) {
     EXPECT_EQ(rig.Request(Unit_G2, 99, Get, &value, 1),
               platform::Hresult_From_Win32(Win32_Error::Gen_Failure));
 
+    // An answer shorter than asked would leave part of the buffer as it was.
+    rig.Usb().Answer_Short(true);
+    std::uint8_t word[2] = {};
+    EXPECT_EQ(rig.Request(Unit_G2, 5, Get, word, 2, &returned),
+              platform::Hresult_From_Win32(Win32_Error::Invalid_Data));
+    EXPECT_EQ(returned, 1u);
+    rig.Usb().Answer_Short(false);
+
     // A camera that does not answer: the host's timeout ends the transfer.
     rig.Usb().Hold_Transfers(true);
     EXPECT_EQ(rig.Request(Unit_G2, 3, Get, &value, 1),

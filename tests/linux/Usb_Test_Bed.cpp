@@ -137,6 +137,11 @@ void Emulated_Usb_Device::Hold_Transfers(bool hold) {
     hold_ = hold;
 }
 
+void Emulated_Usb_Device::Answer_Short(bool short_answers) {
+    const std::lock_guard lock(mutex_);
+    short_ = short_answers;
+}
+
 void Emulated_Usb_Device::Refuse_Claims(bool refuse) {
     const std::lock_guard lock(mutex_);
     refuse_claims_ = refuse;
@@ -195,7 +200,7 @@ std::pair<int, int> Emulated_Usb_Device::Answer_Class(const Setup_Packet& setup,
         route->second.Camera->Ks_Property(property, sizeof property, data, setup.Length, &returned);
     if (result < 0)
         return {-EPIPE, 0}; // a device stalls what it refuses
-    return {0, setup.Length};
+    return {0, short_ && !out && setup.Length > 0 ? setup.Length - 1 : setup.Length};
 }
 
 bool Emulated_Usb_Device::Handle(UMockdevIoctlClient* client) {

@@ -66,9 +66,11 @@ public:
     std::vector<Setup_Packet> Requests() const;
 
     // Faults: every request fails as on an unplugged device; control transfers are never
-    // answered (the host's timeout ends them); a claim is refused as busy.
+    // answered (the host's timeout ends them); gets are answered one byte short; a claim is
+    // refused as busy.
     void Unplug();
     void Hold_Transfers(bool hold);
+    void Answer_Short(bool short_answers);
     void Refuse_Claims(bool refuse);
 
     // The usbfs ioctl handler (umockdev's worker thread), and the end of an open file.
@@ -95,6 +97,7 @@ private:
     std::vector<Setup_Packet> requests_;
     bool unplugged_ = false;
     bool hold_ = false;
+    bool short_ = false;
     bool refuse_claims_ = false;
     // URBs by the open file they were submitted on, as usbfs keeps them: completed ones (oldest
     // first) and ones not answered yet.
