@@ -1,9 +1,11 @@
 #include "Choose_Backend.h"
 
 #include "platform/Backend.h"
+#include "platform/linux/Linux_Backend.h"
 #include "platform/simulated/Scenario.h"
 
 bool Choose_Backend(std::string& error) {
+    error.clear();
     std::string scenario_error;
     if (auto simulated = platform::simulated::Backend_From_Environment(scenario_error)) {
         platform::Install_Backend(std::move(simulated));
@@ -14,5 +16,10 @@ bool Choose_Backend(std::string& error) {
                 platform::simulated::Scenario_Environment_Variable + ": " + scenario_error;
         return false;
     }
+    std::string host_error;
+    if (auto host = platform::linux_host::Create_Backend(host_error))
+        platform::Install_Backend(std::move(host));
+    else
+        error = "no camera can be reached on this host: " + host_error;
     return true;
 }

@@ -3,7 +3,10 @@
 #include <string>
 
 // With ZUNQ_SF_SIMULATION naming a scenario file, installs a simulated backend serving the
-// file's cameras. Without the variable (unset or empty) the backend installed by default stays
-// current. False, with a message for the operator in `error` and nothing installed, when the
-// named file cannot be loaded.
+// file's cameras. Without the variable (unset or empty), installs the host's backend (real
+// cameras through the kernel's USB stack).
+//
+// False, with a message for the operator in `error` and nothing installed, when the named
+// scenario file cannot be loaded. True otherwise; when the host's USB stack cannot be used,
+// `error` says why and the null backend stays (the tool starts with no cameras).
 bool Choose_Backend(std::string& error);

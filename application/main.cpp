@@ -10,10 +10,11 @@
 
 int main(int argc, char** argv) {
     std::string error;
-    if (!Choose_Backend(error)) {
+    const bool chosen = Choose_Backend(error);
+    if (!error.empty())
         std::fprintf(stderr, "zunq_sf_tool: %s\n", error.c_str());
+    if (!chosen)
         return 2;
-    }
     Backend_Device_Changes device_changes;
     zunq::ui::Install_Device_Change_Source(&device_changes);
     const int result = AfxWinMain(argc, argv, zunq::resources::Tool_Resources());

@@ -20,10 +20,18 @@ inline constexpr HRESULT VFW_E_NOT_FOUND = static_cast<HRESULT>(0x80040216u);
 
 // System error numbers a backend reports through Hresult_From_Win32.
 enum class Win32_Error : std::uint16_t {
+    Access_Denied = 5,           // the host does not let this user reach the device
+    Not_Enough_Memory = 8,       // the host could not allocate what the request needs
+    Invalid_Data = 13,           // the device answered with fewer bytes than the request needs
     Gen_Failure = 31,            // the device refused the request (a stalled control)
+    Not_Supported = 50,          // the host cannot carry this request
     Invalid_Parameter = 87,      // a length or argument the control does not take
+    Sem_Timeout = 121,           // the device did not answer in time
+    Busy = 170,                  // another program holds the device
     No_More_Items = 259,         // an enumeration is past its last entry
     More_Data = 234,             // see E_MORE_DATA
+    Operation_Aborted = 995,     // the request was cancelled before the device answered
+    Io_Device = 1117,            // the transfer failed on the bus
     Device_Not_Connected = 1167, // the device is gone
     Not_Found = 1168,            // no such control selector on the unit
     Set_Not_Found = 1170,        // no unit with this GUID on this node

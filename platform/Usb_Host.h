@@ -10,7 +10,10 @@
 // a call that fails leaves its output untouched or empty.
 #include <cstdint>
 #include <memory>
+#include <optional>
+#include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "platform/Guid.h"
@@ -171,6 +174,18 @@ public:
     virtual std::unique_ptr<Usb_Host_Controller> Open_Host_Controller(const std::string& path) = 0;
     virtual std::unique_ptr<Usb_Hub> Open_Hub(const std::string& name) = 0;
 };
+
+// A device descriptor as a device sends it (18 bytes, little-endian), and read back from the
+// first 18 of `bytes` (nullopt when there are fewer; the fields are taken as they are).
+std::vector<std::uint8_t> Usb_Device_Descriptor_Bytes(const Usb_Device_Descriptor& descriptor);
+std::optional<Usb_Device_Descriptor> Usb_Device_Descriptor_From(std::span<const std::uint8_t> bytes);
+
+// A string descriptor as a device sends it: bLength, type 3, the text in UTF-16LE. A byte of the
+// UTF-8 text that starts no valid sequence stands for itself; text past 126 UTF-16 units does
+// not fit a descriptor and is cut.
+std::vector<std::uint8_t> Usb_String_Descriptor(std::string_view utf8_text);
+// String descriptor 0: the language ids a device offers its strings in.
+std::vector<std::uint8_t> Usb_Language_List_Descriptor(const std::vector<std::uint16_t>& languages);
 
 // A host without USB devices: every set fails to open, every open gives null.
 Usb_Host& No_Usb_Host();

@@ -1,5 +1,7 @@
 #include "platform/simulated/Simulated_Usb_Tree.h"
 
+#include "platform/Devnode_Set.h"
+
 #include <algorithm>
 #include <cctype>
 #include <cstdarg>
@@ -42,101 +44,6 @@ std::string Lower(std::string text) {
 std::uint32_t Instance_Hash(std::uint32_t number) {
     return number * 0x2545F491u + 0x1A2B3C4Du;
 }
-
-// One element of a set: a devnode, and its interface path when the set has an interface class
-// and the devnode exposes it.
-struct Set_Entry {
-    const Simulated_Devnode* Node;
-    std::string Interface_Path;
-};
-
-class Simulated_Device_Set final : public Device_Set {
-public:
-    explicit Simulated_Device_Set(std::vector<Set_Entry> entries) : entries_(std::move(entries)) {}
-
-    HRESULT Element(std::uint32_t index, Device_Element& element) override {
-        if (index >= entries_.size())
-            return E_NO_MORE_ITEMS;
-        element.Dev_Inst = entries_[index].Node->Dev_Inst;
-        return S_OK;
-    }
-
-    HRESULT Interface(std::uint32_t index, Device_Interface& interface) override {
-        std::uint32_t seen = 0;
-        for (std::uint32_t element = 0; element < entries_.size(); ++element) {
-            if (entries_[element].Interface_Path.empty())
-                continue;
-            if (seen++ == index) {
-                interface = {index, element, 1};
-                return S_OK;
-            }
-        }
-        return E_NO_MORE_ITEMS;
-    }
-
-    HRESULT Interface_Of_Element(std::uint32_t element, Device_Interface& interface) override {
-        if (element >= entries_.size())
-            return E_NO_MORE_ITEMS;
-        if (entries_[element].Interface_Path.empty())
-            return Not_Found;
-        std::uint32_t index = 0;
-        for (std::uint32_t before = 0; before < element; ++before)
-            index += entries_[before].Interface_Path.empty() ? 0 : 1;
-        interface = {index, element, 1};
-        return S_OK;
-    }
-
-    HRESULT Interface_Path(const Device_Interface& interface, std::string& path) override {
-        if (interface.Element >= entries_.size() || entries_[interface.Element].Interface_Path.empty())
-            return Not_Found;
-        path = entries_[interface.Element].Interface_Path;
-        return S_OK;
-    }
-
-    HRESULT Property(std::uint32_t element, Device_Property property, std::string& text) override {
-        if (element >= entries_.size())
-            return E_NO_MORE_ITEMS;
-        const Simulated_Devnode& node = *entries_[element].Node;
-        const std::string* value = nullptr;
-        switch (property) {
-        case Device_Property::Description:
-            value = &node.Description;
-            break;
-        case Device_Property::Hardware_Id:
-            value = &node.Hardware_Id;
-            break;
-        case Device_Property::Service:
-            value = &node.Service;
-            break;
-        case Device_Property::Class:
-            value = &node.Class;
-            break;
-        case Device_Property::Driver_Key:
-            value = &node.Driver_Key;
-            break;
-        case Device_Property::Instance_Id:
-            value = &node.Instance_Id;
-            break;
-        case Device_Property::Parent_Instance_Id:
-            value = &node.Parent_Instance_Id;
-            break;
-        }
-        if (!value || value->empty())
-            return Not_Found;
-        text = *value;
-        return S_OK;
-    }
-
-    HRESULT Address(std::uint32_t element, std::uint32_t& address) override {
-        if (element >= entries_.size())
-            return E_NO_MORE_ITEMS;
-        address = entries_[element].Node->Address;
-        return S_OK;
-    }
-
-private:
-    std::vector<Set_Entry> entries_;
-};
 
 class Simulated_Controller_Handle final : public Usb_Host_Controller {
 public:
@@ -428,12 +335,12 @@ const Simulated_Usb_Hub* Simulated_Usb_Tree::Find_Hub(const std::string& name) c
 }
 
 std::unique_ptr<Device_Set> Simulated_Usb_Tree::Open_Device_Set(const GUID* interface_class) {
-    std::vector<Set_Entry> entries;
+    std::vector<Devnode_Entry> entries;
     const auto take = [&](const GUID& set_class, const Simulated_Devnode& node, const std::string& path) {
         if (!interface_class)
-            entries.push_back({&node, {}});
+            entries.push_back({node, {}});
         else if (*interface_class == set_class && !path.empty())
-            entries.push_back({&node, path});
+            entries.push_back({node, path});
     };
     const GUID none{};
     for (const auto& controller : controllers_) {
@@ -459,8 +366,8 @@ std::unique_ptr<Device_Set> Simulated_Usb_Tree::Open_Device_Set(const GUID* inte
     }
     if (interface_class && *interface_class == Usb_Host_Controller_Interface_Class)
         for (const Simulated_Usb_Host_Controller* controller : reported_again_)
-            entries.push_back({&controller->Devnode(), controller->Path()});
-    return std::make_unique<Simulated_Device_Set>(std::move(entries));
+            entries.push_back({controller->Devnode(), controller->Path()});
+    return Make_Devnode_Set(std::move(entries));
 }
 
 std::unique_ptr<Usb_Host_Controller> Simulated_Usb_Tree::Open_Host_Controller(const std::string& path) {

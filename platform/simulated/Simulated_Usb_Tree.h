@@ -22,6 +22,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/Devnode_Set.h"
 #include "platform/Usb_Host.h"
 #include "platform/simulated/Usb_Devices.h"
 
@@ -30,17 +31,7 @@ namespace platform::simulated {
 class Simulated_Usb_Hub;
 
 // The properties the host keeps for one device (devnode).
-struct Simulated_Devnode {
-    std::uint32_t Dev_Inst = 0;
-    std::string Instance_Id;
-    std::string Parent_Instance_Id;
-    std::string Description;
-    std::string Hardware_Id;
-    std::string Service;
-    std::string Class;
-    std::string Driver_Key;
-    std::uint32_t Address = 0;
-};
+using Simulated_Devnode = Devnode;
 
 class Simulated_Usb_Device {
 public:

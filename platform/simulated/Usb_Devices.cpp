@@ -4,44 +4,6 @@ namespace platform::simulated {
 
 namespace {
 
-void Add_U16(Descriptor_Bytes& bytes, std::uint16_t value) {
-    bytes.push_back(static_cast<std::uint8_t>(value));
-    bytes.push_back(static_cast<std::uint8_t>(value >> 8));
-}
-
-// The UTF-16 units of UTF-8 text; a byte that starts no valid sequence stands for itself.
-std::vector<std::uint16_t> Utf16_Units(std::string_view text) {
-    std::vector<std::uint16_t> units;
-    for (std::size_t at = 0; at < text.size();) {
-        const auto lead = static_cast<unsigned char>(text[at]);
-        const std::size_t length = lead < 0x80           ? 1
-                                   : (lead >> 5) == 0x6  ? 2
-                                   : (lead >> 4) == 0xE  ? 3
-                                   : (lead >> 3) == 0x1E ? 4
-                                                         : 0;
-        bool whole = length != 0 && at + length <= text.size();
-        for (std::size_t i = 1; whole && i < length; ++i)
-            whole = (static_cast<unsigned char>(text[at + i]) & 0xC0) == 0x80;
-        if (!whole) {
-            units.push_back(lead);
-            ++at;
-            continue;
-        }
-        std::uint32_t code = length == 1 ? lead : lead & (0x7F >> length);
-        for (std::size_t i = 1; i < length; ++i)
-            code = code << 6 | (static_cast<unsigned char>(text[at + i]) & 0x3F);
-        if (code >= 0x10000) {
-            code -= 0x10000;
-            units.push_back(static_cast<std::uint16_t>(0xD800 | code >> 10));
-            units.push_back(static_cast<std::uint16_t>(0xDC00 | (code & 0x3FF)));
-        } else {
-            units.push_back(static_cast<std::uint16_t>(code));
-        }
-        at += length;
-    }
-    return units;
-}
-
 Descriptor_Bytes Configuration_Header(std::uint8_t interfaces, std::uint8_t attributes, std::uint8_t power) {
     return {9, 2, 0, 0, interfaces, 1, 0, attributes, power};
 }
@@ -61,23 +23,6 @@ void Usb_Device_Spec::Set_Languages(const std::vector<std::uint16_t>& languages)
 
 void Usb_Device_Spec::Set_String(std::uint8_t index, std::string_view text, std::uint16_t language) {
     Strings[{index, language}] = String_Descriptor(text);
-}
-
-Descriptor_Bytes String_Descriptor(std::string_view utf8_text) {
-    auto units = Utf16_Units(utf8_text);
-    if (units.size() > 126)
-        units.resize(126); // bLength is one byte and must stay even
-    Descriptor_Bytes bytes{static_cast<std::uint8_t>(2 + 2 * units.size()), 3};
-    for (std::uint16_t unit : units)
-        Add_U16(bytes, unit);
-    return bytes;
-}
-
-Descriptor_Bytes Language_List_Descriptor(const std::vector<std::uint16_t>& languages) {
-    Descriptor_Bytes bytes{static_cast<std::uint8_t>(2 + 2 * languages.size()), 3};
-    for (std::uint16_t language : languages)
-        Add_U16(bytes, language);
-    return bytes;
 }
 
 Descriptor_Bytes Camera_Configuration() {

@@ -67,10 +67,13 @@ struct Usb_Device_Spec {
     void Set_String(std::uint8_t index, std::string_view text, std::uint16_t language = Language_English_US);
 };
 
-// A string descriptor as a device sends it: bLength, type 3, the text in UTF-16LE. Text past 126
-// UTF-16 units does not fit a descriptor and is cut.
-Descriptor_Bytes String_Descriptor(std::string_view utf8_text);
-Descriptor_Bytes Language_List_Descriptor(const std::vector<std::uint16_t>& languages);
+// A string descriptor as a device sends it, and the language list (platform/Usb_Host.h).
+inline Descriptor_Bytes String_Descriptor(std::string_view utf8_text) {
+    return Usb_String_Descriptor(utf8_text);
+}
+inline Descriptor_Bytes Language_List_Descriptor(const std::vector<std::uint16_t>& languages) {
+    return Usb_Language_List_Descriptor(languages);
+}
 
 // A UVC camera's configuration: the configuration descriptor, an interface association of the
 // video class, the video-control interface with its class-specific header, and a

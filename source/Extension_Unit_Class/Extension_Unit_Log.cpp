@@ -1,31 +1,23 @@
 #include "Extension_Unit_Class/Extension_Unit_Log.h"
 
-#include <atomic>
 #include <cstdarg>
 
-namespace {
+#include "platform/Trace_Log.h"
 
-// Atomic so that a worker thread's trace line never reads a half-written pointer; the stream
-// itself is the tool's, and stdio locks it per call.
-std::atomic<std::FILE*> log_stream{nullptr};
-
-} // namespace
-
+// The stream is held by the platform layer, so that the lines a backend writes about the
+// cameras it cannot reach land in the same log.
 void Set_Log_File(std::FILE* stream) {
-    log_stream.store(stream);
+    platform::Set_Trace_Stream(stream);
 }
 
 std::FILE* Get_Log_File() {
-    return log_stream.load();
+    return platform::Trace_Stream();
 }
 
 void Log_Printf(const char* format, ...) {
-    std::FILE* stream = log_stream.load();
-    if (!stream)
-        return;
     va_list arguments;
     va_start(arguments, format);
-    std::vfprintf(stream, format, arguments);
+    platform::Trace_Vprintf(format, arguments);
     va_end(arguments);
 }
 

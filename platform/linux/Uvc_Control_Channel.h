@@ -1,0 +1,96 @@
+#pragma once
+// One camera's control channel on Linux: the library's node properties as UVC class requests
+// on endpoint 0, sent with libusb.
+//
+//   set          SET_CUR (0x01), bmRequestType 0x21
+//   get          GET_CUR (0x81), bmRequestType 0xA1
+//   length query GET_LEN (0x85), bmRequestType 0xA1, a 2-byte answer
+//   wValue = selector << 8, wIndex = unit id << 8 | video-control interface number
+//
+// The unit is the extension unit whose GUID the property names (Uvc_Extension_Units.h). The
+// length query of selector 0, the library's test that a (GUID, node) binding reaches a unit,
+// is answered here: the unit exists in the camera's descriptors and the camera can be reached.
+// No request goes to the camera for it, since selector 0 names no control a camera has.
+//
+// Reaching a camera goes in two steps, so that a camera the library does not recognise is
+// never disturbed:
+//   - the first binding that finds its unit opens the device (which needs only permission on
+//     its device node) and checks that no other program holds its video-control interface; a
+//     camera that fails here pairs nothing, and the reason goes to the trace log once;
+//   - the first real request detaches the kernel driver (uvcvideo) from the video-control
+//     interface and claims it. The kernel driver's requests to the camera's units would
+//     otherwise interleave with the chip protocols' register sequences.
+// When the session ends (the device list that holds the camera is cleared or released) the
+// interface is released and the kernel driver bound to it again.
+#include <cstdint>
+#include <memory>
+#include <mutex>
+#include <string>
+
+#include "platform/Ks_Control.h"
+#include "platform/linux/Libusb_Transfer.h"
+#include "platform/linux/Usb_Device_Names.h"
+#include "platform/linux/Uvc_Extension_Units.h"
+
+namespace platform::linux_host {
+
+// The length a selector-0 query answers with; nothing reads it.
+inline constexpr std::uint32_t Presence_Length = 1;
+
+// Which device and interface a session is for, as enumeration found them.
+struct Camera_Place {
+    Usb_Location Location;
+    std::uint16_t Address = 0; // the device number on its bus when it was listed
+    std::uint16_t Vid = 0;
+    std::uint16_t Pid = 0;
+    std::string Interface_Directory; // sysfs; tells whether another program holds the interface
+};
+
+class Camera_Session {
+public:
+    Camera_Session(std::shared_ptr<Libusb_Context> context, Camera_Place place, Video_Control_Interface units,
+                   std::uint32_t timeout_ms);
+    // Releases the interface and binds the kernel driver again where this session detached it.
+    ~Camera_Session();
+    Camera_Session(const Camera_Session&) = delete;
+    Camera_Session& operator=(const Camera_Session&) = delete;
+
+    // The Ks_Control contract for this camera.
+    HRESULT Ks_Property(const KSP_NODE& property, std::uint32_t property_length, void* data,
+                        std::uint32_t data_length, std::uint32_t* bytes_returned);
+
+private:
+    HRESULT Reach();
+    HRESULT Hold();
+    HRESULT Carry(bool get, std::uint8_t unit, std::uint8_t selector, std::uint8_t* data,
+                  std::uint32_t length, std::uint32_t& returned);
+    HRESULT Report(const char* what, int libusb_result, HRESULT result);
+    std::string Where() const;
+
+    std::shared_ptr<Libusb_Context> context_;
+    Camera_Place place_;
+    Video_Control_Interface units_;
+    std::uint32_t timeout_ms_;
+
+    std::mutex mutex_; // one request at a time, whichever channel it comes through
+    std::unique_ptr<Usb_Device_Handle> handle_;
+    HRESULT open_failure_ = S_OK; // an open that failed is not tried again
+    bool claimed_ = false;
+    bool detached_ = false;
+    const char* last_report_ = nullptr;
+};
+
+// A channel of a session; a filter may hand out several, all sharing the session.
+class Uvc_Control_Channel final : public Ks_Control {
+public:
+    explicit Uvc_Control_Channel(std::shared_ptr<Camera_Session> session) : session_(std::move(session)) {}
+    HRESULT Ks_Property(const KSP_NODE& property, std::uint32_t property_length, void* data,
+                        std::uint32_t data_length, std::uint32_t* bytes_returned) override {
+        return session_->Ks_Property(property, property_length, data, data_length, bytes_returned);
+    }
+
+private:
+    std::shared_ptr<Camera_Session> session_;
+};
+
+} // namespace platform::linux_host

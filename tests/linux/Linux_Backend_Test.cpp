@@ -1,0 +1,321 @@
+// The Linux backend end to end: the camera library over libusb, sysfs and udev, on a umockdev
+// test bed whose cameras are the simulated chips.
+#include <gtest/gtest.h>
+
+#include <grp.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <condition_variable>
+#include <cstring>
+
+#include "Extension_Unit_Class/Chip_Probes.h"
+#include "Extension_Unit_Class/Device_Path_Id.h"
+#include "Linux_Host.h"
+#include "extension_unit/Log_Capture.h"
+#include "extension_unit/Simulated_Host.h"
+#include "extension_unit_integrate/Extension_Unit_Integrate.h"
+#include "platform/linux/Usb_Device_Names.h"
+
+namespace {
+
+using platform::HRESULT;
+using platform::Win32_Error;
+using test::Usb_Location;
+
+const auto Gd25q40 = test::Flash_Part({0xC8, 0x40, 0x13}); // flash model 38
+
+bool Class_Requests_Reached(const test::Emulated_Usb_Device& device) {
+    const auto requests = device.Requests();
+    return std::any_of(requests.begin(), requests.end(),
+                       [](const test::Setup_Packet& setup) { return (setup.Request_Type & 0x60) == 0x20; });
+}
+
+TEST(Linux_Backend, RefreshListsIdentifiesAndPlacesEveryCameraThroughLibusb) {
+    test::Log_Capture log;
+    test::Linux_Host host;
+    host.Add_Bus(1);
+    host.bed.Add_Root_Hub(2, 2, 0x0300);
+    const platform::simulated::Usb_Camera_Spec twin{.Vid = 0x0C45, .Pid = 0x6366, .Product = "Desk Camera"};
+    auto first_twin = twin;
+    first_twin.Serial = "TWIN-1";
+    auto second_twin = twin;
+    second_twin.Serial = "TWIN-2";
+    host.Add_Camera({1, {1}}, "SPCA2620", "direct", first_twin, Gd25q40);
+    host.bed.Add_Device({1, {2}}, test::Real_Camera_Spec("logitech_streamcam"),
+                        {{{0, "uvcvideo"}, {1, "uvcvideo"}}});
+    host.bed.Add_Hub({1, {3}}, 4);
+    host.Add_Camera({1, {3, 2}}, "SPCA2281", "direct-first", {.Vid = 0x1B3F, .Pid = 0x2247, .Bcd = 0x0317});
+    host.Add_Camera({1, {3, 4}}, "SPCA2620", "direct", second_twin, Gd25q40);
+    host.Add_Camera({1, {4}}, "SPCA2650", "G10@2", {.Pid = 0x5602});
+    // A camera of another maker that carries one of the probes' GUIDs (G4), so pairing opens it.
+    host.bed.Add_Device({2, {1}}, test::Real_Camera_Spec("trust_webcam"),
+                        {{{0, "uvcvideo"}, {1, "uvcvideo"}}});
+    host.Start();
+    auto list = test::Simulated_Host::Discover();
+
+    struct Expected {
+        Usb_Location At;
+        const char* Product_Name;
+        const char* Hub;
+        std::uint16_t Vid, Pid, Bcd;
+        const char* Serial;
+        int Flash_Model;
+    };
+    const Expected cameras[] = {
+        {{1, {1}}, "ZUN_8M_1", "usb1", 0x0C45, 0x6366, 0x0100, "TWIN-1", 38},
+        {{1, {3, 2}}, "ZUN_3M_1", "1-3", 0x1B3F, 0x2247, 0x0317, "", 0},
+        {{1, {3, 4}}, "ZUN_8M_1", "1-3", 0x0C45, 0x6366, 0x0100, "TWIN-2", 38},
+        {{1, {4}}, "ZUNQ_56_2", "usb1", 0x0A1B, 0x5602, 0x0100, "", 0},
+    };
+    ASSERT_EQ(list->Count(), std::size(cameras)) << log.Text();
+    for (std::uint32_t i = 0; i < std::size(cameras); ++i) {
+        const Expected& expected = cameras[i];
+        SCOPED_TRACE(expected.At.Sysfs_Name());
+        const Device_Info_Record record = Device_List_Get_Info(list.get(), i);
+        Extension_Unit_Base_Protocol* protocol = Device_List_Get_Protocol(list.get(), i);
+        EXPECT_STREQ(Protocol_Get_Product_Name(protocol), expected.Product_Name);
+        EXPECT_EQ(record.Device_Path,
+                  platform::linux_host::Video_Input_Path(expected.Vid, expected.Pid, expected.At, 0));
+        EXPECT_STREQ(record.Hub_Port_Path, expected.Hub);
+        EXPECT_EQ(record.Port_Number, expected.At.Port());
+        EXPECT_EQ(record.idVendor, expected.Vid);
+        EXPECT_EQ(record.idProduct, expected.Pid);
+        EXPECT_EQ(record.bcdDevice, expected.Bcd);
+        EXPECT_STREQ(record.Manufacturer, "ZUNQ");
+        EXPECT_STREQ(record.Product, expected.Vid == 0x0C45 ? "Desk Camera" : "USB Camera");
+        EXPECT_STREQ(record.Serial_Number, expected.Serial);
+        EXPECT_EQ(record.Node_Word, 3u);
+        EXPECT_EQ(Protocol_Get_Flash_Model(protocol), expected.Flash_Model);
+        // Held: the kernel driver is off the video-control interface, which the tool claims.
+        EXPECT_EQ(host.bed.Device(expected.At).Driver(0), "usbfs");
+        EXPECT_EQ(host.bed.Device(expected.At).Detaches(), 1u);
+    }
+    const Device_Info_Record twin_1 = Device_List_Get_Info(list.get(), 0);
+    const Device_Info_Record twin_2 = Device_List_Get_Info(list.get(), 2);
+    EXPECT_NE(std::memcmp(&twin_1.Device_Path_Id, &twin_2.Device_Path_Id, sizeof twin_1.Device_Path_Id), 0)
+        << "identical cameras on two ports have paths of their own";
+
+    // The unit a binding reaches is the one its GUID names, not the one its node would number:
+    // the camera's G10 unit (id 4) answered for the probe's node 2 and node 3 alike.
+    for (const test::Setup_Packet& setup : host.bed.Device({1, {4}}).Requests()) {
+        if ((setup.Request_Type & 0x60) == 0x20) {
+            EXPECT_EQ(setup.Index, 0x0400) << "unit 4 of interface 0";
+        }
+    }
+
+    // Cameras no probe recognised were not disturbed: no class request, their driver stays.
+    for (const Usb_Location& foreign : {Usb_Location{1, {2}}, Usb_Location{2, {1}}}) {
+        EXPECT_FALSE(Class_Requests_Reached(host.bed.Device(foreign))) << foreign.Sysfs_Name();
+        EXPECT_EQ(host.bed.Device(foreign).Driver(0), "uvcvideo");
+        EXPECT_EQ(host.bed.Device(foreign).Detaches(), 0u);
+    }
+
+    list.reset(); // Device_List_Release
+    for (const Expected& expected : cameras) {
+        EXPECT_EQ(host.bed.Device(expected.At).Driver(0), "uvcvideo") << expected.At.Sysfs_Name();
+        EXPECT_EQ(host.bed.Device(expected.At).Attaches(), 1u);
+    }
+}
+
+// One camera's control channel, as the library's device object gets it.
+struct Channel_Rig {
+    test::Linux_Host host;
+    std::shared_ptr<platform::simulated::Simulated_Camera> camera;
+    std::unique_ptr<platform::Video_Input_Device> device;
+    std::unique_ptr<platform::Video_Input_Filter> filter;
+    std::unique_ptr<platform::Ks_Control> control;
+
+    explicit Channel_Rig(std::uint32_t timeout_ms) {
+        host.Add_Bus(1);
+        camera = host.Add_Camera({1, {2}}, "SPCA2620", "direct");
+        host.Start(timeout_ms);
+        std::vector<std::unique_ptr<platform::Video_Input_Device>> devices;
+        EXPECT_EQ(host.backend->Enumerate_Video_Inputs(devices), platform::S_OK);
+        EXPECT_EQ(devices.size(), 1u);
+        device = std::move(devices.at(0));
+        filter = device->Bind_Filter();
+        control = filter->Query_Control();
+    }
+
+    test::Emulated_Usb_Device& Usb() { return host.bed.Device({1, {2}}); }
+
+    HRESULT Request(const platform::GUID& unit, std::uint32_t selector, std::uint32_t flags, void* data,
+                    std::uint32_t length, std::uint32_t* returned = nullptr,
+                    std::uint32_t property_length = sizeof(platform::KSP_NODE)) {
+        platform::KSP_NODE property{};
+        property.Property.Set = unit;
+        property.Property.Id = selector;
+        property.Property.Flags = flags;
+        property.NodeId = 3;
+        return control->Ks_Property(property, property_length, data, length, returned);
+    }
+};
+
+constexpr std::uint32_t Get = platform::KSPROPERTY_TYPE_GET | platform::KSPROPERTY_TYPE_TOPOLOGY;
+constexpr std::uint32_t Set = platform::KSPROPERTY_TYPE_SET | platform::KSPROPERTY_TYPE_TOPOLOGY;
+
+TEST(Linux_Backend, ControlChannelCarriesRequestsAndMapsEveryOutcome) {
+    test::Log_Capture log;
+    Channel_Rig rig(200);
+    std::uint32_t returned = 0;
+
+    // Pairing: answered from the descriptors; the camera is opened but nothing is sent.
+    EXPECT_EQ(rig.Request(Unit_G2, 0, Get, nullptr, 0, &returned), platform::E_MORE_DATA);
+    EXPECT_EQ(returned, 1u);
+    EXPECT_EQ(rig.Request(Unit_G10, 0, Get, nullptr, 0),
+              platform::Hresult_From_Win32(Win32_Error::Set_Not_Found));
+    EXPECT_FALSE(Class_Requests_Reached(rig.Usb()));
+    EXPECT_EQ(rig.Usb().Driver(0), "uvcvideo") << "pairing detaches nothing";
+
+    // Requests: a length query, a register read (address, then data).
+    EXPECT_EQ(rig.Request(Unit_G2, 15, Get, nullptr, 0, &returned), platform::E_MORE_DATA);
+    EXPECT_EQ(returned, 1024u);
+    std::uint8_t address[2] = {0xFF, 0x20};
+    std::uint8_t value = 0;
+    EXPECT_EQ(rig.Request(Unit_G2, 2, Set, address, 2), platform::S_OK);
+    EXPECT_EQ(rig.Request(Unit_G2, 3, Get, &value, 1, &returned), platform::S_OK);
+    EXPECT_EQ(value, 0xD2);
+    EXPECT_EQ(returned, 1u);
+    const test::Setup_Packet last = rig.Usb().Requests().back();
+    EXPECT_EQ(last.Request_Type, 0xA1);
+    EXPECT_EQ(last.Request, 0x81);
+    EXPECT_EQ(last.Value, 0x0300);
+    EXPECT_EQ(last.Index, 0x0600) << "G2 is unit 6 on interface 0";
+
+    // What the host refuses before anything is sent.
+    EXPECT_EQ(rig.Request(Unit_G2, 3, Get, &value, 1, nullptr, 31),
+              platform::Hresult_From_Win32(Win32_Error::Invalid_Parameter));
+    EXPECT_EQ(rig.Request(Unit_G2, 3, platform::KSPROPERTY_TYPE_GET, &value, 1),
+              platform::Hresult_From_Win32(Win32_Error::Invalid_Parameter));
+    EXPECT_EQ(rig.Request(Unit_G2, 0x100, Get, &value, 1),
+              platform::Hresult_From_Win32(Win32_Error::Invalid_Parameter));
+    EXPECT_EQ(rig.Request(Unit_G2, 3, Get, nullptr, 1), platform::E_POINTER);
+
+    // What the camera refuses: a stall, however the chip refused it.
+    rig.camera->Faults().Fail_Request(rig.camera->Request_Count() + 1, -1);
+    EXPECT_EQ(rig.Request(Unit_G2, 3, Get, &value, 1), platform::Hresult_From_Win32(Win32_Error::Gen_Failure))
+        << "never the library's own -1";
+    EXPECT_EQ(rig.Request(Unit_G2, 99, Get, &value, 1),
+              platform::Hresult_From_Win32(Win32_Error::Gen_Failure));
+
+    // An answer shorter than asked would leave part of the buffer as it was.
+    rig.Usb().Answer_Short(true);
+    std::uint8_t word[2] = {};
+    EXPECT_EQ(rig.Request(Unit_G2, 5, Get, word, 2, &returned),
+              platform::Hresult_From_Win32(Win32_Error::Invalid_Data));
+    EXPECT_EQ(returned, 1u);
+    rig.Usb().Answer_Short(false);
+
+    // A camera that does not answer: the host's timeout ends the transfer.
+    rig.Usb().Hold_Transfers(true);
+    EXPECT_EQ(rig.Request(Unit_G2, 3, Get, &value, 1),
+              platform::Hresult_From_Win32(Win32_Error::Sem_Timeout));
+    rig.Usb().Hold_Transfers(false);
+    EXPECT_EQ(rig.Request(Unit_G2, 3, Get, &value, 1), platform::S_OK) << "the next request goes through";
+
+    // A camera that is gone: a result of its own, and a line in the trace log.
+    rig.Usb().Unplug();
+    const HRESULT gone = platform::Hresult_From_Win32(Win32_Error::Device_Not_Connected);
+    EXPECT_EQ(rig.Request(Unit_G2, 3, Get, &value, 1), gone);
+    EXPECT_EQ(rig.Request(Unit_G2, 2, Set, address, 2), gone);
+    EXPECT_NE(log.Text().find("]=E the camera is gone (the device is gone)"), std::string::npos)
+        << log.Text();
+}
+
+TEST(Linux_Backend, CameraAnotherProgramHoldsIsNotListed) {
+    test::Log_Capture log;
+    test::Linux_Host host;
+    host.Add_Bus(1);
+    host.Add_Camera({1, {1}}, "SPCA2620", "direct");
+    host.bed.Link_Driver({1, {1}}, 0, "usbfs");
+    host.bed.Device({1, {1}}).Refuse_Claims(true);
+    host.Start();
+    const auto list = test::Simulated_Host::Discover();
+    EXPECT_EQ(Device_List_Get_Protocol(list.get(), 0), nullptr);
+    EXPECT_FALSE(Class_Requests_Reached(host.bed.Device({1, {1}})));
+    EXPECT_NE(
+        log.Text().find("[camera 1-1 interface 0, USB 0a1b:2c3d, /dev/bus/usb/001/002]=E another program "
+                        "holds its video-control interface (another program holds the device)"),
+        std::string::npos)
+        << log.Text();
+}
+
+// Run in a child of its own: the user that may not open the camera's node is a real one.
+void Discover_Without_Permission() {
+    test::Log_Capture log;
+    test::Linux_Host host;
+    host.Add_Bus(1);
+    host.Add_Camera({1, {1}}, "SPCA2620", "direct");
+    host.bed.Share_With_Every_User();
+    host.bed.Lock_Node({1, {1}});
+    if (geteuid() == 0 && (setgroups(0, nullptr) != 0 || setresgid(65534, 65534, 65534) != 0 ||
+                           setresuid(65534, 65534, 65534) != 0))
+        _exit(2);
+    host.Start();
+    const auto list = test::Simulated_Host::Discover();
+    const bool listed = Device_List_Get_Protocol(list.get(), 0) != nullptr;
+    const bool told =
+        log.Text().find("cannot open its device node: install the tool's udev rule") != std::string::npos;
+    std::fprintf(stderr, "%s", log.Text().c_str());
+    _exit(!listed && told && !Class_Requests_Reached(host.bed.Device({1, {1}})) ? 0 : 1);
+}
+
+TEST(Linux_Backend, CameraThisUserMayNotOpenIsNotListedAndTheLogSaysWhy) {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_EXIT(Discover_Without_Permission(), testing::ExitedWithCode(0), "");
+}
+
+struct Change_Record {
+    std::mutex mutex;
+    std::condition_variable changed;
+    std::vector<platform::Device_Change_Event> events;
+
+    void Add(const platform::Device_Change_Event& event) {
+        const std::lock_guard lock(mutex);
+        events.push_back(event);
+        changed.notify_all();
+    }
+    // The events once `count` have come (or after a while, however many have).
+    std::vector<platform::Device_Change_Event> Wait_For(std::size_t count) {
+        std::unique_lock lock(mutex);
+        changed.wait_for(lock, std::chrono::seconds(5), [&] { return events.size() >= count; });
+        return events;
+    }
+};
+
+TEST(Linux_Backend, WatchReportsVideoInterfacesComingAndGoingOnly) {
+    test::Linux_Host host;
+    host.Add_Bus(1);
+    host.Start();
+    Change_Record record;
+    auto watch = host.backend->Watch_Video_Device_Changes(
+        [&](const platform::Device_Change_Event& event) { record.Add(event); });
+    ASSERT_NE(watch, nullptr);
+
+    // The bed tells udev's monitors of every device it adds (a keyboard has no video interface).
+    host.bed.Add_Device({1, {3}}, platform::simulated::Plain_Device(0x046D, 0xC31C));
+    host.Add_Camera({1, {2}}, "SPCA2281", "direct", {.Vid = 0x0C45, .Pid = 0x62C0});
+    host.bed.Announce_Interfaces({1, {2}}, "unbind"); // the kernel driver letting go is no change
+    host.bed.Announce_Interfaces({1, {2}}, "bind");
+    host.bed.Remove_Device({1, {2}});
+
+    const std::string path = platform::linux_host::Video_Input_Path(0x0C45, 0x62C0, {1, {2}}, 0);
+    const auto events = record.Wait_For(2);
+    ASSERT_EQ(events.size(), 2u);
+    EXPECT_EQ(events[0].Kind, platform::Device_Change_Kind::Arrival);
+    EXPECT_EQ(events[0].Device_Path, path);
+    EXPECT_EQ(events[1].Kind, platform::Device_Change_Kind::Removal);
+    EXPECT_EQ(events[1].Device_Path, path);
+
+    watch.reset();
+    host.bed.Announce_Interfaces({1, {3}}, "remove");
+    EXPECT_EQ(record.Wait_For(2).size(), 2u) << "nothing comes after the watch ends";
+
+    // And the next refresh no longer finds the camera that went.
+    const auto list = test::Simulated_Host::Discover();
+    EXPECT_EQ(Device_List_Get_Protocol(list.get(), 0), nullptr);
+}
+
+} // namespace
