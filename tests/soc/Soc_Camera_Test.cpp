@@ -20,7 +20,8 @@ TEST(Ustar_Reader, ReadsArchivesOfTarInThePosixAndTheGnuFormWithSplitNames) {
     for (const char* seed : {"update-posix.tar", "update-gnu.tar", "long-name.tar"}) {
         std::ifstream in(std::string(ZUNQ_SOURCE_DIR) + "/fuzz/simulated/corpus/ustar/" + seed,
                          std::ios::binary);
-        const Ustar_Archive read = Read_Ustar(Bytes{std::istreambuf_iterator<char>(in), {}});
+        const Bytes bytes{std::istreambuf_iterator<char>(in), {}}; // the entries point into it
+        const Ustar_Archive read = Read_Ustar(bytes);
         EXPECT_EQ(read.Error, "") << seed;
         ASSERT_FALSE(read.Entries.empty()) << seed;
         const Ustar_Entry& last = read.Entries.back();
@@ -28,7 +29,8 @@ TEST(Ustar_Reader, ReadsArchivesOfTarInThePosixAndTheGnuFormWithSplitNames) {
                     std::string(last.Data.begin(), last.Data.end()).starts_with("#!/bin/sh\n"))
             << seed;
     }
-    const Ustar_Archive ours = Read_Ustar(Write_Ustar({{"update.sh", "echo\n", '0', "update"}}));
+    const Bytes archive = Write_Ustar({{"update.sh", "echo\n", '0', "update"}});
+    const Ustar_Archive ours = Read_Ustar(archive);
     ASSERT_EQ(ours.Entries.size(), 1u);
     EXPECT_EQ(ours.Entries[0].Name, "update/update.sh");
 }
