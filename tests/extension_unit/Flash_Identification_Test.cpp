@@ -153,23 +153,20 @@ TEST(Flash_Identification, AProtocolThatNeverChoseLoadsZerosAndModeZero) {
 }
 
 TEST(Flash_Identification, TransferLengthByFamilyWithItsPresetsAndModes) {
-    struct Length_Case {
-        const char* Family;
-        std::uint16_t Answered;
-        std::uint16_t Preset;
-    };
-    const Length_Case cases[] = {{"SPCA2620", 1024, 1024}, {"SPCA2281", 4096, 4096},
-                                 {"SPCA2085", 1024, 1024}, {"SPCA2092", 1024, 1024},
-                                 {"SPCA2650", 4096, 4096}, {"SPCA2282", 4096, 4096}};
+    // The length each family answers, which is also its preset when the query fails.
+    const std::pair<const char*, std::uint16_t> cases[] = {{"SPCA2620", 1024}, {"SPCA2281", 4096},
+                                                           {"SPCA2085", 1024}, {"SPCA2092", 1024},
+                                                           {"SPCA2650", 4096}, {"SPCA2282", 4096}};
     const platform::HRESULT stall = platform::Hresult_From_Win32(platform::Win32_Error::Gen_Failure);
-    for (const Length_Case& expected : cases) {
-        Discovered camera(expected.Family, Flash_Part({0xFF, 0xFF, 0xFF}, {0xBF, 0x48}));
+    for (const auto& [family, answered] : cases) {
+        SCOPED_TRACE(family);
+        Discovered camera(family, Flash_Part({0xFF, 0xFF, 0xFF}, {0xBF, 0x48}));
         const Chip_Flash_Traits& traits = camera.protocol->Family().Flash;
         camera.camera->Registers().Poke(0x2501, 0x55);
         camera.camera->Flash().Set_Program_Mode(9);
         std::uint16_t length = 0;
-        EXPECT_EQ(camera.protocol->Get_Flash_Length_Mes(&length), 0) << expected.Family;
-        EXPECT_EQ(length, expected.Answered) << expected.Family;
+        EXPECT_EQ(camera.protocol->Get_Flash_Length_Mes(&length), 0);
+        EXPECT_EQ(length, answered);
         EXPECT_EQ(camera.camera->Flash().Program_Mode(), camera.protocol->Download_Command_Set.Program_Mode);
         EXPECT_EQ(camera.camera->Registers().Peek(0x2501), traits.Clears_2501_First ? 0 : 0x55);
         const auto requests = camera.host.backend->Log().Requests();
@@ -181,7 +178,7 @@ TEST(Flash_Identification, TransferLengthByFamilyWithItsPresetsAndModes) {
         camera.camera->Faults().Fail_Selector(15, stall);
         EXPECT_EQ(camera.protocol->Get_Flash_Length_Mes(&length), traits.Length_Always_4096 ? 0 : -1)
             << "a later failure replaces an earlier one";
-        EXPECT_EQ(length, expected.Preset) << expected.Family;
+        EXPECT_EQ(length, answered);
     }
     Discovered camera("SPCA2620", std::nullopt);
     EXPECT_EQ(camera.protocol->Get_Flash_Length_Mes(nullptr), Result_Refused);
