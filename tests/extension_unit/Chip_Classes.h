@@ -25,25 +25,17 @@ struct Chip_Class {
 };
 
 template <typename Protocol>
-Extension_Unit_Chip_Protocol* Create(Extension_Unit_Base_Class* device) {
+Extension_Unit_Chip_Protocol* New(Extension_Unit_Base_Class* device) {
     return new Protocol(device);
 }
 
 inline const std::array<Chip_Class, 6> Chip_Classes{{
-    {"SPCA2620", Create<Extension_Unit_SPCA2620_Protocol>, "ZUN_8M_1", 3, 4, false, 13, 3584, {15, 14, 0}},
-    {"SPCA2281", Create<Extension_Unit_SPCA2281_Protocol>, "ZUN_3M_1", 2, 3, false, 6, 790, {13, 12, 0}},
-    {"SPCA2085", Create<Extension_Unit_SPCA2085_Protocol>, "ZUN_1080P_1", 3, 4, false, 13, 3584, {15, 14, 0}},
-    {"SPCA2092", Create<Extension_Unit_SPCA2092_Protocol>, "ZUN_1080P_2", 3, 4, false, 13, 3584, {15, 14, 0}},
-    {"SPCA2650", Create<Extension_Unit_SPCA2650_Protocol>, "ZUNQ_56_2", 3, 4, true, 47, 0, {46, 45, 44, 0}},
-    {"SPCA2282",
-     Create<Extension_Unit_SPCA2282_Protocol>,
-     "ZUNQ_1080p_3D",
-     3,
-     4,
-     true,
-     47,
-     0,
-     {46, 45, 44, 0}},
+    {"SPCA2620", New<Extension_Unit_SPCA2620_Protocol>, "ZUN_8M_1", 3, 4, false, 13, 3584, {15, 14, 0}},
+    {"SPCA2281", New<Extension_Unit_SPCA2281_Protocol>, "ZUN_3M_1", 2, 3, false, 6, 790, {13, 12, 0}},
+    {"SPCA2085", New<Extension_Unit_SPCA2085_Protocol>, "ZUN_1080P_1", 3, 4, false, 13, 3584, {15, 14, 0}},
+    {"SPCA2092", New<Extension_Unit_SPCA2092_Protocol>, "ZUN_1080P_2", 3, 4, false, 13, 3584, {15, 14, 0}},
+    {"SPCA2650", New<Extension_Unit_SPCA2650_Protocol>, "ZUNQ_56_2", 3, 4, true, 47, 0, {46, 45, 44, 0}},
+    {"SPCA2282", New<Extension_Unit_SPCA2282_Protocol>, "ZUNQ_1080p_3D", 3, 4, true, 47, 0, {46, 45, 44, 0}},
 }};
 
 inline void PrintTo(const Chip_Class& chip_class, std::ostream* out) {

@@ -63,35 +63,27 @@ inline const Bytes& Firmware_Image(const std::string& family) {
     return found->second;
 }
 
-struct Flash_Camera {
-    Simulated_Host host;
-    std::shared_ptr<Simulated_Camera> camera;
-    Owned_Device_List list;
-    Extension_Unit_Chip_Protocol* protocol = nullptr;
-    Bytes old_contents;
-    Bytes image; // the family's firmware image
-    std::size_t opcodes_seen = 0;
+// A GD25Q40C (512 KB) that holds older code everywhere.
+inline const Bytes& Older_Code() {
+    static const Bytes older_code = Code_Bytes(512 * 1024, 11);
+    return older_code;
+}
+inline Flash_Part_Identity Part_With_Older_Code(std::uint8_t status) {
+    Flash_Part_Identity part = Flash_Part({0xC8, 0x40, 0x13});
+    part.Contents = Older_Code();
+    part.Status = status;
+    return part;
+}
 
-    // The part (a GD25Q40C, 512 KB) holds older code everywhere; `chunk_length` replaces the
-    // chip's answer to the transfer-length query.
+struct Flash_Camera : Discovered_Camera {
+    const Bytes& old_contents = Older_Code();
+    Bytes image; // the family's firmware image
+    std::size_t opcodes_seen = camera->Flash().Part()->Opcodes().size();
+
     explicit Flash_Camera(const std::string& family, std::optional<std::uint32_t> chunk_length = std::nullopt,
-                          std::uint8_t status = 0) {
-        auto spec =
-            platform::simulated::Chip_Camera("cam0", family, family == "SPCA2092" ? "G3@2+G10@3" : "direct");
-        spec.Flash = Flash_Part({0xC8, 0x40, 0x13});
-        static const Bytes older_code = Code_Bytes(spec.Flash->Size, 11);
-        old_contents = older_code;
-        spec.Flash->Contents = old_contents;
-        spec.Flash->Status = status;
-        spec.Chunk_Length = chunk_length;
-        image = Firmware_Image(family);
-        camera = platform::simulated::Add_Chip_Camera(*host.backend, spec);
-        list = host.Discover();
-        protocol = dynamic_cast<Extension_Unit_Chip_Protocol*>(Device_List_Get_Protocol(list.get(), 0));
-        EXPECT_NE(protocol, nullptr) << family;
-        host.Forget_Events();
-        opcodes_seen = camera->Flash().Part()->Opcodes().size();
-    }
+                          std::uint8_t status = 0)
+        : Discovered_Camera(family, Part_With_Older_Code(status), chunk_length),
+          image(Firmware_Image(family)) {}
 
     int Download(float* progress = nullptr) { return Download(image, progress); }
     int Download(const Bytes& other, float* progress = nullptr) {

@@ -10,29 +10,7 @@ using platform::simulated::Flash_Part_Identity;
 using test::Flash_Part;
 using Jedec = std::array<std::uint8_t, 3>;
 
-// One camera as discovery leaves it: identified, its protocol built, its command set chosen.
-struct Discovered {
-    test::Simulated_Host host;
-    std::shared_ptr<test::Simulated_Camera> camera;
-    test::Owned_Device_List list;
-    Extension_Unit_Chip_Protocol* protocol = nullptr;
-
-    Discovered(const std::string& family, std::optional<Flash_Part_Identity> part) {
-        // The SPCA2092 has no pair of its own: its registers decide.
-        const bool own_pair = family != "SPCA2092";
-        camera = host.Add(family, own_pair ? "direct" : "G3@2+G10@3", std::nullopt, std::move(part));
-        list = host.Discover();
-        protocol = dynamic_cast<Extension_Unit_Chip_Protocol*>(Device_List_Get_Protocol(list.get(), 0));
-        EXPECT_NE(protocol, nullptr) << family;
-        host.Forget_Events();
-    }
-    std::array<std::uint8_t, 12> Slots() const {
-        std::array<std::uint8_t, 12> slots{};
-        for (std::uint8_t slot = 1; slot <= 12; ++slot)
-            slots[slot - 1] = camera->Flash().Opcode(slot);
-        return slots;
-    }
-};
+using Discovered = test::Discovered_Camera;
 
 TEST(Flash_Identification, EveryIdWordRowThroughTheOpcodeSlot) {
     for (const char* family : {"SPCA2620", "SPCA2085"}) {
@@ -175,23 +153,20 @@ TEST(Flash_Identification, AProtocolThatNeverChoseLoadsZerosAndModeZero) {
 }
 
 TEST(Flash_Identification, TransferLengthByFamilyWithItsPresetsAndModes) {
-    struct Length_Case {
-        const char* Family;
-        std::uint16_t Answered;
-        std::uint16_t Preset;
-    };
-    const Length_Case cases[] = {{"SPCA2620", 1024, 1024}, {"SPCA2281", 4096, 4096},
-                                 {"SPCA2085", 1024, 1024}, {"SPCA2092", 1024, 1024},
-                                 {"SPCA2650", 4096, 4096}, {"SPCA2282", 4096, 4096}};
+    // The length each family answers, which is also its preset when the query fails.
+    const std::pair<const char*, std::uint16_t> cases[] = {{"SPCA2620", 1024}, {"SPCA2281", 4096},
+                                                           {"SPCA2085", 1024}, {"SPCA2092", 1024},
+                                                           {"SPCA2650", 4096}, {"SPCA2282", 4096}};
     const platform::HRESULT stall = platform::Hresult_From_Win32(platform::Win32_Error::Gen_Failure);
-    for (const Length_Case& expected : cases) {
-        Discovered camera(expected.Family, Flash_Part({0xFF, 0xFF, 0xFF}, {0xBF, 0x48}));
+    for (const auto& [family, answered] : cases) {
+        SCOPED_TRACE(family);
+        Discovered camera(family, Flash_Part({0xFF, 0xFF, 0xFF}, {0xBF, 0x48}));
         const Chip_Flash_Traits& traits = camera.protocol->Family().Flash;
         camera.camera->Registers().Poke(0x2501, 0x55);
         camera.camera->Flash().Set_Program_Mode(9);
         std::uint16_t length = 0;
-        EXPECT_EQ(camera.protocol->Get_Flash_Length_Mes(&length), 0) << expected.Family;
-        EXPECT_EQ(length, expected.Answered) << expected.Family;
+        EXPECT_EQ(camera.protocol->Get_Flash_Length_Mes(&length), 0);
+        EXPECT_EQ(length, answered);
         EXPECT_EQ(camera.camera->Flash().Program_Mode(), camera.protocol->Download_Command_Set.Program_Mode);
         EXPECT_EQ(camera.camera->Registers().Peek(0x2501), traits.Clears_2501_First ? 0 : 0x55);
         const auto requests = camera.host.backend->Log().Requests();
@@ -203,7 +178,7 @@ TEST(Flash_Identification, TransferLengthByFamilyWithItsPresetsAndModes) {
         camera.camera->Faults().Fail_Selector(15, stall);
         EXPECT_EQ(camera.protocol->Get_Flash_Length_Mes(&length), traits.Length_Always_4096 ? 0 : -1)
             << "a later failure replaces an earlier one";
-        EXPECT_EQ(length, expected.Preset) << expected.Family;
+        EXPECT_EQ(length, answered);
     }
     Discovered camera("SPCA2620", std::nullopt);
     EXPECT_EQ(camera.protocol->Get_Flash_Length_Mes(nullptr), Result_Refused);

@@ -8,6 +8,7 @@
 
 namespace {
 
+using test::Probed_Camera;
 using Identity = std::array<std::uint8_t, 3>;
 using Probe_Method = bool (Extension_Unit_Base_Class::*)();
 
@@ -40,21 +41,20 @@ const Stage_Case Stage_Cases[] = {
 
 TEST(Identification, EveryRegisterDecisionRowDecidesInEveryProbeThatUsesIt) {
     for (const Stage_Case& stage : Stage_Cases) {
+        SCOPED_TRACE(std::string(stage.Probe) + " in " + stage.Layout);
         for (const Register_Decision_Row& row : stage.Decision) {
-            test::Simulated_Host host;
-            const auto device = host.Device_Of(host.Add("SPCA2650", stage.Layout, Registers_For(row)));
-            EXPECT_TRUE(((*device).*stage.Method)()) << stage.Probe << " in " << stage.Layout;
-            EXPECT_EQ(device->Get_Chip_Code(), row.Chip_Code) << stage.Probe << " in " << stage.Layout;
+            Probed_Camera camera("SPCA2650", stage.Layout, Registers_For(row));
+            EXPECT_TRUE(((*camera.device).*stage.Method)());
+            EXPECT_EQ(camera->Get_Chip_Code(), row.Chip_Code);
         }
         // A listed 0x20FF value whose other registers match none of its rows does not fall
         // to the rows for any other value; neither does an unlisted one that matches none.
         for (const Identity& registers : {Identity{0xC9, 0x00, 0x02}, Identity{0x42, 0x07, 0x07}}) {
             if (!stage.Decision[0].Reg_2051 && registers[0] != 0x42)
                 continue; // tables of 0x20FF alone decide any 0xC9 the same way
-            test::Simulated_Host host;
-            const auto device = host.Device_Of(host.Add("SPCA2650", stage.Layout, registers));
-            EXPECT_FALSE(((*device).*stage.Method)()) << stage.Probe << " in " << stage.Layout;
-            EXPECT_EQ(device->Get_Chip_Code(), 0u);
+            Probed_Camera camera("SPCA2650", stage.Layout, registers);
+            EXPECT_FALSE(((*camera.device).*stage.Method)());
+            EXPECT_EQ(camera->Get_Chip_Code(), 0u);
         }
     }
 }
@@ -64,62 +64,47 @@ TEST(Identification, EachFamilysOwnPairIsADirectMatch) {
                                                        {"SPCA2085", 0x102}, {"SPCA2650", 0x105},
                                                        {"SPCA2282", 0x106}, {"SOC_M5", 0x200}};
     for (const auto& [family, code] : code_of) {
-        test::Simulated_Host host;
         // Registers that no register stage would take: only the pair can decide.
-        const auto device = host.Device_Of(host.Add(family, "direct", Identity{0x42, 0x42, 0x42}));
-        EXPECT_EQ(device->Identify(), 0) << family;
-        EXPECT_EQ(device->Get_Chip_Code(), code) << family;
+        Probed_Camera camera(family, "direct", Identity{0x42, 0x42, 0x42});
+        EXPECT_EQ(camera->Identify(), 0) << family;
+        EXPECT_EQ(camera->Get_Chip_Code(), code) << family;
     }
-    test::Simulated_Host host;
-    const auto device = host.Device_Of(host.Add("SPCA2620", "none"));
-    EXPECT_EQ(device->Identify(), -1);
-    EXPECT_EQ(device->Get_Chip_Code(), 0u);
+    Probed_Camera none("SPCA2620", "none");
+    EXPECT_EQ(none->Identify(), -1);
+    EXPECT_EQ(none->Get_Chip_Code(), 0u);
 }
 
 TEST(Identification, EdgeCasesOfTheProbeOrder) {
     test::Log_Capture log;
-    {
-        test::Simulated_Host host;
-        const auto device = host.Device_Of(host.Add("SPCA2281", "direct-first", Identity{0x42, 0, 0}));
-        EXPECT_EQ(device->Identify(), 0);
-        EXPECT_EQ(device->Get_Chip_Code(), 0x101u) << "G6 on node 2 alone";
-        EXPECT_NE(log.Text().find("ZUN_3M_1 ID2 0 fail -1\r\n\t this is new ZUN_3M_1!\r\n"),
-                  std::string::npos);
-    }
-    {
-        log.Clear();
-        test::Simulated_Host host;
-        const auto device = host.Device_Of(host.Add("SPCA2085", "G3@2+G10@3", Identity{0xC9, 1, 0}));
-        EXPECT_EQ(device->Identify(), 0);
-        EXPECT_EQ(device->Get_Chip_Code(), 0x102u);
-        EXPECT_EQ(log.Text().find("ZUN_3M_1"), std::string::npos) << "the first probe decided";
-        EXPECT_NE(log.Text().find("*****************\tZUNQ_56_2\t"), std::string::npos);
-    }
-    {
-        log.Clear();
-        test::Simulated_Host host;
-        const auto device = host.Device_Of(host.Add("SPCA2620", "G3@2+G10@3", Identity{0xD2, 1, 0}));
-        EXPECT_FALSE(device->Is_ZUNQ_56_2());
-        EXPECT_EQ(log.Text().find("ID3"), std::string::npos)
-            << "the stage after a failed decision is not tried";
-        EXPECT_EQ(device->Identify(), -1) << "and the other probes do not take it either";
-        EXPECT_NE(log.Text().find("ZUNQ_1080p_3D ID2 1 OK 0"), std::string::npos) << "every probe ran";
-    }
-    {
-        test::Simulated_Host host;
-        const auto ff = Identity{0xFF, 0xFF, 0x00};
-        EXPECT_FALSE(host.Device_Of(host.Add("SPCA2282", "G4@2+G10@3", ff))->Is_ZUN_1080P_1());
-        const auto device = host.Device_Of(host.Add("SPCA2282", "G3@2+G10@3", ff));
-        EXPECT_EQ(device->Identify(), 0);
-        EXPECT_EQ(device->Get_Chip_Code(), 0x106u);
-    }
+    Probed_Camera first_only("SPCA2281", "direct-first", Identity{0x42, 0, 0});
+    EXPECT_EQ(first_only->Identify(), 0);
+    EXPECT_EQ(first_only->Get_Chip_Code(), 0x101u) << "G6 on node 2 alone";
+    EXPECT_NE(log.Text().find("ZUN_3M_1 ID2 0 fail -1\r\n\t this is new ZUN_3M_1!\r\n"), std::string::npos);
+
+    log.Clear();
+    Probed_Camera first_probe("SPCA2085", "G3@2+G10@3", Identity{0xC9, 1, 0});
+    EXPECT_EQ(first_probe->Identify(), 0);
+    EXPECT_EQ(first_probe->Get_Chip_Code(), 0x102u);
+    EXPECT_EQ(log.Text().find("ZUN_3M_1"), std::string::npos) << "the first probe decided";
+    EXPECT_NE(log.Text().find("*****************\tZUNQ_56_2\t"), std::string::npos);
+
+    log.Clear();
+    Probed_Camera d2("SPCA2620", "G3@2+G10@3", Identity{0xD2, 1, 0});
+    EXPECT_FALSE(d2->Is_ZUNQ_56_2());
+    EXPECT_EQ(log.Text().find("ID3"), std::string::npos) << "the stage after a failed decision is not tried";
+    EXPECT_EQ(d2->Identify(), -1) << "and the other probes do not take it either";
+    EXPECT_NE(log.Text().find("ZUNQ_1080p_3D ID2 1 OK 0"), std::string::npos) << "every probe ran";
+
+    const auto ff = Identity{0xFF, 0xFF, 0x00};
+    EXPECT_FALSE(Probed_Camera("SPCA2282", "G4@2+G10@3", ff)->Is_ZUN_1080P_1());
+    Probed_Camera ff_3d("SPCA2282", "G3@2+G10@3", ff);
+    EXPECT_EQ(ff_3d->Identify(), 0);
+    EXPECT_EQ(ff_3d->Get_Chip_Code(), 0x106u);
 }
 
 TEST(Identification, TracesEveryTryAndEveryRegisterRead) {
     test::Log_Capture log;
-    test::Simulated_Host host;
-    const auto device = host.Device_Of(host.Add("SPCA2620", "G4@2+G5@3"));
-    EXPECT_TRUE(device->Is_ZUN_8M_1());
+    EXPECT_TRUE(Probed_Camera("SPCA2620", "G4@2+G5@3")->Is_ZUN_8M_1());
     const std::string fail = "\r\n[hr]=\r\nEXT_UNIT.set_KsControl Pair Fail -1\r\n";
     EXPECT_EQ(log.Text(), fail + "ZUN_8M_1 ID1 0 fail -1\r\n" + fail +
                               "ZUN_8M_1 ID1 1 fail -1\r\n"
@@ -127,24 +112,20 @@ TEST(Identification, TracesEveryTryAndEveryRegisterRead) {
                               "ZUN_8M_1 ID2 1 OK 0\r\n"
                               "\t this 20ff d2!\r\n");
     log.Clear();
-    const auto direct = host.Device_Of(host.Add("SPCA2620", "direct"));
-    EXPECT_TRUE(direct->Is_ZUN_8M_1());
+    EXPECT_TRUE(Probed_Camera("SPCA2620", "direct")->Is_ZUN_8M_1());
     EXPECT_EQ(log.Text(), "ZUN_8M_1 ID1 0 OK 0\r\nZUN_8M_1 ID2 0 OK 0\r\n\t this is new ZUN_8M_1!\r\n");
     log.Clear();
-    const auto three = host.Device_Of(host.Add("SPCA2650", "G3@2+G10@3"));
-    EXPECT_TRUE(three->Is_ZUN_1080P_1());
+    EXPECT_TRUE(Probed_Camera("SPCA2650", "G3@2+G10@3")->Is_ZUN_1080P_1());
     EXPECT_NE(log.Text().find("\t this 20ff 00!\r\n\t this 2051 00!\r\n\t this 20d9 02!\r\n"),
               std::string::npos);
 }
 
 TEST(Identification, ARegisterStageHandsTheDeviceBackAndLeavesItsBindingsInPlace) {
-    test::Simulated_Host host;
-    const auto camera = host.Add("SPCA2281", "G5@2");
-    const auto device = host.Device_Of(camera);
-    ASSERT_EQ(device->Identify(), 0);
-    EXPECT_EQ(device->xu1.Node_Id, 2u);
-    EXPECT_EQ(device->xu1.Property_Set, Unit_G5);
-    Extension_Unit_SPCA2281_Protocol protocol(device.get());
+    Probed_Camera camera("SPCA2281", "G5@2");
+    ASSERT_EQ(camera->Identify(), 0);
+    EXPECT_EQ(camera->xu1.Node_Id, 2u);
+    EXPECT_EQ(camera->xu1.Property_Set, Unit_G5);
+    Extension_Unit_SPCA2281_Protocol protocol(camera.device.get());
     std::uint8_t value = 0;
     EXPECT_EQ(protocol.Read_Reg(0x20FF, &value), 0) << "the device outlived its temporary protocol";
     EXPECT_EQ(value, 0xA8);

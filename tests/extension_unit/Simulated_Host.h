@@ -8,6 +8,7 @@
 
 #include "Extension_Unit_Class/Device_List.h"
 #include "Extension_Unit_Class/Extension_Unit_Base_Class.h"
+#include "Extension_Unit_Class/Extension_Unit_Chip_Protocol.h"
 #include "extension_unit_integrate/Extension_Unit_Integrate.h"
 #include "platform/simulated/Chip_Families.h"
 #include "platform/simulated/Simulated_Backend.h"
@@ -68,6 +69,54 @@ struct Simulated_Host {
     }
 
     void Forget_Events() const { backend->Log().Clear(); }
+};
+
+// One camera of `family` in `layout` on a host of its own, and its device object as
+// discovery makes it, bound and not yet identified.
+struct Probed_Camera {
+    Simulated_Host host;
+    std::shared_ptr<Simulated_Camera> camera;
+    std::unique_ptr<Extension_Unit_Base_Class> device;
+
+    Probed_Camera(const std::string& family, const std::string& layout,
+                  std::optional<std::array<std::uint8_t, 3>> identity = std::nullopt)
+        : camera(host.Add(family, layout, identity)), device(Simulated_Host::Device_Of(camera)) {}
+    Extension_Unit_Base_Class* operator->() const { return device.get(); }
+};
+
+} // namespace test
+
+namespace test {
+
+// One camera of `family` (the SPCA2092, which has no pair of its own, in a layout its
+// registers decide) with flash `part` as discovery leaves it: identified, its protocol built,
+// its command set chosen. `chunk_length` replaces the chip's answer to the transfer-length query.
+struct Discovered_Camera {
+    Simulated_Host host;
+    std::shared_ptr<Simulated_Camera> camera;
+    Owned_Device_List list;
+    Extension_Unit_Chip_Protocol* protocol = nullptr;
+
+    Discovered_Camera(const std::string& family, std::optional<Flash_Part_Identity> part,
+                      std::optional<std::uint32_t> chunk_length = std::nullopt) {
+        auto spec =
+            platform::simulated::Chip_Camera("cam0", family, family == "SPCA2092" ? "G3@2+G10@3" : "direct");
+        spec.Flash = std::move(part);
+        spec.Chunk_Length = chunk_length;
+        camera = platform::simulated::Add_Chip_Camera(*host.backend, spec);
+        list = host.Discover();
+        protocol = dynamic_cast<Extension_Unit_Chip_Protocol*>(Device_List_Get_Protocol(list.get(), 0));
+        EXPECT_NE(protocol, nullptr) << family;
+        host.Forget_Events();
+    }
+
+    // The opcodes loaded into slots 1 to 12.
+    std::array<std::uint8_t, 12> Slots() const {
+        std::array<std::uint8_t, 12> slots{};
+        for (std::uint8_t slot = 1; slot <= 12; ++slot)
+            slots[slot - 1] = camera->Flash().Opcode(slot);
+        return slots;
+    }
 };
 
 } // namespace test

@@ -1,7 +1,13 @@
+// The transport (extension-unit requests and their pairs) and the chip register access built
+// on it, with every chip class's unit.
 #include "Extension_Unit_Class/ExtUnit.h"
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
+#include "Chip_Classes.h"
+#include "Extension_Unit_Class/Chip_Register_Access.h"
 #include "Simulated_Chip.h"
 
 namespace {
@@ -83,7 +89,7 @@ TEST(ExtUnit, TheDirectionBitDecidesAndALengthAnswersOnlyThroughMoreData) {
     }
 }
 
-TEST(ExtUnit, APairSendsOnlyItsSecondRecordAndRebindingMovesEverything) {
+TEST(ExtUnit, APairSendsOnlyItsSecondRecordAndARebindingTakesTheNewKey) {
     test::Simulated_Chip chip;
     chip.Registers().Poke(0x20FF, 0x5A);
     std::unique_ptr<Extension_Unit_Base_Class> device(chip.New_Device());
@@ -100,19 +106,119 @@ TEST(ExtUnit, APairSendsOnlyItsSecondRecordAndRebindingMovesEverything) {
     EXPECT_EQ(chip.Requests(), (std::vector<Sent>{{3, 2, Request_Code::Set_Cur, {0xFF, 0x20}},
                                                   {3, 3, Request_Code::Get_Cur, {0x5A}}}));
 
-    auto other_camera = chip.backend->Add_Camera("cam1", test::Test_Chip_Model());
-    other_camera->Bind_Chip_Unit(7, test::First_Unit_Guid);
-    auto other_control = other_camera->Open_Control();
     std::uint32_t length = 0;
-    device->xu2.set_KsControl(other_control.get(), test::First_Unit_Guid, 7);
-    EXPECT_EQ(device->xu2.Ks_Get_Length(0, &length), 0);
     device->xu2.set_KsControl(device->pIKsControl.get(), test::First_Unit_Guid, 3);
-    EXPECT_EQ(device->xu2.Ks_Get_Length(0, &length), -1) << "no unit with this GUID on node 3";
-    const auto events = chip.backend->Log().Requests();
-    ASSERT_EQ(events.size(), 4u);
-    EXPECT_EQ(events[2].Camera, "cam1");
-    EXPECT_EQ(events[2].Node_Id, 7u);
-    EXPECT_EQ(events[3].Camera, "cam0");
+    EXPECT_EQ(device->xu2.Ks_Get_Length(0, &length), -1) << "rebound: no unit with this GUID on node 3";
+    EXPECT_EQ(chip.backend->Log().Requests().back().Node_Id, 3u);
+}
+
+using test::Register_Access;
+using Bytes = std::vector<std::uint8_t>;
+// bmRequestType, bRequest, Selector, Unit, Length, Inline_Data, and the bytes a set carries.
+using Record = std::tuple<int, int, int, int, int, std::uint32_t, Bytes>;
+
+// An extension unit that keeps both records of every pair it is handed, and sends nothing.
+struct Recording_Unit final : ExtUnit {
+    std::vector<Record> records;
+    int Send_Request_Pair(Ext_Unit_Request* pair) override {
+        for (const Ext_Unit_Request& r : {pair[0], pair[1]}) {
+            const auto* data = static_cast<const std::uint8_t*>(r.Data);
+            const bool set = r.bRequest == Ext_Unit_Request::SET_CUR;
+            records.emplace_back(r.bmRequestType, r.bRequest, r.Selector, r.Unit, r.Length, r.Inline_Data,
+                                 set ? Bytes(data, data + r.Length) : Bytes{});
+        }
+        return 0;
+    }
+};
+
+TEST(Chip_Register_Access, BuildsTwoPairsPerAccessWithTheUnitFieldAndLowByteFirst) {
+    Recording_Unit unit;
+    std::uint8_t value = 0;
+    std::uint16_t word = 0;
+    Read_Chip_Register(unit, 3, 0x20FF, &value);
+    Write_Chip_Register(unit, 3, 0x2034, 0x01);
+    Read_Chip_Register16(unit, 4, 0x1234, &word);
+    Write_Chip_Register16(unit, 4, 0xABCD, 0x5678);
+    EXPECT_EQ(unit.records, (std::vector<Record>{
+                                {0xA1, 0x85, 2, 3, 2, 2, {}},
+                                {0x21, 0x01, 2, 3, 2, 0, {0xFF, 0x20}},
+                                {0xA1, 0x85, 3, 3, 2, 1, {}},
+                                {0xA1, 0x81, 3, 3, 1, 0, {}},
+                                {0xA1, 0x85, 2, 3, 2, 2, {}},
+                                {0x21, 0x01, 2, 3, 2, 0, {0x34, 0x20}},
+                                {0xA1, 0x85, 3, 3, 2, 1, {}},
+                                {0x21, 0x01, 3, 3, 1, 0, {0x01}},
+                                {0xA1, 0x85, 4, 4, 2, 2, {}},
+                                {0x21, 0x01, 4, 4, 2, 0, {0x34, 0x12}},
+                                {0xA1, 0x85, 5, 4, 2, 2, {}},
+                                {0xA1, 0x81, 5, 4, 2, 0, {}},
+                                {0xA1, 0x85, 4, 4, 2, 2, {}},
+                                {0x21, 0x01, 4, 4, 2, 0, {0xCD, 0xAB}},
+                                {0xA1, 0x85, 5, 4, 2, 2, {}},
+                                {0x21, 0x01, 5, 4, 2, 0, {0x78, 0x56}},
+                            }));
+}
+
+class Chip_Registers : public testing::TestWithParam<test::Chip_Class> {};
+
+TEST_P(Chip_Registers, TalkThroughTheFamilysUnitWithTheExactRequests) {
+    const test::Chip_Class& chip_class = GetParam();
+    test::Simulated_Chip chip;
+    chip.Registers().Poke(0x3000, 0x34);
+    chip.Registers().Poke(0x3001, 0x12);
+    std::unique_ptr<Extension_Unit_Chip_Protocol> protocol(chip_class.Create(chip.New_Device()));
+    EXPECT_EQ(protocol->Family().Unit_Field, chip_class.Unit_Field);
+    std::uint8_t value = 0;
+    std::uint16_t word = 0;
+    EXPECT_EQ(protocol->Read_Reg(0x20FF, &value), 0);
+    EXPECT_EQ(value, 0xC9);
+    EXPECT_EQ(protocol->Write_Reg(0x2041, 0xA5), 0);
+    EXPECT_EQ(protocol->Read_Reg16(0x3000, &word), 0);
+    EXPECT_EQ(word, 0x1234);
+    EXPECT_EQ(protocol->Write_Reg16(0x3010, 0xBEEF), 0);
+    EXPECT_EQ(chip.Registers().Peek(0x3011), 0xBE);
+    const std::uint32_t node = chip_class.Node;
+    const std::vector<Sent> word_access{{node, 4, Request_Code::Set_Cur, {0x00, 0x30}},
+                                        {node, 5, Request_Code::Get_Cur, {0x34, 0x12}},
+                                        {node, 4, Request_Code::Set_Cur, {0x10, 0x30}},
+                                        {node, 5, Request_Code::Set_Cur, {0xEF, 0xBE}}};
+    EXPECT_EQ(chip.Requests(), Register_Access(node, 0x20FF, Request_Code::Get_Cur, {0xC9}) +
+                                   Register_Access(node, 0x2041, Request_Code::Set_Cur, {0xA5}) +
+                                   word_access);
+}
+
+TEST_P(Chip_Registers, OrTheResultsOfBothPairsAndSendTheSecondAfterAFailedFirst) {
+    test::Simulated_Chip chip;
+    std::unique_ptr<Extension_Unit_Chip_Protocol> protocol(GetParam().Create(chip.New_Device()));
+    auto& faults = chip.camera->Faults();
+    faults.Fail_Request(1, Failure_Result(0x10, 0x0F00));
+    faults.Fail_Request(2, Failure_Result(0x10, 0x00F0));
+    faults.Fail_Request(3, -1);
+    faults.Fail_Request(6, -1);
+    std::uint8_t value = 0x77;
+    std::uint16_t word = 0xAAAA;
+    EXPECT_EQ(protocol->Read_Reg(0x20FF, &value),
+              Failure_Result(0x10, 0x0F00) | Failure_Result(0x10, 0x00F0));
+    EXPECT_EQ(value, 0x77) << "a failed get leaves the value";
+    EXPECT_EQ(protocol->Write_Reg(0x2041, 0x01), -1);
+    EXPECT_EQ(chip.Registers().Peek(0x0000), 0x01) << "the data pair went out, to the address latched before";
+    EXPECT_EQ(protocol->Read_Reg16(0x3000, &word), -1);
+    EXPECT_EQ(word, 0xAAAA);
+}
+
+INSTANTIATE_TEST_SUITE_P(Every_Chip_Class, Chip_Registers, testing::ValuesIn(test::Chip_Classes),
+                         test::Chip_Class_Name);
+
+TEST(Register_Access, MissingControlDeviceOrValuePointer) {
+    auto* device = new Extension_Unit_Base_Class();
+    device->Bind_Units(test::First_Unit_Guid, 2, test::Second_Unit_Guid, 3);
+    Extension_Unit_SPCA2620_Protocol protocol(device);
+    std::uint8_t value = 0;
+    EXPECT_EQ(protocol.Read_Reg(0x20FF, &value), E_POINTER) << "the OR of two E_POINTERs";
+    EXPECT_EQ(protocol.Read_Reg(0x20FF, nullptr), -2);
+    EXPECT_EQ(protocol.Read_Reg16(0x20FF, nullptr), -2);
+    delete protocol.Detach_Device();
+    EXPECT_EQ(protocol.Write_Reg(0x20FF, 1), -1) << "without a device: a failed step";
 }
 
 } // namespace

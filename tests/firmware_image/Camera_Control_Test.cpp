@@ -84,65 +84,65 @@ TEST(Camera_Controls, ReadsEveryControlAsStored) {
 }
 
 TEST(Camera_Controls, WritesFollowTheRangeAndEachKindsRule) {
+    constexpr std::uint32_t Cur = IQ_Field_Current, Min = IQ_Field_Minimum, Max = IQ_Field_Maximum,
+                            Def = IQ_Field_Default;
+    struct Step {
+        std::uint32_t Index, Fields;
+        std::int32_t Value;
+        bool Accepted;
+        std::uint32_t Read_Field;
+        std::int32_t Reads;
+    };
+    const Step steps[] = {
+        // Current value and default: not below the minimum (compared as signed 16-bit values).
+        {0, Cur, -1, false, Cur, 100},
+        {0, Cur, 0, true, Cur, 0},
+        {0, Cur, 0x18000, false, Cur, 0},
+        // Flags are handled in the order 1, 2, 4, 16, 8 and a refusal stops them.
+        {1, Cur | Min, 50, true, Min, 50},
+        {1, Cur | Min, 40, false, Min, 50},
+        // A maximum of 0 refuses the current value and the default; other fields take any value.
+        {2, Max, 0, true, Max, 0},
+        {2, Cur, 5, false, Cur, 102},
+        {2, Def, 5, false, Def, 102},
+        {2, IQ_Field_Fourth, 5, true, IQ_Field_Fourth, 5},
+        // Flag 32 answers false, though the other flags are written.
+        {3, Cur | IQ_Field_Byte, 7, false, Cur, 7},
+        // 32-bit controls compare as signed 32-bit values.
+        {16, Cur, -36001, false, Cur, 0},
+        {16, Cur | Def, -36000, true, Def, -36000},
+        // Exposure takes steps: 0 is 10000, 1 is 20000 (both read back as 0), -13 is 1, and
+        // steps outside the table write nothing.
+        {14, Cur, 1, true, Cur, 0},
+        {14, Cur, -13, true, Cur, -13},
+        {14, Cur, 2, true, Cur, -13},
+        {14, Cur, -14, true, Cur, -13},
+        // The automatic switch stores 8 for on, 1 for off.
+        {15, Cur | Def, 3, true, Cur, 1},
+        {15, Cur, 0, true, Cur, 0},
+        // Power line 0 is stored as 2; byte controls take flags 1 and 8 only.
+        {10, Cur | Def, 0, true, Def, 2},
+        {7, Def, 0, true, Def, 0},
+        {13, Cur | IQ_Field_Byte, 1, false, Cur, 1},
+    };
     Firmware_IQ_Adjust_Class_2688 block(Block().data());
-    // Current value and default: not below the minimum; minimum itself is fine.
-    EXPECT_FALSE(Write(block, 0, IQ_Field_Current, -1));
-    EXPECT_EQ(Read(block, 0, IQ_Field_Current), 100);
-    EXPECT_TRUE(Write(block, 0, IQ_Field_Current, 0));
-    EXPECT_EQ(Read(block, 0, IQ_Field_Current), 0);
-    EXPECT_FALSE(Write(block, 0, IQ_Field_Current, 0x18000)) << "compared as a signed 16-bit value";
-    // Flags are handled in the order 1, 2, 4, 16, 8 and a refusal stops them.
-    EXPECT_TRUE(Write(block, 1, IQ_Field_Current | IQ_Field_Minimum, 50));
-    EXPECT_EQ(Read(block, 1, IQ_Field_Minimum), 50);
-    EXPECT_FALSE(Write(block, 1, IQ_Field_Current | IQ_Field_Minimum, 40));
-    EXPECT_EQ(Read(block, 1, IQ_Field_Minimum), 50);
-    // A maximum of 0 refuses the current value and the default.
-    EXPECT_TRUE(Write(block, 2, IQ_Field_Maximum, 0));
-    EXPECT_FALSE(Write(block, 2, IQ_Field_Current, 5));
-    EXPECT_FALSE(Write(block, 2, IQ_Field_Default, 5));
-    EXPECT_TRUE(Write(block, 2, IQ_Field_Fourth, 5)) << "the other fields take any value";
-    // Flag 32 answers false, though the other flags are written.
-    EXPECT_FALSE(Write(block, 3, IQ_Field_Current | IQ_Field_Byte, 7));
-    EXPECT_EQ(Read(block, 3, IQ_Field_Current), 7);
-    // 32-bit controls compare as signed 32-bit values.
-    EXPECT_FALSE(Write(block, 16, IQ_Field_Current, -36001));
-    EXPECT_TRUE(Write(block, 16, IQ_Field_Current | IQ_Field_Default, -36000));
-    EXPECT_EQ(Read(block, 16, IQ_Field_Default), -36000);
-
-    // Exposure takes steps: 0 is 10000, 1 is 20000 (both read back as 0), -13 is 1, and
-    // steps outside the table write nothing.
-    EXPECT_TRUE(Write(block, 14, IQ_Field_Current, 0));
-    EXPECT_EQ(block.Get_Edited_Block()[IQ_Camera_Controls + 8 + 2], 0x27);
-    EXPECT_EQ(block.Get_Edited_Block()[IQ_Camera_Controls + 8 + 3], 0x10);
-    EXPECT_EQ(Read(block, 14, IQ_Field_Current), 0);
-    EXPECT_TRUE(Write(block, 14, IQ_Field_Current, 1));
-    EXPECT_EQ(Read(block, 14, IQ_Field_Current), 0);
-    EXPECT_TRUE(Write(block, 14, IQ_Field_Current, -13));
-    EXPECT_EQ(Read(block, 14, IQ_Field_Current), -13);
-    EXPECT_TRUE(Write(block, 14, IQ_Field_Current, 2));
-    EXPECT_TRUE(Write(block, 14, IQ_Field_Current, -14));
-    EXPECT_EQ(Read(block, 14, IQ_Field_Current), -13);
-
-    // The automatic switch stores 8 for on, 1 for off.
-    EXPECT_TRUE(Write(block, 15, IQ_Field_Current | IQ_Field_Default, 3));
-    EXPECT_EQ(block.Get_Edited_Block()[IQ_Camera_Controls + 4], 8);
-    EXPECT_EQ(Read(block, 15, IQ_Field_Current), 1);
-    EXPECT_TRUE(Write(block, 15, IQ_Field_Current, 0));
-    EXPECT_EQ(block.Get_Edited_Block()[IQ_Camera_Controls + 4], 1);
-    EXPECT_EQ(Read(block, 15, IQ_Field_Current), 0);
-    // Power line 0 is stored as 2; byte controls take flags 1 and 8 only.
-    EXPECT_TRUE(Write(block, 10, IQ_Field_Current | IQ_Field_Default, 0));
-    EXPECT_EQ(Read(block, 10, IQ_Field_Current), 2);
-    EXPECT_EQ(Read(block, 10, IQ_Field_Default), 2);
-    EXPECT_TRUE(Write(block, 7, IQ_Field_Default, 0));
-    EXPECT_EQ(Read(block, 7, IQ_Field_Default), 0);
-    EXPECT_EQ(Read(block, 7, IQ_Field_Current), 1);
-    EXPECT_FALSE(Write(block, 13, IQ_Field_Current | IQ_Field_Byte, 1));
-    EXPECT_EQ(Read(block, 13, IQ_Field_Current), 1);
-
-    EXPECT_FALSE(Write(block, 18, IQ_Field_Current, 0));
-    EXPECT_FALSE(Write(block, 19, IQ_Field_Current, 0));
-    EXPECT_FALSE(block.Set_IQ_Control(0, IQ_Field_Current, nullptr));
+    const auto stored = [&](std::size_t offset) {
+        return block.Get_Edited_Block()[IQ_Camera_Controls + offset];
+    };
+    EXPECT_TRUE(Write(block, 14, Cur, 0));
+    EXPECT_EQ(Read(block, 14, Cur), 0);
+    EXPECT_EQ(stored(8 + 2) << 8 | stored(8 + 3), 10000);
+    for (const Step& step : steps) {
+        SCOPED_TRACE(testing::Message() << "control " << step.Index << " value " << step.Value);
+        EXPECT_EQ(Write(block, step.Index, step.Fields, step.Value), step.Accepted);
+        EXPECT_EQ(Read(block, step.Index, step.Read_Field), step.Reads);
+    }
+    EXPECT_EQ(stored(4), 1) << "automatic exposure off";
+    EXPECT_EQ(Read(block, 10, Cur), 2);
+    EXPECT_EQ(Read(block, 7, Cur), 1);
+    EXPECT_FALSE(Write(block, 18, Cur, 0));
+    EXPECT_FALSE(Write(block, 19, Cur, 0));
+    EXPECT_FALSE(block.Set_IQ_Control(0, Cur, nullptr));
     // The block as copied in stays as it was.
     EXPECT_EQ(test_images::Bytes(block.Get_Original_Block().begin(), block.Get_Original_Block().end()),
               Block());

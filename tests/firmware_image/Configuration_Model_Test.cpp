@@ -46,7 +46,7 @@ TEST(uvcDescriptor, SplitsVideoAndAudioAndWritesThemBack) {
     EXPECT_EQ(Written_Back(model), source);
 }
 
-TEST(uvcDescriptor, RebuildsStreamingInterfacesFromTheStillMethod) {
+TEST(uvcDescriptor, ReadsAndWritesBackEveryFormatOrderStillMethodAndLayout) {
     // Alternate settings 0 to 11 all stay in the streaming part when read.
     const Bytes full = Build_Configuration({});
     const uvcDescriptor full_model(full.data(), full.size());
@@ -60,20 +60,33 @@ TEST(uvcDescriptor, RebuildsStreamingInterfacesFromTheStillMethod) {
     EXPECT_EQ(rebuilt.size(), bare.size() + 176);
     EXPECT_TRUE(std::equal(rebuilt.begin() + 9, rebuilt.end(), full.begin() + 9, full.end()));
 
-    // Each still method, the control part after the streaming part, a streaming interface
-    // numbered other than 1, and a still trigger kept by method 2: each reads and writes
-    // back to the same bytes.
-    std::vector<Video_Function_Spec> specs;
-    for (const std::uint8_t still : {0, 1, 2, 3}) {
-        specs.push_back({.Still_Method = still});
+    // Each format order with each still method, the control part after the streaming part, a
+    // streaming interface numbered other than 1, and a still trigger kept by method 2: each
+    // reads to its stream model and writes back to the same bytes.
+    const Format_Spec mjpeg{.Mjpeg = true,
+                            .Frames = Frames_Of({{1920, 1080}, {1280, 720}, {640, 480}}, {3000, 2500, 1500}),
+                            .Default_Index = 2};
+    const Format_Spec yuv{.Mjpeg = false, .Frames = Frames_Of({{640, 480}, {320, 240}}, {3000})};
+    std::vector<std::pair<Video_Function_Spec, std::uint32_t>> specs; // and the format mode read
+    for (const auto& [formats, mode] :
+         {std::pair{std::vector{yuv}, 1U}, std::pair{std::vector{yuv, mjpeg}, 2U},
+          std::pair{std::vector{mjpeg}, 3U}, std::pair{std::vector{mjpeg, yuv}, 4U}}) {
+        for (const std::uint8_t still : {0, 1, 2, 3}) {
+            specs.push_back({{.Formats = formats, .Still_Method = still}, mode});
+        }
     }
-    specs.push_back({.Streaming_First = true});
-    specs.push_back({.First_Interface = 4});
-    specs.push_back({.Still_Method = 2, .Trigger_Support = 1});
-    for (const auto& spec : specs) {
+    specs.push_back({{.Streaming_First = true}, 3});
+    specs.push_back({{.First_Interface = 4}, 3});
+    specs.push_back({{.Still_Method = 2, .Trigger_Support = 1}, 3});
+    for (const auto& [spec, mode] : specs) {
+        SCOPED_TRACE(testing::Message() << "mode " << mode << " still " << int(spec.Still_Method));
         const Bytes source = Build_Configuration(With_Audio(spec));
         const uvcDescriptor model(source.data(), source.size());
-        EXPECT_EQ(Written_Back(model), source) << int(spec.Still_Method) << spec.Streaming_First;
+        const Video_Stream_Model read = model.Get_Stream_Model();
+        EXPECT_EQ(read.Complete, 1);
+        EXPECT_EQ(read.Format_Mode, mode);
+        EXPECT_EQ(read.Still_Method, spec.Still_Method);
+        EXPECT_EQ(Written_Back(model), source);
     }
     // A trigger without still method 2 is not kept.
     const Bytes triggered = Build_Configuration({.Video = Video_Function_Spec{.Trigger_Support = 1}});

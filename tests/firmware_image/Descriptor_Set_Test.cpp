@@ -29,6 +29,20 @@ std::vector<Frame_Size> Sizes_Of(const std::vector<Frame_Size_Record>& records) 
 
 } // namespace
 
+// Format mode, default width and height and still method, as the slots hold them, and
+// whether the three slots are enabled.
+using Slots = std::tuple<std::uint32_t, std::uint16_t, std::uint16_t, std::uint32_t, std::array<int, 3>>;
+Slots Slots_Of(const Descriptor_Set& set) {
+    const auto& format = set.Slot(Slot_Video_Format);
+    const auto& size = set.Slot(Slot_Default_Resolution);
+    const auto& still = set.Slot(Slot_Still_Capture);
+    return {format.Get_Number(),
+            size.Get_Width(),
+            size.Get_Height(),
+            still.Get_Number(),
+            {format.Enabled, size.Enabled, still.Enabled}};
+}
+
 TEST(Descriptor_Set, AssignsSlotsFromTheStreamModel) {
     Descriptor_Set set;
     Video_Stream_Model empty;
@@ -42,23 +56,12 @@ TEST(Descriptor_Set, AssignsSlotsFromTheStreamModel) {
     EXPECT_EQ(set.Still_Method, 2) << "scalars are still copied";
 
     set.Assign_Stream_Model(Model_Of({Yuv}));
-    EXPECT_EQ(set.Slot(Slot_Video_Format).Get_Number(), 1U);
-    EXPECT_EQ(set.Slot(Slot_Video_Format).Enabled, 0);
-    EXPECT_EQ(set.Slot(Slot_Default_Resolution).Get_Width(), 640);
-    EXPECT_EQ(set.Slot(Slot_Default_Resolution).Get_Height(), 480);
-    EXPECT_EQ(set.Slot(Slot_Default_Resolution).Enabled, 0);
-    EXPECT_EQ(set.Slot(Slot_Still_Capture).Get_Number(), 1U);
-    EXPECT_EQ(set.Slot(Slot_Still_Capture).Enabled, 0);
+    EXPECT_EQ(Slots_Of(set), Slots(1, 640, 480, 1, {0, 0, 0}));
     ASSERT_EQ(set.Resolutions.size(), 2U);
     EXPECT_EQ(set.Resolutions[1].Width, 320);
 
     set.Assign_Stream_Model(Model_Of({Mjpeg, Yuv}, 3));
-    EXPECT_EQ(set.Slot(Slot_Video_Format).Get_Number(), 4U);
-    EXPECT_EQ(set.Slot(Slot_Video_Format).Enabled, 1);
-    EXPECT_EQ(set.Slot(Slot_Default_Resolution).Get_Width(), 640) << "the MJPEG default";
-    EXPECT_EQ(set.Slot(Slot_Default_Resolution).Enabled, 1);
-    EXPECT_EQ(set.Slot(Slot_Still_Capture).Get_Number(), 3U);
-    EXPECT_EQ(set.Slot(Slot_Still_Capture).Enabled, 1);
+    EXPECT_EQ(Slots_Of(set), Slots(4, 640, 480, 3, {1, 1, 1})) << "the MJPEG default";
     EXPECT_EQ(set.Resolutions.size(), 3U) << "the MJPEG sizes";
 }
 

@@ -57,6 +57,22 @@ inline std::string Get(Image_Object& object, std::size_t kind, std::uint8_t whic
     return std::string((object.*Strings[kind].Get)(text, which, status).Text());
 }
 
+// The four strings in record order.
+using Texts = std::array<std::string, 4>;
+inline Texts Get_Texts(Image_Object& object, std::uint8_t which = 1) {
+    return {Get(object, M, which), Get(object, P, which), Get(object, S, which), Get(object, Mic, which)};
+}
+
+// VID, PID and release number: as loaded (which 0) or as edited (which 1).
+using Ids = std::array<std::uint16_t, 3>;
+inline Ids Get_Ids(Image_Object& object, std::uint8_t which = 0) {
+    return {object.Get_VID(which, nullptr), object.Get_PID(which, nullptr),
+            object.Get_BcdDevice(which, nullptr)};
+}
+inline std::int32_t Set_Ids(Image_Object& object, const Ids& ids) {
+    return object.Set_VID(&ids[0]) | object.Set_PID(&ids[1]) | object.Set_BcdDevice(&ids[2]);
+}
+
 inline std::int32_t Set(Image_Object& object, std::size_t kind, const std::string& text,
                         String_Buffer_260* message = nullptr) {
     String_Buffer_260 own;

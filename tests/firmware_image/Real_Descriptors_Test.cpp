@@ -66,8 +66,12 @@ TEST(Real_Descriptors, ReadWithinTheirBytesAndWriteBack) {
         ASSERT_FALSE(model.Is_Empty()) << name;
         EXPECT_EQ(model.Get_Available_Length(),
                   std::min<std::size_t>(model.Get_Declared_Length(), source.size()));
+        if (name == "customer.config.bin") {
+            EXPECT_EQ(model.Get_Declared_Length(), source.size() + 1) << "one byte short of its length";
+        }
         EXPECT_TRUE(Same_Bytes(model.Get_Head(), std::span(source).first(model.Get_Head_Length()))) << name;
         EXPECT_GE(model.Get_Function_Count(), 1U) << name;
+        ASSERT_LE(model.Get_Covered_Length(), model.Get_Available_Length()) << name;
 
         std::size_t at = model.Get_Head_Length();
         for (std::size_t i = 0; i < model.Get_Function_Count(); ++i) {
@@ -117,14 +121,4 @@ TEST(Real_Descriptors, ReadWithinTheirBytesAndWriteBack) {
     if (std::getenv("ZUNQ_UVC_DESCRIPTOR_DIR") == nullptr) {
         EXPECT_GE(files, 7U) << "the repository holds seven cameras";
     }
-}
-
-TEST(Real_Descriptors, ShortFileReadsOnlyWhatItHolds) {
-    const Bytes source =
-        Read_File(std::filesystem::path(ZUNQ_DEFAULT_UVC_DESCRIPTOR_DIR) / "customer.config.bin");
-    ASSERT_EQ(source.size(), 483U);
-    const uvcDescriptor model(source.data(), source.size());
-    EXPECT_EQ(model.Get_Declared_Length(), 484);
-    EXPECT_EQ(model.Get_Available_Length(), 483U);
-    EXPECT_LE(model.Get_Covered_Length(), 483U);
 }

@@ -1,5 +1,6 @@
 // The hub-port walk over simulated USB trees, with records made as discovery makes them: a
-// zeroed record per camera holding its video-input device path and the ids parsed from it.
+// zeroed record per camera holding its video-input device path and the ids parsed from it;
+// and the reading of what devices and the host send, and the tree's slots.
 #include "Extension_Unit_Class/Usb_Hub_Walk.h"
 
 #include <gtest/gtest.h>
@@ -14,6 +15,7 @@
 
 #include "Extension_Unit_Class/Device_Path_Id.h"
 #include "Extension_Unit_Class/Usb_Descriptor_Parsing.h"
+#include "Extension_Unit_Class/Usb_Tree.h"
 #include "extension_unit/Log_Capture.h"
 #include "extension_unit_integrate/Extension_Unit_Integrate.h"
 #include "platform/simulated/Scenario.h"
@@ -52,13 +54,11 @@ bool Unmatched(const Device_Info_Record& record) {
 
 void Expect_Filled_From(const Device_Info_Record& record, const Simulated_Usb_Device& camera) {
     const auto& descriptor = camera.Spec().Descriptor;
-    EXPECT_EQ(record.Node_Word, 3u);
-    EXPECT_STREQ(record.Hub_Port_Path, camera.Hub().Name().c_str());
-    EXPECT_EQ(record.Port_Number, camera.Port());
-    EXPECT_EQ(record.idVendor, descriptor.idVendor);
-    EXPECT_EQ(record.idProduct, descriptor.idProduct);
-    EXPECT_EQ(record.bcdDevice, descriptor.bcdDevice);
-    EXPECT_STREQ(record.Usb_Device_Path, camera.Device_Path().c_str());
+    EXPECT_EQ(std::tuple(record.Node_Word, std::string(record.Hub_Port_Path), record.Port_Number,
+                         record.idVendor, record.idProduct, record.bcdDevice,
+                         std::string(record.Usb_Device_Path)),
+              std::tuple(3u, camera.Hub().Name(), camera.Port(), descriptor.idVendor, descriptor.idProduct,
+                         descriptor.bcdDevice, camera.Device_Path()));
     const Device_Path_Id usb_path_id = Parse_Device_Path_Id(camera.Device_Path().c_str());
     EXPECT_EQ(std::memcmp(&record.Usb_Path_Id, &usb_path_id, sizeof usb_path_id), 0);
     EXPECT_STREQ(record.Hardware_Id, camera.Capture_Devnode()->Hardware_Id.c_str());
@@ -320,28 +320,22 @@ TEST(Hub_Walk_Scenario, RefreshFillsEveryRecordFromTheScenarioTree) {
     platform::Scoped_Backend installed(backend);
     Build_Scenario(*backend, *load.Loaded);
     const auto& cameras = load.Loaded->Cameras;
-
     Device_List* list = Device_List_Create();
     ASSERT_EQ(Device_List_Refresh(list), static_cast<int>(cameras.size()));
     std::map<std::string, std::string> hub_paths; // scenario hub name -> record hub path
     for (std::uint32_t i = 0; i < cameras.size(); ++i) {
+        SCOPED_TRACE(i);
         const Scenario_Usb& usb = cameras[i].Usb;
         const Device_Info_Record record = Device_List_Get_Info(list, i);
-        EXPECT_EQ(record.Node_Word, 3u) << i;
-        EXPECT_EQ(record.Port_Number, usb.Port) << i;
-        EXPECT_EQ(record.idVendor, usb.Vid) << i;
-        EXPECT_EQ(record.idProduct, usb.Pid) << i;
-        EXPECT_EQ(record.bcdDevice, usb.Bcd) << i;
-        EXPECT_EQ(record.Manufacturer, usb.Manufacturer) << i;
-        EXPECT_EQ(record.Product, usb.Product) << i;
-        EXPECT_EQ(record.Serial_Number, usb.Serial) << i;
-        EXPECT_NE(record.Usb_Device_Path[0], 0) << i;
-        EXPECT_EQ(record.Usb_Path_Id.Vid, usb.Vid) << i;
-        EXPECT_EQ(record.Usb_Path_Id.Pid, usb.Pid) << i;
-        EXPECT_NE(record.Hardware_Id[0], 0) << i;
-        EXPECT_EQ(record.Parent_Ids[0], usb.Vid) << i;
-        EXPECT_EQ(record.Parent_Ids[1], usb.Pid) << i;
-        ASSERT_NE(record.Hub_Port_Path[0], 0) << i;
+        EXPECT_EQ(std::tuple(record.Node_Word, record.Port_Number, record.idVendor, record.idProduct,
+                             record.bcdDevice, record.Usb_Path_Id.Vid, record.Usb_Path_Id.Pid,
+                             record.Parent_Ids[0], record.Parent_Ids[1]),
+                  std::tuple(3u, usb.Port, usb.Vid, usb.Pid, usb.Bcd, usb.Vid, usb.Pid, usb.Vid, usb.Pid));
+        EXPECT_EQ(std::tuple(std::string(record.Manufacturer), std::string(record.Product),
+                             std::string(record.Serial_Number)),
+                  std::tuple(usb.Manufacturer, usb.Product, usb.Serial));
+        EXPECT_TRUE(record.Usb_Device_Path[0] != 0 && record.Hardware_Id[0] != 0);
+        ASSERT_NE(record.Hub_Port_Path[0], 0);
         const auto [known, added] = hub_paths.emplace(usb.Hub, record.Hub_Port_Path);
         EXPECT_EQ(known->second, record.Hub_Port_Path) << "cameras on one hub name the same hub";
     }
@@ -350,6 +344,94 @@ TEST(Hub_Walk_Scenario, RefreshFillsEveryRecordFromTheScenarioTree) {
         distinct.insert(path);
     EXPECT_EQ(distinct.size(), hub_paths.size()) << "each hub of the scenario is its own hub";
     Device_List_Release(list);
+}
+
+// Device paths themselves are read by the discovery tests.
+TEST(Usb_Parsing, ReadsIdsFromInstanceIdsAndHardwareIds) {
+    const Device_Path_Id instance = Parse_Device_Path_Id("USB\\VID_0A1B&PID_2C3D&MI_02\\6&2B0C5C1A&0&0002");
+    EXPECT_EQ(std::tuple(instance.Vid, instance.Pid, instance.Interface_Number, instance.Instance_2),
+              std::tuple(0x0A1B, 0x2C3D, 2u, 0x2B0C5C1Au));
+    EXPECT_EQ(instance.Class_Guid, platform::GUID{});
+    struct Row {
+        const char* Text;
+        std::array<std::uint16_t, 4> Ids;
+    };
+    for (const Row& row : {Row{"USB\\VID_0A1B&PID_2C3D&REV_0100&MI_02", {0x0A1B, 0x2C3D, 0x0100, 2}},
+                           Row{"USB\\VID_0A1B&PID_2C3D&REV_0100", {0x0A1B, 0x2C3D, 0x0100, 0}},
+                           Row{"USB\\VID_&PID_12345", {0, 0x2345, 0, 0}}, Row{"", {0, 0, 0, 0}}})
+        EXPECT_EQ(Parse_Four_Ids(row.Text), row.Ids) << row.Text;
+}
+
+TEST(Usb_Parsing, WalksAConfigurationForItsStringsUpToTheFirstDescriptorThatDoesNotFit) {
+    std::vector<std::uint8_t> configuration{
+        9, 2,  0, 0, 2,  1,  1, 0x80, 0xFA, // iConfiguration 1
+        8, 11, 0, 2, 14, 3,  0, 2,          // association, iFunction 2
+        9, 4,  0, 0, 1,  14, 1, 0,    3,    // video control, iInterface 3
+        9, 4,  1, 0, 0,  14, 2, 0,    0,    // video streaming, no string
+        7, 4,  2, 0, 0,  1,  1,             // an interface descriptor 7 bytes long: the walk ends
+        9, 4,  3, 0, 0,  1,  1, 0,    9,
+    };
+    configuration[2] = static_cast<std::uint8_t>(configuration.size());
+    auto found = Find_Configuration_Strings(configuration);
+    EXPECT_EQ(found.Indexes, (std::vector<std::uint8_t>{1, 2, 3}));
+    EXPECT_TRUE(found.Has_Video_Interface);
+    EXPECT_TRUE(Starts_With_Function(configuration, 14, 14));
+    EXPECT_FALSE(Starts_With_Function(configuration, 14, 1));
+    EXPECT_FALSE(Starts_With_Function(std::span(configuration).first(22), 14, 14));
+
+    configuration[2] = 25; // wTotalLength ends inside the video-control interface
+    found = Find_Configuration_Strings(configuration);
+    EXPECT_EQ(found.Indexes, (std::vector<std::uint8_t>{1, 2}));
+    EXPECT_FALSE(found.Has_Video_Interface);
+}
+
+TEST(Usb_Parsing, TurnsStringDescriptorsIntoUtf8AndCutsRecordTexts) {
+    const std::vector<std::uint8_t> text{12, 3, 'A', 0, 0xAC, 0x20, 0x3D, 0xD8, 0x00, 0xDE, 0x00, 0xD8};
+    EXPECT_TRUE(Is_Whole_String_Descriptor(text));
+    EXPECT_EQ(String_Descriptor_Text(text), "A\xE2\x82\xAC\xF0\x9F\x98\x80?") << "a lone surrogate is '?'";
+    const std::vector<std::uint8_t> stops_at_zero{8, 3, 'O', 0, 0, 0, 'K', 0};
+    EXPECT_EQ(String_Descriptor_Text(stops_at_zero), "O");
+    EXPECT_EQ(String_Descriptor_Text(std::vector<std::uint8_t>{40, 3, 'S', 0, 'H'}), "S")
+        << "bLength past the bytes";
+    for (const std::vector<std::uint8_t>& refused :
+         {std::vector<std::uint8_t>{3}, {4, 2, 'a', 0}, {5, 3, 'a', 0, 0}, {6, 3, 'a', 0}})
+        EXPECT_FALSE(Is_Whole_String_Descriptor(refused));
+
+    char field[Device_Info_Text_Size];
+    std::memset(field, 'x', sizeof field);
+    Copy_Record_Text(field, "short");
+    EXPECT_STREQ(field, "short");
+    EXPECT_EQ(field[255], 0);
+    const std::string two_byte_chars = std::string(254, 'a') + "\xC3\xA9";
+    Copy_Record_Text(field, two_byte_chars);
+    EXPECT_EQ(std::string(field), std::string(254, 'a'));
+    Copy_Record_Text(field, std::string(400, 'p'));
+    EXPECT_EQ(std::string(field), std::string(255, 'p'));
+}
+
+TEST(Usb_Tree, KeepsLeavesPastTheSlotsInAContinuationOfTheSameHub) {
+    auto hub = std::make_unique<Usb_Node_Info>();
+    hub->Hub_Name = "hub";
+    Usb_Tree_Level level(std::move(hub));
+    for (std::uint32_t port = 1; port <= 300; ++port) {
+        auto leaf = std::make_unique<Usb_Node_Info>();
+        leaf->ConnectionInfo.Connection_Index = port;
+        ASSERT_TRUE(level.Add_Leaf(std::move(leaf)));
+    }
+    std::uint32_t expected = 1;
+    level.Visit_Leaves([&](const Usb_Node_Info& leaf, const Usb_Node_Info* owner) {
+        EXPECT_EQ(leaf.ConnectionInfo.Connection_Index, expected++);
+        EXPECT_EQ(owner, level.Owner());
+        return true;
+    });
+    EXPECT_EQ(expected, 301u);
+    EXPECT_FALSE(level.Add_Child(std::make_unique<Usb_Tree_Level>())) << "every slot is taken";
+
+    Usb_Tree_Level top;
+    for (std::size_t i = 0; i < Usb_Tree_Level::Slot_Count; ++i)
+        ASSERT_TRUE(top.Add_Child(std::make_unique<Usb_Tree_Level>()));
+    EXPECT_FALSE(top.Add_Child(std::make_unique<Usb_Tree_Level>()));
+    EXPECT_FALSE(top.Add_Leaf(std::make_unique<Usb_Node_Info>())) << "the last slot holds a child level";
 }
 
 } // namespace

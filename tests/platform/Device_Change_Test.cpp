@@ -1,15 +1,31 @@
-// Unplugging and plugging simulated cameras: where they hang, what they answer, and what the
-// watches hear. (What the host lists meanwhile is seen through the tool's camera list.)
+// The simulated USB tree: the requests a device refuses (all else is seen through the hub walk),
+// and unplugging and plugging cameras: where they hang, what they answer, and what the watches
+// hear. (What the host lists meanwhile is seen through the tool's camera list.)
 #include <gtest/gtest.h>
 
 #include <vector>
 
 #include "platform/simulated/Scenario.h"
+#include "platform/simulated/Simulated_Usb_Tree.h"
 
 namespace {
 
 using namespace platform;
 using namespace platform::simulated;
+
+TEST(Simulated_Usb_Tree, RefusesWhatADeviceRefuses) {
+    Simulated_Usb_Tree tree;
+    Simulated_Usb_Hub& root = tree.Add_Host_Controller(3).Root_Hub();
+    tree.Add_Camera(root, 2);
+    const auto hub = tree.Open_Hub(root.Name());
+    std::string name;
+    std::vector<std::uint8_t> reply;
+    EXPECT_LT(hub->Port_Hub_Name(2, name), 0) << "a camera is no hub";
+    EXPECT_EQ(hub->Port_Descriptor(2, {3, 1, Language_English_US, 255}, reply), S_OK);
+    EXPECT_LT(hub->Port_Descriptor(2, {3, 9, Language_English_US, 255}, reply), 0) << "a string it lacks";
+    EXPECT_LT(hub->Port_Descriptor(2, {3, 1, 0x0407, 255}, reply), 0) << "a language it lacks";
+    EXPECT_LT(hub->Port_Descriptor(1, {2, 0, 0, 9}, reply), 0) << "an empty port";
+}
 
 TEST(Device_Changes, UnpluggedCamerasLeaveTheHostAndComeBackOnAnyFreePort) {
     const Scenario_Load load = Parse_Scenario(R"({"hubs": [{"name": "root", "ports": 4}], "cameras": [

@@ -22,14 +22,8 @@ TEST(Scenario, TheDemoLoadsAndBuildsCamerasOnTheirHubPorts) {
     const Scenario& scenario = *load.Loaded;
     ASSERT_EQ(scenario.Hubs.size(), 2u);
     EXPECT_EQ(scenario.Hubs[1].Parent, scenario.Hubs[0].Name);
-    ASSERT_EQ(scenario.Cameras.size(), 5u);
-    const Scenario_Camera& first = scenario.Cameras[0];
-    EXPECT_EQ(first.Usb.Vid, 0x0C45);
-    EXPECT_EQ(first.Usb.Bcd, 0x0100);
-    EXPECT_EQ(first.Usb.Serial, "ZQ8M-0001");
-    EXPECT_EQ(first.Usb.Port, 1u);
-    EXPECT_EQ(first.Chip.Flash->Jedec_Id, (std::array<std::uint8_t, 3>{0xC8, 0x40, 0x13}));
-    EXPECT_EQ(first.Video.Wave_In_Id, 0);
+    EXPECT_EQ(scenario.Cameras[0].Usb.Bcd, 0x0100);
+    EXPECT_EQ(scenario.Cameras[0].Chip.Flash->Jedec_Id, (std::array<std::uint8_t, 3>{0xC8, 0x40, 0x13}));
 
     Simulated_Backend backend;
     const auto cameras = Build_Scenario(backend, scenario);
@@ -39,8 +33,7 @@ TEST(Scenario, TheDemoLoadsAndBuildsCamerasOnTheirHubPorts) {
         paths.insert(camera->Video_Input().Device_Path);
     EXPECT_EQ(paths.size(), 5u) << "every camera has its own path";
     EXPECT_EQ(cameras[0]->Video_Input().Device_Path.rfind("\\\\?\\usb#vid_0c45&pid_6366&mi_00#6&", 0), 0u);
-    EXPECT_EQ(cameras[2]->Model().Name, "SPCA2092");
-    EXPECT_EQ(cameras[2]->Registers().Peek(0x20FF), 0xC5);
+    EXPECT_EQ(cameras[2]->Registers().Peek(0x20FF), 0xC5) << "the SPCA2092's registers";
     EXPECT_EQ(cameras[3]->Flash().Part()->Contents().size(), 524288u);
 }
 
@@ -178,14 +171,7 @@ TEST(Scenario, TheEnvironmentNamesTheFileOrNothing) {
     ::setenv(Scenario_Environment_Variable, "/no/such/scenario.json", 1);
     EXPECT_EQ(Backend_From_Environment(error), nullptr);
     EXPECT_EQ(error, "/no/such/scenario.json: cannot be read");
-    ::setenv(Scenario_Environment_Variable, (std::string(ZUNQ_SOURCE_DIR) + "/scenarios/demo.json").c_str(),
-             1);
-    const auto backend = Backend_From_Environment(error);
-    ::unsetenv(Scenario_Environment_Variable);
-    ASSERT_NE(backend, nullptr) << error;
-    std::vector<std::unique_ptr<platform::Video_Input_Device>> devices;
-    EXPECT_EQ(backend->Enumerate_Video_Inputs(devices), platform::S_OK);
-    EXPECT_EQ(devices.size(), 5u);
+    ::unsetenv(Scenario_Environment_Variable); // a named file is served: see the discovery tests
 }
 
 } // namespace

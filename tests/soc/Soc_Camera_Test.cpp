@@ -1,3 +1,6 @@
+// The simulated system-on-chip camera where the update tests do not reach it: archives of the
+// system's tar, damaged archives, members that climb out of the directory, and blocks the
+// file channel cannot make sense of.
 #include <gtest/gtest.h>
 
 #include <fstream>
@@ -12,35 +15,24 @@ namespace {
 using namespace test;
 using namespace platform::simulated;
 
-std::string Text_Of(std::span<const std::uint8_t> data) {
-    return {data.begin(), data.end()};
-}
-
-Bytes Seed(const char* name) {
-    std::ifstream in(std::string(ZUNQ_SOURCE_DIR) + "/fuzz/simulated/corpus/ustar/" + name, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-TEST(Ustar_Reader, ReadsFilesDirectoriesAndSplitNamesOfOursAndOfTar) {
-    const Bytes ours =
-        Write_Ustar({{"update/", "", '5'}, {"update.sh", "echo\n", '0', "update"}, {"empty", ""}});
-    const Ustar_Archive archive = Read_Ustar(ours);
-    EXPECT_EQ(archive.Error, "");
-    ASSERT_EQ(archive.Entries.size(), 3u);
-    EXPECT_EQ(archive.Entries[0].Type, Ustar_Type::Directory);
-    EXPECT_EQ(archive.Entries[1].Name + ":" + Text_Of(archive.Entries[1].Data), "update/update.sh:echo\n");
-    EXPECT_TRUE(archive.Entries[2].Data.empty());
-
-    // Archives of the system's tar, in the POSIX and the GNU form, one with a split long name.
+TEST(Ustar_Reader, ReadsArchivesOfTarInThePosixAndTheGnuFormWithSplitNames) {
     const std::string long_name = std::string(60, 'd') + "/" + std::string(60, 'd') + "/file.txt";
     for (const char* seed : {"update-posix.tar", "update-gnu.tar", "long-name.tar"}) {
-        const Bytes bytes = Seed(seed);
+        std::ifstream in(std::string(ZUNQ_SOURCE_DIR) + "/fuzz/simulated/corpus/ustar/" + seed,
+                         std::ios::binary);
+        const Bytes bytes{std::istreambuf_iterator<char>(in), {}}; // the entries point into it
         const Ustar_Archive read = Read_Ustar(bytes);
         EXPECT_EQ(read.Error, "") << seed;
         ASSERT_FALSE(read.Entries.empty()) << seed;
         const Ustar_Entry& last = read.Entries.back();
-        EXPECT_TRUE(last.Name == long_name || Text_Of(last.Data).starts_with("#!/bin/sh\n")) << seed;
+        EXPECT_TRUE(last.Name == long_name ||
+                    std::string(last.Data.begin(), last.Data.end()).starts_with("#!/bin/sh\n"))
+            << seed;
     }
+    const Bytes archive = Write_Ustar({{"update.sh", "echo\n", '0', "update"}});
+    const Ustar_Archive ours = Read_Ustar(archive);
+    ASSERT_EQ(ours.Entries.size(), 1u);
+    EXPECT_EQ(ours.Entries[0].Name, "update/update.sh");
 }
 
 TEST(Ustar_Reader, StopsAtTheFirstBadMemberAndKeepsTheOnesBefore) {
@@ -58,23 +50,17 @@ TEST(Ustar_Reader, StopsAtTheFirstBadMemberAndKeepsTheOnesBefore) {
     EXPECT_EQ(second_after([](Bytes& b, std::size_t at) { b.resize(at + 513); }), "member data cut short");
     EXPECT_EQ(second_after([](Bytes& b, std::size_t at) { b[at + 257] = 'X'; }), "not a ustar header");
     EXPECT_EQ(Read_Ustar(Write_Ustar({{"link", "", '2'}})).Error, "unsupported member type '2'");
-    Bytes huge = Write_Ustar({{"huge", ""}});
-    huge[124] = 0x80; // the base-256 form of a size: not read
-    EXPECT_EQ(Read_Ustar(huge).Error, "header checksum mismatch");
-    EXPECT_EQ(Read_Ustar({}).Error, "");
 }
 
 TEST(Soc_Shell, UnpacksBelowTheDirectoryAndRunsOnlyAScriptThatExists) {
     Soc_File_System files;
     Soc_Shell shell(files, {.Result_Size = 3, .Result_After_Polls = 1});
     files.Write("/tmp/a.tar", Write_Ustar({{"./x/run.sh", "sh"}, {"../escape", "no"}, {"/abs", "yes"}}));
-    const Shell_Run& unpack = shell.Run("tar -xvf /tmp/a.tar -C /tmp/");
-    EXPECT_EQ(unpack.Status, 2) << "a member climbed out";
+    EXPECT_EQ(shell.Run("tar -xvf /tmp/a.tar -C /tmp/").Status, 2) << "a member climbed out";
     EXPECT_EQ(files.Paths(), (std::vector<std::string>{"/tmp/a.tar", "/tmp/abs", "/tmp/x/run.sh"}));
     EXPECT_EQ(shell.Run("tar -xvf /tmp/none.tar -C /tmp/").Status, 2);
     EXPECT_EQ(shell.Run("reboot").Status, 127);
     EXPECT_EQ(shell.Run("sh /tmp/missing.sh").Status, 2);
-
     EXPECT_EQ(shell.Run("sh /tmp/x/run.sh").Status, 0);
     EXPECT_EQ(files.Look_Up("/tmp/x/result.txt"), nullptr) << "the first poll is too early";
     ASSERT_NE(files.Look_Up("/tmp/x/result.txt"), nullptr);
@@ -85,15 +71,10 @@ TEST(Soc_File_Channel, RefusesBlocksItCannotMakeSenseOfAndChangesNothing) {
     Soc_File_Channel channel({});
     Bytes no_nul = File_Operation_Block("/a", 0, 0x807);
     std::fill(no_nul.begin() + 12, no_nul.begin() + 524, 'a');
-    const Bytes nonsense[] = {Command_Block(9, 0, 0, {}),
-                              Command_Block(133, 0, 519, Bytes_Of("/a")),
-                              no_nul,
-                              File_Operation_Block("", 0, 0x807),
-                              File_Operation_Block("/a", 0, 1),
-                              File_Operation_Block("/a", 0, 0x407),
-                              Command_Block(8, 0, 1, {1}),
-                              Command_Block(128, 0, 4085, {})};
-    for (const Bytes& block : nonsense)
+    for (const Bytes& block :
+         {Command_Block(9, 0, 0, {}), Command_Block(133, 0, 519, Bytes_Of("/a")), no_nul,
+          File_Operation_Block("", 0, 0x807), File_Operation_Block("/a", 0, 1),
+          File_Operation_Block("/a", 0, 0x407), Command_Block(8, 0, 1, {1}), Command_Block(128, 0, 4085, {})})
         EXPECT_EQ(channel.Set(block), platform::Hresult_From_Win32(platform::Win32_Error::Gen_Failure));
     EXPECT_TRUE(channel.Files().Paths().empty());
     EXPECT_TRUE(channel.Shell_History().empty());

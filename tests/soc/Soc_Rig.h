@@ -8,42 +8,32 @@
 
 #include "Extension_Unit_Class/Extension_Unit_Soc_M5_Protocol.h"
 #include "platform/simulated/Simulated_Soc_Camera.h"
+#include "test_images/Bytes.h"
 
 namespace test {
 
-using Bytes = std::vector<std::uint8_t>;
+using test_images::Bytes;
+using test_images::Get_U32_LE;
 
 inline Bytes Bytes_Of(std::string_view text) {
     return {text.begin(), text.end()};
-}
-
-inline void Put_U32(Bytes& bytes, std::size_t offset, std::uint32_t value) {
-    for (std::size_t i = 0; i < 4; ++i)
-        bytes[offset + i] = static_cast<std::uint8_t>(value >> (8 * i));
-}
-
-inline std::uint32_t U32_At(const Bytes& bytes, std::size_t offset) {
-    std::uint32_t value = 0;
-    for (std::size_t i = 0; i < 4; ++i)
-        value |= static_cast<std::uint32_t>(bytes[offset + i]) << (8 * i);
-    return value;
 }
 
 // A 4096-byte command block as the camera expects it, written from its documented layout.
 inline Bytes Command_Block(std::uint32_t kind, std::uint32_t arg, std::uint32_t length,
                            const Bytes& payload) {
     Bytes block(4096);
-    Put_U32(block, 0, kind);
-    Put_U32(block, 4, arg);
-    Put_U32(block, 8, length);
-    std::copy(payload.begin(), payload.end(), block.begin() + 12);
+    test_images::Put_U32_LE(block, 0, kind);
+    test_images::Put_U32_LE(block, 4, arg);
+    test_images::Put_U32_LE(block, 8, length);
+    test_images::Put_Bytes(block, 12, payload);
     return block;
 }
 
 inline Bytes File_Operation_Block(std::string_view path, std::uint32_t value, std::uint32_t op) {
     Bytes block = Command_Block(133, 0, 520, Bytes_Of(path));
-    Put_U32(block, 524, value);
-    Put_U32(block, 528, op);
+    test_images::Put_U32_LE(block, 524, value);
+    test_images::Put_U32_LE(block, 528, op);
     return block;
 }
 

@@ -2,8 +2,7 @@
 
 #include "Soc_Rig.h"
 #include "Ustar_Writer.h"
-#include "extension_unit_integrate/Extension_Unit_Integrate.h"
-#include "platform/simulated/Chip_Families.h"
+#include "extension_unit/Simulated_Host.h"
 
 namespace {
 
@@ -18,10 +17,11 @@ const Bytes Update_Archive = Write_Ustar({{"update/", "", '5'},
 std::pair<int, int> Size_And_Read_Requests(const std::vector<Bytes>& blocks, std::string_view path) {
     std::pair<int, int> counts;
     for (const Bytes& block : blocks) {
-        if (U32_At(block, 0) != 133 || std::string_view(reinterpret_cast<const char*>(&block[12])) != path)
+        if (Get_U32_LE(block, 0) != 133 ||
+            std::string_view(reinterpret_cast<const char*>(&block[12])) != path)
             continue;
-        counts.first += U32_At(block, 528) == 0x80;
-        counts.second += U32_At(block, 528) == 0x100;
+        counts.first += Get_U32_LE(block, 528) == 0x80;
+        counts.second += Get_U32_LE(block, 528) == 0x100;
     }
     return counts;
 }
@@ -112,25 +112,18 @@ TEST(Soc_Update_Edges, RunsNothingFromAnArchiveThatReadsBackWrong) {
     EXPECT_EQ(holed_archive.File("/tmp/update.tar")->size(), Update_Archive.size());
 }
 
-// The camera as the tool meets it: found by discovery, no flash model, updated through the
-// entry point, and the caller's progress value left alone.
+// The camera as discovery binds it, updated through the entry point; the caller's progress
+// value is left alone.
 TEST(Soc_Update_Edges, DiscoveredAndUpdatedThroughTheEntryPoints) {
-    auto backend = std::make_shared<platform::simulated::Simulated_Backend>();
-    platform::Scoped_Backend installed(backend);
-    ASSERT_NE(platform::simulated::Add_Chip_Camera(
-                  *backend, platform::simulated::Chip_Camera("soc", "SOC_M5", "direct")),
-              nullptr);
-    Device_List* list = Device_List_Create();
-    ASSERT_EQ(Device_List_Refresh(list), 1);
-    Extension_Unit_Base_Protocol* protocol = Device_List_Get_Protocol(list, 0);
-    EXPECT_STREQ(Protocol_Get_Product_Name(protocol), "ZUNQ_SOC_550_0");
-    EXPECT_EQ(Protocol_Get_Flash_Model(protocol), 0);
+    test::Simulated_Host host;
+    host.Add("SOC_M5", "direct");
+    const auto list = host.Discover();
+    ASSERT_EQ(list->Count(), 1u);
     float progress = 42.0f;
-    EXPECT_EQ(Protocol_Download_Firmware(protocol, Update_Archive.data(),
+    EXPECT_EQ(Protocol_Download_Firmware(Device_List_Get_Protocol(list.get(), 0), Update_Archive.data(),
                                          static_cast<std::uint32_t>(Update_Archive.size()), &progress),
               0);
     EXPECT_EQ(progress, 42.0f);
-    Device_List_Release(list);
 }
 
 } // namespace

@@ -67,11 +67,10 @@ void Add_Frame(Bytes& out, const Frame_Spec& frame, std::uint8_t subtype, std::u
     const std::uint32_t area = static_cast<std::uint32_t>(frame.Width) * frame.Height;
     const std::uint32_t smallest = rates.empty() ? 0 : *std::min_element(rates.begin(), rates.end());
     const std::uint32_t largest = rates.empty() ? 0 : *std::max_element(rates.begin(), rates.end());
-    const std::uint32_t default_interval =
-        frame.Default_Interval.value_or(frame.Intervals.empty() ? 0 : frame.Intervals.front());
+    const std::uint32_t default_interval = frame.Intervals.empty() ? 0 : frame.Intervals.front();
 
     Add(out, {static_cast<std::uint8_t>(26 + 4 * frame.Intervals.size()), 0x24, subtype, index,
-              frame.Capabilities.value_or(still_method == 1 ? 1 : 0)});
+              static_cast<std::uint8_t>(still_method == 1 ? 1 : 0)});
     Add_U16_LE(out, frame.Width);
     Add_U16_LE(out, frame.Height);
     Add_U32_LE(out, Bit_Rate(smallest, area));
@@ -93,7 +92,7 @@ void Add_Format(Bytes& out, const Format_Spec& format, std::uint8_t index, std::
         Add(out, Guid_YUY2);
         Add(out, {0x10, format.Default_Index, 0x00, 0x00, 0x00, 0x00});
     }
-    const std::uint8_t subtype = format.Mjpeg ? Subtype_Mjpeg_Frame : Subtype_Uncompressed_Frame;
+    const std::uint8_t subtype = format.Mjpeg ? 0x07 : 0x05;
     for (std::size_t i = 0; i < format.Frames.size(); ++i) {
         Add_Frame(out, format.Frames[i], subtype, static_cast<std::uint8_t>(i + 1), still_method);
     }
@@ -137,11 +136,17 @@ Bytes Video_Streaming_Part(const Video_Function_Spec& spec) {
     return out;
 }
 
-} // namespace
-
-std::uint32_t Interval_Of_Rate(std::uint32_t rate) {
-    return rate == 0 ? 0 : 1000000000U / rate;
+Bytes Build_Video_Function(const Video_Function_Spec& spec) {
+    Bytes out;
+    Add(out, {0x08, 0x0B, spec.First_Interface, 0x02, 0x0E, 0x03, 0x00, 0x00});
+    const Bytes control = Video_Control_Part(spec);
+    const Bytes streaming = Video_Streaming_Part(spec);
+    Add(out, spec.Streaming_First ? streaming : control);
+    Add(out, spec.Streaming_First ? control : streaming);
+    return out;
 }
+
+} // namespace
 
 std::vector<Frame_Spec> Frames_Of(std::initializer_list<std::pair<std::uint16_t, std::uint16_t>> sizes,
                                   std::initializer_list<std::uint32_t> rates) {
@@ -152,7 +157,7 @@ std::vector<Frame_Spec> Frames_Of(std::initializer_list<std::pair<std::uint16_t,
         frame.Height = height;
         frame.Intervals.clear();
         for (const auto rate : rates) {
-            frame.Intervals.push_back(Interval_Of_Rate(rate));
+            frame.Intervals.push_back(rate == 0 ? 0 : 1000000000U / rate);
         }
         frames.push_back(frame);
     }
@@ -160,12 +165,11 @@ std::vector<Frame_Spec> Frames_Of(std::initializer_list<std::pair<std::uint16_t,
 }
 
 Bytes Build_Streaming_Class_Descriptors(const Video_Function_Spec& spec) {
+    // bmaControls per format: 0x04 for MJPEG, 0x00 for uncompressed, which is how the model
+    // tells the format mode.
     std::vector<std::uint8_t> controls;
     for (const auto& format : spec.Formats) {
         controls.push_back(format.Mjpeg ? 0x04 : 0x00);
-    }
-    if (spec.Header_Controls) {
-        controls = *spec.Header_Controls;
     }
     Bytes out;
     Add(out, {static_cast<std::uint8_t>(13 + controls.size()), 0x24, 0x01,
@@ -176,16 +180,6 @@ Bytes Build_Streaming_Class_Descriptors(const Video_Function_Spec& spec) {
         Add_Format(out, spec.Formats[i], static_cast<std::uint8_t>(i + 1), spec.Still_Method);
     }
     Put_U16_LE(out, 4, spec.Header_Total_Length.value_or(static_cast<std::uint16_t>(out.size())));
-    return out;
-}
-
-Bytes Build_Video_Function(const Video_Function_Spec& spec) {
-    Bytes out;
-    Add(out, {0x08, 0x0B, spec.First_Interface, 0x02, spec.Function_Class, 0x03, 0x00, 0x00});
-    const Bytes control = Video_Control_Part(spec);
-    const Bytes streaming = Video_Streaming_Part(spec);
-    Add(out, spec.Streaming_First ? streaming : control);
-    Add(out, spec.Streaming_First ? control : streaming);
     return out;
 }
 
@@ -209,38 +203,17 @@ Bytes Build_Audio_Function(const Audio_Function_Spec& spec) {
 }
 
 Bytes Build_Configuration(const Configuration_Spec& spec) {
-    Bytes functions;
-    std::uint8_t interfaces = 0;
-    const auto add_video = [&] {
-        if (spec.Video) {
-            Add(functions, Build_Video_Function(*spec.Video));
-            interfaces = static_cast<std::uint8_t>(interfaces + 2);
-        }
-    };
-    const auto add_audio = [&] {
-        if (spec.Audio) {
-            Add(functions, Build_Audio_Function(*spec.Audio));
-            interfaces = static_cast<std::uint8_t>(interfaces + 2);
-        }
-    };
-    if (spec.Audio_First) {
-        add_audio();
-        add_video();
-    } else {
-        add_video();
-        add_audio();
-    }
-
+    const Bytes video = spec.Video ? Build_Video_Function(*spec.Video) : Bytes{};
+    const Bytes audio = spec.Audio ? Build_Audio_Function(*spec.Audio) : Bytes{};
+    const auto interfaces = static_cast<std::uint8_t>((spec.Video ? 2 : 0) + (spec.Audio ? 2 : 0));
     Bytes out;
     Add(out, {0x09, 0x02, 0x00, 0x00, interfaces, 0x01, 0x00, 0x80, 0xFA});
-    for (const auto& descriptor : spec.Extra_Head) {
-        Add(out, descriptor);
-    }
-    Add(out, functions);
+    Add(out, spec.Audio_First ? audio : video);
+    Add(out, spec.Audio_First ? video : audio);
     for (const auto& descriptor : spec.Trailing) {
         Add(out, descriptor);
     }
-    Put_U16_LE(out, 2, spec.Declared_Total_Length.value_or(static_cast<std::uint16_t>(out.size())));
+    Put_U16_LE(out, 2, static_cast<std::uint16_t>(out.size()));
     return out;
 }
 

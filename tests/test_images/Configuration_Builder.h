@@ -13,27 +13,17 @@
 
 namespace test_images {
 
-inline constexpr std::uint8_t Subtype_Uncompressed_Frame = 0x05;
-inline constexpr std::uint8_t Subtype_Mjpeg_Frame = 0x07;
-
-// Frame interval (100 ns units) that the model writes for a rate in hundredths of a frame
-// per second.
-std::uint32_t Interval_Of_Rate(std::uint32_t rate);
-
 struct Frame_Spec {
     std::uint16_t Width = 640;
     std::uint16_t Height = 480;
     // Discrete frame intervals in 100 ns units, in descriptor order (30 and 15 fps).
     std::vector<std::uint32_t> Intervals{333333, 666666};
-    // dwDefaultFrameInterval; the first interval when not given.
-    std::optional<std::uint32_t> Default_Interval;
     // bFrameIntervalType as stored, when it should differ from the interval count.
     std::optional<std::uint8_t> Interval_Count_Field;
-    // bmCapabilities as stored; by default 1 exactly when the still method is 1.
-    std::optional<std::uint8_t> Capabilities;
 };
 
-// Frames of chosen sizes, each with the same rates (hundredths of a frame per second).
+// Frames of chosen sizes, each with the same rates (hundredths of a frame per second) as
+// the intervals the model writes for them.
 std::vector<Frame_Spec> Frames_Of(std::initializer_list<std::pair<std::uint16_t, std::uint16_t>> sizes,
                                   std::initializer_list<std::uint32_t> rates = {3000, 1500});
 
@@ -55,13 +45,8 @@ struct Video_Function_Spec {
     // The eleven isochronous alternate settings the model writes; without them only
     // alternate setting 0 is there.
     bool Standard_Alternates = true;
-    // bmaControls per format as stored; by default 0x04 for MJPEG and 0x00 for
-    // uncompressed, which is how the model tells the format mode.
-    std::optional<std::vector<std::uint8_t>> Header_Controls;
     // wTotalLength of the VS input header, when it should not match what follows.
     std::optional<std::uint16_t> Header_Total_Length;
-    // bFunctionClass of the association (14 video).
-    std::uint8_t Function_Class = 0x0E;
     // bInterfaceSubClass of the first interface (1 control); anything else makes the
     // function unreadable.
     std::uint8_t Control_Subclass = 0x01;
@@ -75,18 +60,13 @@ struct Configuration_Spec {
     std::optional<Video_Function_Spec> Video = Video_Function_Spec{};
     std::optional<Audio_Function_Spec> Audio;
     bool Audio_First = false;
-    // Descriptors before the first association, after the configuration descriptor.
-    std::vector<Bytes> Extra_Head;
     // Descriptors after the last function.
     std::vector<Bytes> Trailing;
-    // wTotalLength as stored, when it should differ from the bytes built.
-    std::optional<std::uint16_t> Declared_Total_Length;
 };
 
 Bytes Build_Configuration(const Configuration_Spec& spec);
 
 // The parts of a built configuration, for tests that compare or patch bytes.
-Bytes Build_Video_Function(const Video_Function_Spec& spec);
 Bytes Build_Audio_Function(const Audio_Function_Spec& spec);
 // The class-specific VS descriptors alone, from the input header on.
 Bytes Build_Streaming_Class_Descriptors(const Video_Function_Spec& spec);

@@ -16,7 +16,6 @@ constexpr std::array<std::uint8_t, 6> Stored_Language_List{0x00, 0x04, 0x04, 0x0
 
 // The chip families' layouts as the images define them.
 struct Chip_Layout {
-    Chip_Family Family;
     std::array<std::uint8_t, 2> Start;
     std::uint16_t Device_Field; // header field of the device descriptor's pointer
     std::uint16_t Second_Device_Field;
@@ -26,37 +25,23 @@ struct Chip_Layout {
     std::uint32_t External_ID;
 };
 
+// In the order of Chip_Family.
 constexpr std::array<Chip_Layout, 3> Chip_Layouts{{
-    {Chip_Family::F2092,
-     Start_2092,
-     22,
-     0,
-     0x20,
-     106,
-     {0x00, 0x27, 0x0A, 0x00, 0x00, 0x27, 0x0B, 0x00},
-     0xDE00},
-    {Chip_Family::F2620,
-     Start_2620,
-     26,
-     24,
-     0x28,
-     138,
-     {0x00, 0x26, 0x0A, 0x00, 0x00, 0x26, 0x0B, 0x00},
-     0xDE00},
-    {Chip_Family::F2281, Start_2281, 0, 0, 0, 0, {}, 0x6316},
+    {Start_2092, 22, 0, 0x20, 106, {0x00, 0x27, 0x0A, 0x00, 0x00, 0x27, 0x0B, 0x00}, 0xDE00},
+    {Start_2620, 26, 24, 0x28, 138, {0x00, 0x26, 0x0A, 0x00, 0x00, 0x26, 0x0B, 0x00}, 0xDE00},
+    {Start_2281, 0, 0, 0, 0, {}, 0x6316},
 }};
 
 constexpr std::uint32_t Device_2281 = 0x6780;
+constexpr std::uint16_t Chip_Header = 0x0200;
+constexpr std::uint16_t Chip_Signature_Block = 0x0800;
+constexpr std::uint32_t Device_2089 = 0x2010;
 constexpr std::array<std::uint32_t, 6> Slots_2281{0x7800, 0x7830, 0x7880, 0x78D0, 0x7920, 0x7970};
 constexpr std::uint32_t Check_Bytes_2281 = 0xCF00;
 constexpr std::size_t Pointer_Count = 12;
 
 const Chip_Layout& Layout_Of(Chip_Family family) {
     return Chip_Layouts[static_cast<std::size_t>(family)];
-}
-
-void Put_External_ID(Bytes& image, std::uint32_t offset, const std::string& id) {
-    Put_Text(image, offset, id.substr(0, 16));
 }
 
 // Camera-control records: 16-bit (W) and 32-bit (D) controls keep their five fields one
@@ -92,6 +77,33 @@ constexpr std::array<Control_Layout, Control_Record_Count> Control_Layouts{{
     {Record_Kind::D, 248, 0, 268},
 }};
 
+// The 18-byte USB device descriptor (USB 2.00, class EF/02/01, 64-byte endpoint 0, one
+// configuration).
+Bytes Device_Descriptor(const Device_Spec& spec) {
+    Bytes out;
+    Add(out, {0x12, 0x01, 0x00, 0x02, 0xEF, 0x02, 0x01, 0x40});
+    Add_U16_LE(out, spec.Vid);
+    Add_U16_LE(out, spec.Pid);
+    Add_U16_LE(out, spec.Bcd);
+    Add(out, {spec.Manufacturer_Index, spec.Product_Index, spec.Serial_Index, 0x01});
+    return out;
+}
+
+Bytes String_Descriptor(std::string_view text) {
+    Bytes out;
+    Add(out, {static_cast<std::uint8_t>(2 + 2 * text.size()), 0x03});
+    for (const char c : text) {
+        Add(out, {static_cast<std::uint8_t>(c), 0x00});
+    }
+    return out;
+}
+
+// The stored forms put a big-endian 16-bit copy of bLength before the descriptor.
+Bytes Stored_Form(Bytes descriptor) {
+    descriptor.insert(descriptor.begin(), {0x00, descriptor[0]});
+    return descriptor;
+}
+
 } // namespace
 
 Bytes Build_Marked_Image(const Marker_Spec& spec) {
@@ -115,46 +127,15 @@ Bytes Build_Marked_Image(const Marker_Spec& spec) {
     return image;
 }
 
-Bytes Device_Descriptor(const Device_Spec& spec) {
-    Bytes out;
-    Add(out, {0x12, 0x01, 0x00, 0x02, 0xEF, 0x02, 0x01, 0x40});
-    Add_U16_LE(out, spec.Vid);
-    Add_U16_LE(out, spec.Pid);
-    Add_U16_LE(out, spec.Bcd);
-    Add(out, {spec.Manufacturer_Index, spec.Product_Index, spec.Serial_Index, 0x01});
-    return out;
-}
-
-Bytes String_Descriptor(std::string_view text) {
-    Bytes out;
-    Add(out, {static_cast<std::uint8_t>(2 + 2 * text.size()), 0x03});
-    for (const char c : text) {
-        Add(out, {static_cast<std::uint8_t>(c), 0x00});
-    }
-    return out;
-}
-
-// The stored forms put a big-endian 16-bit copy of bLength before the descriptor.
-Bytes Stored_Form(Bytes descriptor) {
-    const std::uint8_t length = descriptor[0];
-    descriptor.insert(descriptor.begin(), 2, 0x00);
-    descriptor[1] = length;
-    return descriptor;
-}
-
-Bytes Stored_Device_Descriptor(const Device_Spec& spec) {
-    return Stored_Form(Device_Descriptor(spec));
-}
-
 Bytes Stored_String_Descriptor(std::string_view text) {
     return Stored_Form(String_Descriptor(text));
 }
 
 Bytes Build_2089_Image(const Image_2089_Spec& spec) {
     Bytes image(Size_64K, 0);
-    Put_Text(image, Offset_2089_Kun, "KUN");
-    Put_Bytes(image, spec.Device_Offset, Stored_Device_Descriptor(spec.Device));
-    std::size_t at = spec.Device_Offset + 20;
+    Put_Text(image, 0x2000, "KUN");
+    Put_Bytes(image, Device_2089, Stored_Form(Device_Descriptor(spec.Device)));
+    std::size_t at = Device_2089 + 20;
     Put_Bytes(image, at, Stored_Language_List);
     at += Stored_Language_List.size();
     for (const auto& text : spec.Strings) {
@@ -182,14 +163,12 @@ Bytes Build_2089_Image(const Image_2089_Spec& spec) {
         Put_U16_LE(image, Offset_2089_Identity_Override + 4, ids[1]);
         Put_U16_LE(image, Offset_2089_Identity_Override + 6, static_cast<std::uint16_t>(~ids[0] + wrong));
         Put_U16_LE(image, Offset_2089_Identity_Override + 8, static_cast<std::uint16_t>(~ids[1]));
-        Put_Bytes(image, Offset_2089_Release_Override, std::array<std::uint8_t, 2>{0x00, 0x04});
-        Put_U16_LE(image, Offset_2089_Release_Override + 2, ids[2]);
-        Put_U16_LE(image, Offset_2089_Release_Override + 4, static_cast<std::uint16_t>(~ids[2] + wrong));
+        Put_Bytes(image, Offset_2089_Identity_Override + 10, std::array<std::uint8_t, 2>{0x00, 0x04});
+        Put_U16_LE(image, Offset_2089_Identity_Override + 12, ids[2]);
+        Put_U16_LE(image, Offset_2089_Identity_Override + 14, static_cast<std::uint16_t>(~ids[2] + wrong));
     }
-    Put_External_ID(image, Offset_2089_External_ID, spec.External_ID);
-    if (spec.End_Marker) {
-        Put_Bytes(image, 0xFFFE, End_Marker_2089);
-    }
+    Put_Text(image, Offset_2089_External_ID, "EXT2089-00000001");
+    Put_Bytes(image, 0xFFFE, End_Marker_2089);
     return image;
 }
 
@@ -197,15 +176,11 @@ std::uint32_t Chip_String_Offset(const Image_Chip_Spec& spec, std::size_t index)
     if (spec.Family == Chip_Family::F2281) {
         return index < Slots_2281.size() ? Slots_2281[index] : 0;
     }
-    std::uint32_t offset = spec.String_Area;
+    std::uint32_t offset = 0x1000;
     for (std::size_t i = 0; i < index && i < spec.Rooms.size(); ++i) {
         offset += spec.Rooms[i];
     }
     return offset;
-}
-
-std::uint32_t Chip_Device_Offset(const Image_Chip_Spec& spec) {
-    return spec.Family == Chip_Family::F2281 ? Device_2281 : spec.Device_Offset;
 }
 
 std::uint32_t Chip_External_ID_Offset(Chip_Family family) {
@@ -217,26 +192,27 @@ Bytes Build_Chip_Image(const Image_Chip_Spec& spec) {
     Bytes image(Size_64K, 0);
     Put_Bytes(image, 0, layout.Start);
     if (spec.Family != Chip_Family::F2281) {
-        Put_U16_BE(image, 4, spec.Header);
-        Put_U16_BE(image, spec.Header + layout.Device_Field, spec.Device_Offset);
+        Put_U16_BE(image, 4, Chip_Header);
+        Put_U16_BE(image, Chip_Header + layout.Device_Field, Chip_Device_Offset);
         if (layout.Second_Device_Field != 0) {
-            Put_U16_BE(image, spec.Header + layout.Second_Device_Field, spec.Second_Device_Offset);
-            Put_Bytes(image, spec.Second_Device_Offset, Stored_Device_Descriptor(spec.Device));
+            Put_U16_BE(image, Chip_Header + layout.Second_Device_Field, Chip_Second_Device_Offset);
+            Put_Bytes(image, Chip_Second_Device_Offset, Stored_Form(Device_Descriptor(spec.Device)));
         }
         for (std::size_t i = 0; i < Pointer_Count; ++i) {
-            Put_U16_BE(image, spec.Header + layout.String_Fields + 2 * i,
+            Put_U16_BE(image, Chip_Header + layout.String_Fields + 2 * i,
                        static_cast<std::uint16_t>(Chip_String_Offset(spec, i)));
         }
-        Put_U16_BE(image, spec.Header + layout.Signature_Field, spec.Signature_Block);
+        Put_U16_BE(image, Chip_Header + layout.Signature_Field, Chip_Signature_Block);
         if (spec.Signature) {
-            Put_Bytes(image, spec.Signature_Block + 2, layout.Signature);
+            Put_Bytes(image, Chip_Signature_Block + 2, layout.Signature);
         }
     } else {
         for (std::size_t i = 0; i < 64; ++i) {
             Put_U8(image, Check_Bytes_2281 + i, i < spec.Blank_Check_Bytes ? 0xFF : 0x5A);
         }
     }
-    Put_Bytes(image, Chip_Device_Offset(spec), Stored_Device_Descriptor(spec.Device));
+    Put_Bytes(image, spec.Family == Chip_Family::F2281 ? Device_2281 : Chip_Device_Offset,
+              Stored_Form(Device_Descriptor(spec.Device)));
     for (std::size_t i = 0; i < spec.Strings.size(); ++i) {
         const std::uint32_t offset = Chip_String_Offset(spec, i);
         if (offset == 0) {
@@ -248,7 +224,7 @@ Bytes Build_Chip_Image(const Image_Chip_Spec& spec) {
             Put_Bytes(image, offset, Stored_String_Descriptor(*spec.Strings[i]));
         }
     }
-    Put_External_ID(image, layout.External_ID, spec.External_ID);
+    Put_Text(image, layout.External_ID, "EXTID-CHIP-00001");
     return image;
 }
 
@@ -302,13 +278,13 @@ void Put_Camera_Controls(Bytes& image, std::size_t block, const Camera_Control_S
 
 Bytes Build_2688_Image(const Image_2688_Spec& spec) {
     Bytes image(Size_256K, 0);
-    Put_Bytes(image, 0x100, spec.Marker);
-    Put_External_ID(image, Offset_2688_External_ID, spec.External_ID);
-    Put_U32_LE(image, Offset_2688_Settings_Tag, spec.Settings_Tag);
-    Put_U8(image, Offset_2688_Selector, spec.Selector);
-    Put_U8(image, Offset_2688_Settings_Flag, spec.Settings_Flag);
-    Put_U8(image, Offset_2688_Settings_Value, spec.Settings_Value);
-    Put_Bytes(image, Offset_2688_Format_Order, spec.Format_Order);
+    Put_Bytes(image, 0x100, Big_Marker_Letters);
+    Put_Text(image, 0x2F000, "EXTID-0000000001");
+    Put_U32_LE(image, 0x30000, spec.Settings_Tag);
+    Put_U8(image, 0x30200, spec.Selector);
+    Put_U8(image, 0x3021F, 1);    // settings flag
+    Put_U8(image, 0x30221, 0x40); // settings value
+    Put_Bytes(image, Offset_2688_Format_Order, std::array<std::uint8_t, 2>{2, 1});
     for (const std::uint32_t table : Offset_2688_Resolutions) {
         for (std::size_t i = 0; i < spec.Resolutions.size(); ++i) {
             const std::size_t record = table + Resolution_Record_Bytes * i;
@@ -318,9 +294,7 @@ Bytes Build_2688_Image(const Image_2688_Spec& spec) {
             Put_U32_BE(image, record + 22, spec.Resolutions[i].Kind);
         }
     }
-    if (spec.Controls) {
-        Put_Camera_Controls(image, Offset_2688_IQ_Block, *spec.Controls);
-    }
+    Put_Camera_Controls(image, Offset_2688_IQ_Block, {});
     for (std::size_t d = 0; d < spec.Devices.size(); ++d) {
         Put_Bytes(image, Offset_2688_Device[d], Device_Descriptor(spec.Devices[d]));
     }

@@ -6,9 +6,10 @@
 // camera-control block).
 //
 // Each family has a description struct whose defaults make a valid image, with fields
-// for what a test varies (ids, strings present/absent/of chosen lengths, external ID,
-// formats, still method, microphone, resolutions, camera-control values), and a Build_
-// function. Tests patch single bytes afterwards for the malformed cases.
+// for what a test varies (ids, strings present/absent/of chosen lengths, formats, still
+// method, microphone, resolutions), and a Build_ function; the external ID and the
+// camera-control block are the defaults' (Put_Camera_Controls writes other control values
+// into a block of their own). Tests patch single bytes afterwards for the malformed cases.
 #pragma once
 
 #include "test_images/Bytes.h"
@@ -55,51 +56,41 @@ struct Device_Spec {
     std::uint8_t Serial_Index = 4;
 };
 
-// The 18-byte USB device descriptor (USB 2.00, class EF/02/01, 64-byte endpoint 0, one
-// configuration).
-Bytes Device_Descriptor(const Device_Spec& spec);
-// A USB string descriptor: bLength, 3, the text as UTF-16LE code units.
-Bytes String_Descriptor(std::string_view text);
-// The 64 KB families' stored forms: a big-endian 16-bit length before the descriptor.
-Bytes Stored_Device_Descriptor(const Device_Spec& spec);
+// A string descriptor in the 64 KB families' stored form: a big-endian 16-bit length, then
+// bLength, 3 and the text as UTF-16LE code units.
 Bytes Stored_String_Descriptor(std::string_view text);
 
 // ---- The 64 KB families.
 
-// A 2089 image: the stored device descriptor at Device_Offset (past the "KUN" marker),
+// A 2089 image: the stored device descriptor at 0x2010 (past the "KUN" marker),
 // the language list and the present strings after it in the order manufacturer,
 // product, serial number, microphone; with Table, the string table too.
 struct Image_2089_Spec {
     Device_Spec Device{.Manufacturer_Index = 1, .Product_Index = 2, .Serial_Index = 3};
     // Manufacturer, product, serial number, microphone name; nullopt leaves one out.
     std::array<std::optional<std::string>, 4> Strings{"Maker 2089", "Camera 2089", "SN2089-0001", "Mic 2089"};
-    std::uint16_t Device_Offset = 0x2010;
     // The string-table marker at 0xFF00 with string i (i from 1 to 3) in table slot i,
     // the microphone's name at 0x400, and the identity and release overrides.
     bool Table = true;
     // What the overrides hold (VID, PID, BCD); by default the device descriptor's.
     std::optional<std::array<std::uint16_t, 3>> Override_Ids;
     bool Override_Complement_Wrong = false;
-    bool End_Marker = true;
-    std::string External_ID = "EXT2089-00000001";
 };
 
 inline constexpr std::uint32_t Offset_2089_Microphone = 0x400;
-inline constexpr std::uint32_t Offset_2089_Kun = 0x2000;
 inline constexpr std::uint32_t Offset_2089_External_ID = 0xFC00;
 inline constexpr std::uint32_t Offset_2089_Table = 0xFF00;
 inline constexpr std::array<std::uint32_t, 3> Offset_2089_Table_Slots{0xFF02, 0xFF44, 0xFF86};
-inline constexpr std::uint32_t Offset_2089_Identity_Override = 0xFFC8;
-inline constexpr std::uint32_t Offset_2089_Release_Override = 0xFFD2;
+inline constexpr std::uint32_t Offset_2089_Identity_Override = 0xFFC8; // then the release's at 0xFFD2
 
 Bytes Build_2089_Image(const Image_2089_Spec& spec);
 
 enum class Chip_Family { F2092, F2620, F2281 };
 
 // A 2092, 2620 or 2281 image: the start bytes, the stored device descriptor, string
-// descriptors 0 (the language list) to 10 one after the other, each with its room, and
-// the pointers to them (through the header table, or the 2281's fixed slots), the
-// signature block or the 2281's check bytes, and the external ID.
+// descriptors 0 (the language list) to 10 one after the other from 0x1000, each with its
+// room, and the pointers to them (through the header table at 0x200, or the 2281's fixed
+// slots), the signature block at 0x800 or the 2281's check bytes, and the external ID.
 struct Image_Chip_Spec {
     Chip_Family Family = Chip_Family::F2092;
     Device_Spec Device{.Manufacturer_Index = 1, .Product_Index = 2, .Serial_Index = 3};
@@ -107,20 +98,16 @@ struct Image_Chip_Spec {
     std::array<std::optional<std::string>, 11> Strings{std::nullopt, "Maker", "Camera", "SN0001", "Mic"};
     // Bytes from each string's pointer to the next one's (2092 and 2620).
     std::array<std::uint16_t, 11> Rooms{8, 64, 64, 64, 64, 64, 64, 64, 64, 64, 64};
-    std::uint16_t Header = 0x0200;
-    std::uint16_t Device_Offset = 0x0400;
-    std::uint16_t Second_Device_Offset = 0x0440; // 2620
-    std::uint16_t String_Area = 0x1000;
-    std::uint16_t Signature_Block = 0x0800;
     bool Signature = true;
     // 2281: how many of the 64 check bytes at 0xCF00 are 0xFF (the others 0x5A).
     std::size_t Blank_Check_Bytes = 0;
-    std::string External_ID = "EXTID-CHIP-00001";
 };
 
+// Where the 2092 and 2620 keep the stored device descriptor, and the 2620 its second copy.
+inline constexpr std::uint32_t Chip_Device_Offset = 0x0400;
+inline constexpr std::uint32_t Chip_Second_Device_Offset = 0x0440;
 // Where string i of a built image is stored.
 std::uint32_t Chip_String_Offset(const Image_Chip_Spec& spec, std::size_t index);
-std::uint32_t Chip_Device_Offset(const Image_Chip_Spec& spec);
 std::uint32_t Chip_External_ID_Offset(Chip_Family family);
 
 Bytes Build_Chip_Image(const Image_Chip_Spec& spec);
@@ -165,10 +152,10 @@ inline constexpr std::uint32_t Offset_2688_Camera_Controls = Offset_2688_IQ_Bloc
 // Writes the records into a 32 KB block image (at offset `block` of `image`).
 void Put_Camera_Controls(Bytes& image, std::size_t block, const Camera_Control_Spec& spec);
 
-// A 256 KB image of the 2688 family.
+// A 256 KB image of the 2688 family ("CY" at 0x100). The settings groups hold flag 1 at
+// 0x3021F, value 0x40 at 0x30221 and the format order MJPEG first (2, 1) at 0x30233.
 struct Image_2688_Spec {
     std::uint32_t Size = Size_256K;
-    std::array<std::uint8_t, 2> Marker = Big_Marker_Letters;
     std::uint32_t Settings_Tag = Settings_Tag_2688;
     std::uint8_t Selector = 0;
     std::array<Device_Spec, 2> Devices{};
@@ -176,19 +163,9 @@ struct Image_2688_Spec {
     std::array<std::optional<std::string>, 12> Strings{std::nullopt, "Test Maker", "Test Microphone",
                                                        "Test Camera 2688", "SN0001"};
     std::array<Configuration_Spec, 2> Configurations{};
-    std::string External_ID = "EXTID-0000000001";
-    std::uint8_t Settings_Flag = 1;                 // 0x3021F
-    std::uint8_t Settings_Value = 0x40;             // 0x30221
-    std::array<std::uint8_t, 2> Format_Order{2, 1}; // 0x30233: MJPEG first
     std::vector<Resolution_Record_Spec> Resolutions{{}};
-    std::optional<Camera_Control_Spec> Controls = Camera_Control_Spec{};
 };
 
-inline constexpr std::uint32_t Offset_2688_External_ID = 0x2F000;
-inline constexpr std::uint32_t Offset_2688_Settings_Tag = 0x30000;
-inline constexpr std::uint32_t Offset_2688_Selector = 0x30200;
-inline constexpr std::uint32_t Offset_2688_Settings_Flag = 0x3021F;
-inline constexpr std::uint32_t Offset_2688_Settings_Value = 0x30221;
 inline constexpr std::uint32_t Offset_2688_Format_Order = 0x30233;
 inline constexpr std::array<std::uint32_t, 2> Offset_2688_Resolutions{0x30300, 0x30500};
 inline constexpr std::size_t Resolution_Record_Bytes = 26;

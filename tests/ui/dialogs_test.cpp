@@ -1,5 +1,6 @@
 // Dialogs on the real templates driven as a user would: data exchange, which actions
-// notify, Enter and Escape, control colours, dropped files, modal and modeless dialogs.
+// notify, Enter and Escape where they are not swallowed, dropped files, modeless dialogs.
+// (The tool's own dialog shows the swallowed keys, control colours and the modal about box.)
 #include <gtest/gtest.h>
 
 #include "test_dialogs.h"
@@ -61,8 +62,9 @@ TEST_F(Dialogs, DataExchangeBothWaysAndMultiLineTexts) {
     page.GetDlgItem(1031)->SendMessage(BM_SETCHECK, BST_CHECKED);
     EXPECT_EQ(page.GetDlgItem(1031)->SendMessage(BM_GETCHECK), BST_CHECKED);
     EXPECT_EQ(page.IsDlgButtonChecked(1031), 1u);
-    dialog.SendMessage(WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(AfxGetApp()->LoadIcon(IDR_MAINFRAME)));
     EXPECT_EQ(dialog.GetDlgItem(1122)->SendMessage(TCM_GETCURSEL), 0);
+    const auto colours = Colours(dialog, 1074);
+    EXPECT_FALSE(colours.text || colours.background || colours.transparent) << "without OnCtlColor: none";
 }
 
 TEST_F(Dialogs, OnlyUserActionsNotify) {
@@ -143,18 +145,7 @@ TEST_F(Dialogs, OnlyUserActionsNotify) {
         << "the dialog code may leave a group with none checked";
 }
 
-TEST_F(Dialogs, EnterAndEscapeOnlyWhereNotSwallowed) {
-    for (int id : {1030, 1034}) {
-        Press_Key(dialog.m_Page, id, VK_RETURN);
-        Press_Key(dialog.m_Page, id, VK_ESCAPE);
-    }
-    Press_Key(dialog, 1016, VK_RETURN);
-    Press_Key(dialog, 1074, VK_ESCAPE);
-    Press_Key(dialog, 0, VK_ESCAPE);
-    EXPECT_TRUE(dialog.IsWindowVisible());
-    EXPECT_EQ(dialog.events, Events{});
-
-    // Without the filter, Escape cancels and Enter sends the default command.
+TEST_F(Dialogs, WithoutTheFilterEscapeCancelsAndEnterPressesTheDefaultButton) {
     dialog.swallow_keys = false;
     Press_Key(dialog, 1074, VK_ESCAPE);
     EXPECT_EQ(dialog.events, Events{"cancel"});
@@ -172,49 +163,12 @@ TEST_F(Dialogs, EnterAndEscapeOnlyWhereNotSwallowed) {
     EXPECT_EQ(notice.GetParent(), &dialog);
 }
 
-TEST_F(Dialogs, ControlColoursComeFromOnCtlColor) {
-    dialog.m_strFlashName = "SF_UNDEFINED";
-    dialog.UpdateData(FALSE);
-    auto colours = Colours(dialog, 1141);
-    EXPECT_EQ(colours.text, RGB(255, 0, 0));
-    EXPECT_EQ(colours.background, RGB(255, 255, 255));
-    dialog.m_strFlashName = "SF_GD25Q40C";
-    EXPECT_EQ(Colours(dialog, 1141).text, RGB(0, 0, 0));
-    EXPECT_TRUE(Colours(dialog, 1119).transparent);
-    EXPECT_FALSE(Colours(dialog, 1119).background.has_value());
-    colours = Colours(dialog, 1074);
-    EXPECT_FALSE(colours.text || colours.background || colours.transparent) << "the base class's default";
-}
-
 TEST_F(Dialogs, DroppedFilesReachOnlyDialogsThatAcceptThem) {
-    Drop_Files(dialog, {"/tmp/one.bin"});
-    EXPECT_EQ(dialog.dropped, std::vector<std::string>{"/tmp/one.bin"});
-    dialog.dropped.clear();
-    Drop_Files(dialog, {"/tmp/a.bin", "/tmp/固件 b.bin"});
-    EXPECT_EQ(dialog.dropped, (std::vector<std::string>{"/tmp/a.bin", "/tmp/固件 b.bin"}));
-
     Notice_Dialog notice;
     ASSERT_TRUE(notice.Create(IDD_DIALOG4, &dialog));
-    dialog.dropped.clear();
     Drop_Files(notice, {"/tmp/one.bin"});
-    EXPECT_TRUE(dialog.dropped.empty());
-}
-
-TEST_F(Dialogs, ModalAboutBoxFromTheSystemMenuAndTheCloseBox) {
-    services.run_modal = [](CDialog& about) {
-        EXPECT_EQ(Text(about, 0), "关于 ZUNQ SF TOOL");
-        Click(about, IDOK);
-    };
-    ASSERT_TRUE(Choose_System_Menu_Item(dialog, IDM_ABOUTBOX));
-    EXPECT_EQ(services.modal_templates, std::vector<UINT>{IDD_ABOUTBOX});
-    EXPECT_EQ(dialog.events, Events{"about 1"});
-
-    services.run_modal = nullptr; // left running: the driver cancels it
-    ASSERT_TRUE(Choose_System_Menu_Item(dialog, IDM_ABOUTBOX));
-    EXPECT_EQ(dialog.events.back(), "about 2");
-
-    Close(dialog);
-    EXPECT_EQ(dialog.events.back(), "cancel");
+    Drop_Files(dialog, {"/tmp/a.bin", "/tmp/固件 b.bin"});
+    EXPECT_EQ(dialog.dropped, (std::vector<std::string>{"/tmp/a.bin", "/tmp/固件 b.bin"}));
 }
 
 } // namespace

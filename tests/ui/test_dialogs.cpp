@@ -16,10 +16,6 @@ void Start() {
     testing::Start_Headless(resources::Tool_Resources());
 }
 
-static bool Is_Enter_Or_Escape(const MSG* msg) {
-    return msg->message == WM_KEYDOWN && (msg->wParam == VK_RETURN || msg->wParam == VK_ESCAPE);
-}
-
 // ---- Page_Dialog.
 
 BEGIN_MESSAGE_MAP(Page_Dialog, CDialogEx)
@@ -35,19 +31,13 @@ void Page_Dialog::DoDataExchange(CDataExchange* dx) {
     DDX_Text(dx, 1032, m_strPid);
 }
 
-BOOL Page_Dialog::PreTranslateMessage(MSG* msg) {
-    return Is_Enter_Or_Escape(msg) ? TRUE : CDialogEx::PreTranslateMessage(msg);
-}
-
 // ---- Main_Dialog.
 
 BEGIN_MESSAGE_MAP(Main_Dialog, CDialogEx)
-ON_WM_SYSCOMMAND()
 ON_BN_CLICKED(1009, &Main_Dialog::OnBnClickedDownload)
 ON_LBN_SELCHANGE(1016, &Main_Dialog::OnLbnSelchangeCameraList)
 ON_NOTIFY(TCN_SELCHANGE, 1122, &Main_Dialog::OnTcnSelchangeTab)
 ON_WM_TIMER()
-ON_WM_CTLCOLOR()
 ON_WM_DROPFILES()
 ON_WM_DEVICECHANGE()
 END_MESSAGE_MAP()
@@ -63,21 +53,8 @@ void Main_Dialog::DoDataExchange(CDataExchange* dx) {
 
 BOOL Main_Dialog::OnInitDialog() {
     CDialogEx::OnInitDialog();
-    if (CMenu* menu = GetSystemMenu(FALSE)) {
-        CString about;
-        about.LoadString(IDS_ABOUTBOX);
-        menu->AppendMenu(MF_SEPARATOR);
-        menu->AppendMenu(MF_STRING, IDM_ABOUTBOX, about);
-    }
-    SetIcon(AfxGetApp()->LoadIcon(IDR_MAINFRAME), TRUE);
     m_Tab.InsertItem(0, "用户配置");
     m_Page.Create(IDD_DIALOG1, &m_Tab);
-    CClientDC dc(this);
-    page_offset = dc.GetDeviceCaps(LOGPIXELSX) * (GetSystemMetrics(SM_CXSCREEN) > 1920 ? 25 : 20) / 96;
-    CRect area;
-    m_Tab.GetClientRect(&area);
-    area.top += page_offset;
-    m_Page.MoveWindow(&area);
     m_Page.ShowWindow(SW_SHOW);
     SetWindowText("ZUNQ SF Tool V4.120");
     DEV_BROADCAST_DEVICEINTERFACE_A filter{};
@@ -90,21 +67,14 @@ BOOL Main_Dialog::OnInitDialog() {
 }
 
 BOOL Main_Dialog::PreTranslateMessage(MSG* msg) {
-    return swallow_keys && Is_Enter_Or_Escape(msg) ? TRUE : CDialogEx::PreTranslateMessage(msg);
+    const bool enter_or_escape =
+        msg->message == WM_KEYDOWN && (msg->wParam == VK_RETURN || msg->wParam == VK_ESCAPE);
+    return swallow_keys && enter_or_escape ? TRUE : CDialogEx::PreTranslateMessage(msg);
 }
 
 void Main_Dialog::OnCancel() {
     events.push_back("cancel");
     CDialogEx::OnCancel();
-}
-
-void Main_Dialog::OnSysCommand(UINT id, LPARAM lParam) {
-    if ((id & 0xFFF0) == IDM_ABOUTBOX) {
-        CDialogEx about(IDD_ABOUTBOX);
-        events.push_back(Event("about", static_cast<long>(about.DoModal())));
-    } else {
-        CDialogEx::OnSysCommand(id, lParam);
-    }
 }
 
 void Main_Dialog::OnBnClickedDownload() {
@@ -124,21 +94,6 @@ void Main_Dialog::OnTcnSelchangeTab(NMHDR* header, LRESULT* result) {
 void Main_Dialog::OnTimer(UINT_PTR id) {
     events.push_back(Event("WM_TIMER", static_cast<long>(id)));
     CDialogEx::OnTimer(id);
-}
-
-HBRUSH Main_Dialog::OnCtlColor(CDC* dc, CWnd* control, UINT kind) {
-    HBRUSH brush = CDialogEx::OnCtlColor(dc, control, kind);
-    switch (control->GetDlgCtrlID()) {
-    case 1141:
-        dc->SetBkColor(RGB(255, 255, 255));
-        dc->SetTextColor(m_strFlashName == "SF_UNDEFINED" ? RGB(255, 0, 0) : RGB(0, 0, 0));
-        return (HBRUSH)GetStockObject(WHITE_BRUSH);
-    case 1119:
-        dc->SetBkMode(TRANSPARENT);
-        return (HBRUSH)GetStockObject(NULL_BRUSH);
-    default:
-        return brush;
-    }
 }
 
 void Main_Dialog::OnDropFiles(HDROP drop) {

@@ -13,14 +13,13 @@
 namespace zunq::ui::tests {
 
 // The identity page's template: data exchange of two edits, notifications of the edits and
-// check boxes, Enter and Escape swallowed.
+// check boxes.
 class Page_Dialog : public CDialogEx {
 public:
     Page_Dialog() : CDialogEx(IDD_DIALOG1) {}
     CString m_strVid;
     CString m_strPid;
     std::vector<std::string> events;
-    BOOL PreTranslateMessage(MSG* msg) override;
 
 protected:
     void DoDataExchange(CDataExchange* dx) override;
@@ -32,7 +31,8 @@ protected:
 };
 
 // The main template with a page in its tab control, the tool's kinds of handlers, and a
-// switch for the Enter and Escape filter.
+// switch for the Enter and Escape filter. (How the tool's own dialog uses the system menu,
+// icons, fonts and control colours is tested on that dialog.)
 class Main_Dialog : public CDialogEx {
 public:
     Main_Dialog() : CDialogEx(IDD_ZUNQ_USB_CAM_DIALOG) {}
@@ -44,7 +44,6 @@ public:
     Page_Dialog m_Page;
     bool swallow_keys = true;
     bool registered = false;
-    int page_offset = 0;
     std::vector<std::string> events;
     std::vector<std::string> dropped;
     std::vector<std::string> device_names;
@@ -55,12 +54,10 @@ public:
 
 protected:
     void DoDataExchange(CDataExchange* dx) override;
-    afx_msg void OnSysCommand(UINT id, LPARAM lParam);
     afx_msg void OnBnClickedDownload();
     afx_msg void OnLbnSelchangeCameraList();
     afx_msg void OnTcnSelchangeTab(NMHDR* header, LRESULT* result);
     afx_msg void OnTimer(UINT_PTR id);
-    afx_msg HBRUSH OnCtlColor(CDC* dc, CWnd* control, UINT kind);
     afx_msg void OnDropFiles(HDROP drop);
     afx_msg BOOL OnDeviceChange(UINT event_type, DWORD_PTR data);
     DECLARE_MESSAGE_MAP()
