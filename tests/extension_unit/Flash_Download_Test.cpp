@@ -131,6 +131,12 @@ TEST(Flash_Download, StopsOnMinusOneAndWipesTheHeaderAfterABadCheck) {
               Bytes(write_fails.image.begin(), write_fails.image.begin() + 0x1000))
         << "nor piece 0 wiped";
 
+    // The last sector's erase failing with -1 stops the download before any chunk is sent.
+    Flash_Camera erase_fails("SPCA2620");
+    erase_fails.camera->Faults().Fail_Request(erase_fails.Request_Number(51 + 32), -1);
+    EXPECT_EQ(erase_fails.Download(), -1);
+    EXPECT_EQ(erase_fails.Requests().size(), 51 + 32u);
+
     // A first byte that reads back wrong: result 1 and piece 0 all 0xFF. A second download on
     // the same object reports its percents from the start again.
     Flash_Camera flipped("SPCA2620");
