@@ -29,6 +29,27 @@ inline constexpr GUID Usb_Host_Controller_Interface_Class =
 // Video capture devices (a camera's video function).
 inline constexpr GUID Capture_Interface_Class = Guid_Literal("{65E8773D-8F56-11D0-A3B9-00A0C9223196}");
 
+// How a backend's interface paths and hub names end for each class ("#{guid}" in lower case; a
+// capture path ends "\global" besides), and how driver keys start for the setup classes of USB
+// devices and of cameras. Every backend names devices in this one form, which is the form the
+// library's path parser reads.
+inline constexpr const char* Usb_Device_Path_Suffix = "#{a5dcbf10-6530-11d2-901f-00c04fb951ed}";
+inline constexpr const char* Usb_Hub_Path_Suffix = "#{f18a0e88-c30c-11d0-8815-00a0c906bed8}";
+inline constexpr const char* Usb_Host_Controller_Path_Suffix = "#{3abf6f2d-71c4-462a-8a92-1e6861e6af27}";
+inline constexpr const char* Capture_Path_Suffix = "#{65e8773d-8f56-11d0-a3b9-00a0c9223196}\\global";
+inline constexpr const char* Usb_Setup_Class_Key = "{36FC9E60-C465-11CF-8056-444553540000}";
+inline constexpr const char* Camera_Setup_Class_Key = "{CA3E7AB9-B4C3-4AE6-8251-579EF933890F}";
+
+namespace usb_host_detail {
+constexpr bool Names_Class(const char* suffix, const GUID& interface_class) {
+    return Parse_Guid(std::string_view(suffix).substr(1, 38)) == interface_class;
+}
+static_assert(Names_Class(Usb_Device_Path_Suffix, Usb_Device_Interface_Class) &&
+              Names_Class(Usb_Hub_Path_Suffix, Usb_Hub_Interface_Class) &&
+              Names_Class(Usb_Host_Controller_Path_Suffix, Usb_Host_Controller_Interface_Class) &&
+              Names_Class(Capture_Path_Suffix, Capture_Interface_Class));
+} // namespace usb_host_detail
+
 // Answer of an enumeration past its last entry.
 inline constexpr HRESULT E_NO_MORE_ITEMS = Hresult_From_Win32(Win32_Error::No_More_Items);
 

@@ -3,18 +3,13 @@
 #include <cstdarg>
 #include <cstdio>
 
+#include "platform/Usb_Host.h"
+
 namespace platform::linux_host {
 
 namespace {
 
-constexpr const char* Capture_Class_Suffix = "#{65e8773d-8f56-11d0-a3b9-00a0c9223196}\\global";
-constexpr const char* Device_Class_Suffix = "#{a5dcbf10-6530-11d2-901f-00c04fb951ed}";
-constexpr const char* Hub_Class_Suffix = "#{f18a0e88-c30c-11d0-8815-00a0c906bed8}";
 constexpr const char* Host_Controller_Prefix = "\\\\?\\usb_host#bus_";
-constexpr const char* Host_Controller_Suffix = "#{3abf6f2d-71c4-462a-8a92-1e6861e6af27}";
-// The setup classes of USB devices and of cameras, as driver keys start.
-constexpr const char* Usb_Class_Key = "{36FC9E60-C465-11CF-8056-444553540000}";
-constexpr const char* Camera_Class_Key = "{CA3E7AB9-B4C3-4AE6-8251-579EF933890F}";
 
 std::string Format(const char* format, ...) __attribute__((format(printf, 1, 2)));
 std::string Format(const char* format, ...) {
@@ -155,7 +150,7 @@ std::string Instance_Part(const Usb_Location& location, std::uint16_t last) {
 std::string Video_Input_Path(std::uint16_t vid, std::uint16_t pid, const Usb_Location& location,
                              std::uint8_t interface_number) {
     return Format("\\\\?\\usb#vid_%04x&pid_%04x&mi_%02x#", vid, pid, interface_number) +
-           Lower(Instance_Part(location, interface_number)) + Capture_Class_Suffix;
+           Lower(Instance_Part(location, interface_number)) + Capture_Path_Suffix;
 }
 
 std::string Capture_Instance_Id(std::uint16_t vid, std::uint16_t pid, const Usb_Location& location,
@@ -179,7 +174,7 @@ std::string Device_Hardware_Id(std::uint16_t vid, std::uint16_t pid, std::uint16
 
 std::string Device_Interface_Path(std::uint16_t vid, std::uint16_t pid, const Usb_Location& location) {
     return Format("\\\\?\\usb#vid_%04x&pid_%04x#", vid, pid) + Lower(Instance_Part(location, 0)) +
-           Device_Class_Suffix;
+           Usb_Device_Path_Suffix;
 }
 
 std::string Root_Hub_Instance_Id(const Usb_Location& root, std::uint16_t bcd_usb) {
@@ -191,31 +186,32 @@ std::string Host_Controller_Instance_Id(std::uint8_t bus) {
 }
 
 std::string Host_Controller_Path(std::uint8_t bus) {
-    return Host_Controller_Prefix + Format("%03u", bus) + Host_Controller_Suffix;
+    return Host_Controller_Prefix + Format("%03u", bus) + Usb_Host_Controller_Path_Suffix;
 }
 
 std::optional<std::uint8_t> Parse_Host_Controller_Path(std::string_view path) {
     const std::string_view prefix = Host_Controller_Prefix;
-    const std::string_view suffix = Host_Controller_Suffix;
+    const std::string_view suffix = Usb_Host_Controller_Path_Suffix;
     if (!path.starts_with(prefix) || !path.ends_with(suffix) || path.size() < prefix.size() + suffix.size())
         return std::nullopt;
     return Small_Number(path.substr(prefix.size(), path.size() - prefix.size() - suffix.size()), 1, 255);
 }
 
 std::string Hub_Interface_Path(const Usb_Location& hub) {
-    return "\\\\?\\" + hub.Sysfs_Name() + Hub_Class_Suffix;
+    return "\\\\?\\" + hub.Sysfs_Name() + Usb_Hub_Path_Suffix;
 }
 
 std::string Device_Driver_Key(const Usb_Location& location) {
-    return std::string(Usb_Class_Key) + "\\" + location.Sysfs_Name();
+    return std::string(Usb_Setup_Class_Key) + "\\" + location.Sysfs_Name();
 }
 
 std::string Capture_Driver_Key(const Usb_Location& location, std::uint8_t interface_number) {
-    return std::string(Camera_Class_Key) + "\\" + location.Sysfs_Name() + Format(":%u", interface_number);
+    return std::string(Camera_Setup_Class_Key) + "\\" + location.Sysfs_Name() +
+           Format(":%u", interface_number);
 }
 
 std::string Host_Controller_Driver_Key(std::uint8_t bus) {
-    return std::string(Usb_Class_Key) + Format("\\host-%u", bus);
+    return std::string(Usb_Setup_Class_Key) + Format("\\host-%u", bus);
 }
 
 } // namespace platform::linux_host

@@ -13,12 +13,6 @@ namespace platform::simulated {
 
 namespace {
 
-constexpr const char* Usb_Class_Key = "{36FC9E60-C465-11CF-8056-444553540000}";
-constexpr const char* Camera_Class_Key = "{CA3E7AB9-B4C3-4AE6-8251-579EF933890F}";
-constexpr const char* Hub_Interface_Suffix = "#{f18a0e88-c30c-11d0-8815-00a0c906bed8}";
-constexpr const char* Device_Interface_Suffix = "#{a5dcbf10-6530-11d2-901f-00c04fb951ed}";
-constexpr const char* Capture_Interface_Suffix = "#{65e8773d-8f56-11d0-a3b9-00a0c9223196}\\global";
-
 const HRESULT Not_Found = Hresult_From_Win32(Win32_Error::Not_Found);
 const HRESULT Not_Connected = Hresult_From_Win32(Win32_Error::Device_Not_Connected);
 const HRESULT Stall = Hresult_From_Win32(Win32_Error::Gen_Failure);
@@ -182,7 +176,7 @@ Simulated_Usb_Host_Controller& Simulated_Usb_Tree::Add_Host_Controller(std::uint
     node.Hardware_Id = "PCI\\VEN_8086&DEV_A36D&SUBSYS_00000000&REV_10";
     node.Service = "USBXHCI";
     node.Class = "USB";
-    node.Driver_Key = Next_Driver_Key(Usb_Class_Key);
+    node.Driver_Key = Next_Driver_Key(Usb_Setup_Class_Key);
     controller->path_ = Format("\\\\?\\pci#ven_8086&dev_a36d&subsys_00000000&rev_10#3&%08x&0&%02x#{3abf6f2d-"
                                "71c4-462a-8a92-1e6861e6af27}",
                                hash, number);
@@ -190,7 +184,7 @@ Simulated_Usb_Host_Controller& Simulated_Usb_Tree::Add_Host_Controller(std::uint
     auto root = std::make_unique<Simulated_Usb_Hub>(root_ports, nullptr);
     const std::uint32_t root_number = Next_Number();
     const std::uint32_t root_hash = Instance_Hash(root_number);
-    root->name_ = Format("USB#ROOT_HUB30#4&%08x&0&0", root_hash) + Hub_Interface_Suffix;
+    root->name_ = Format("USB#ROOT_HUB30#4&%08x&0&0", root_hash) + Usb_Hub_Path_Suffix;
     Simulated_Devnode& root_node = root->devnode_;
     root_node.Dev_Inst = root_number;
     root_node.Instance_Id = Format("USB\\ROOT_HUB30\\4&%08X&0&0", root_hash);
@@ -199,7 +193,7 @@ Simulated_Usb_Host_Controller& Simulated_Usb_Tree::Add_Host_Controller(std::uint
     root_node.Hardware_Id = "USB\\ROOT_HUB30";
     root_node.Service = "USBHUB3";
     root_node.Class = "USB";
-    root_node.Driver_Key = Next_Driver_Key(Usb_Class_Key);
+    root_node.Driver_Key = Next_Driver_Key(Usb_Setup_Class_Key);
     controller->root_hub_ = std::move(root);
 
     controllers_.push_back(std::move(controller));
@@ -240,11 +234,11 @@ void Simulated_Usb_Tree::Name_Device(Simulated_Usb_Device& device) {
                            : Format("USB\\VID_%04X&PID_%04X&REV_%04X", vid, pid, spec.Descriptor.bcdDevice);
     node.Service = spec.Service;
     node.Class = spec.Class;
-    node.Driver_Key = Next_Driver_Key(Usb_Class_Key);
+    node.Driver_Key = Next_Driver_Key(Usb_Setup_Class_Key);
     node.Address = port;
     if (spec.Listed)
         device.device_path_ =
-            Format("\\\\?\\usb#vid_%04x&pid_%04x#", vid, pid) + Lower(instance) + Device_Interface_Suffix;
+            Format("\\\\?\\usb#vid_%04x&pid_%04x#", vid, pid) + Lower(instance) + Usb_Device_Path_Suffix;
 
     if (spec.Capture)
         Name_Capture_Function(device, *spec.Capture);
@@ -272,12 +266,12 @@ void Simulated_Usb_Tree::Name_Capture_Function(Simulated_Usb_Device& device,
                                         descriptor.bcdDevice, capture.Interface_Number);
     function.Service = "usbvideo";
     function.Class = "Camera";
-    function.Driver_Key = Next_Driver_Key(Camera_Class_Key);
+    function.Driver_Key = Next_Driver_Key(Camera_Setup_Class_Key);
     function.Address = device.port_;
     device.capture_ = function;
     device.capture_path_ =
         Format("\\\\?\\usb#vid_%04x&pid_%04x&mi_%02x#", vid, pid, capture.Interface_Number) +
-        Lower(instance) + Capture_Interface_Suffix;
+        Lower(instance) + Capture_Path_Suffix;
 }
 
 Simulated_Usb_Hub& Simulated_Usb_Tree::Add_Hub(Simulated_Usb_Hub& parent, std::uint8_t port,
@@ -290,7 +284,7 @@ Simulated_Usb_Hub& Simulated_Usb_Tree::Add_Hub(Simulated_Usb_Hub& parent, std::u
     // The hub's name is its device's instance id in interface form.
     std::string name = node.Instance_Id;
     std::replace(name.begin(), name.end(), '\\', '#');
-    hub->name_ = name + Hub_Interface_Suffix;
+    hub->name_ = name + Usb_Hub_Path_Suffix;
     hub_device.downstream_ = std::move(hub);
     return *hub_device.downstream_;
 }

@@ -1,6 +1,9 @@
 #include "platform/simulated/Simulated_Video_Input.h"
 
 #include <cstdio>
+#include <string>
+
+#include "platform/Usb_Host.h"
 
 namespace platform::simulated {
 
@@ -47,11 +50,9 @@ std::unique_ptr<Video_Input_Device> Open_Video_Input(std::shared_ptr<Simulated_C
 std::string Usb_Capture_Path(std::uint16_t vid, std::uint16_t pid, std::uint32_t instance,
                              std::uint32_t port) {
     char path[128];
-    std::snprintf(
-        path, sizeof path,
-        "\\\\?\\usb#vid_%04x&pid_%04x&mi_00#6&%08x&0&%04x#{65e8773d-8f56-11d0-a3b9-00a0c9223196}\\global",
-        vid, pid, instance, port & 0xFFFF);
-    return path;
+    std::snprintf(path, sizeof path, "\\\\?\\usb#vid_%04x&pid_%04x&mi_00#6&%08x&0&%04x", vid, pid, instance,
+                  port & 0xFFFF);
+    return path + std::string(Capture_Path_Suffix);
 }
 
 } // namespace platform::simulated
