@@ -78,10 +78,10 @@ void Download(benchmark::State& state) {
     state.SetLabel(download.Family);
     auto backend = std::make_shared<Simulated_Backend>();
     platform::Scoped_Backend installed(backend);
-    auto spec = Chip_Camera("cam0", download.Family, "direct");
-    spec.Flash.emplace();
-    spec.Flash->Jedec_Id = {0xC8, 0x40, 0x13};
-    const auto camera = Add_Chip_Camera(*backend, spec);
+    auto desc = Chip_Camera("cam0", download.Family, "direct");
+    desc.Flash.emplace();
+    desc.Flash->Jedec_Id = {0xC8, 0x40, 0x13};
+    const auto camera = Add_Chip_Camera(*backend, desc);
     Device_List* list = Device_List_Create();
     Device_List_Refresh(list);
     Extension_Unit_Base_Protocol* protocol = Device_List_Get_Protocol(list, 0);

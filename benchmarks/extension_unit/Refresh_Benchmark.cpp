@@ -20,11 +20,11 @@ using Clock = std::chrono::steady_clock;
 std::shared_ptr<Simulated_Backend> Cameras(std::size_t count) {
     auto backend = std::make_shared<Simulated_Backend>();
     for (std::size_t i = 0; i < count; ++i) {
-        auto spec = Chip_Camera("cam" + std::to_string(i), "SPCA2282", "G10@2");
-        spec.Flash.emplace();
-        spec.Flash->Jedec_Id = {0x1C, 0x31, 0x13};
-        spec.Flash->Size = 64 * 1024;
-        Add_Chip_Camera(*backend, spec);
+        auto desc = Chip_Camera("cam" + std::to_string(i), "SPCA2282", "G10@2");
+        desc.Flash.emplace();
+        desc.Flash->Jedec_Id = {0x1C, 0x31, 0x13};
+        desc.Flash->Size = 64 * 1024;
+        Add_Chip_Camera(*backend, desc);
     }
     return backend;
 }

@@ -34,11 +34,11 @@ void Walk_Devices_Sending(const Descriptor_Bytes& bytes) {
     auto backend = std::make_shared<Simulated_Backend>();
     platform::Scoped_Backend installed(backend);
     Simulated_Usb_Hub& root = backend->Usb_Tree().Add_Host_Controller(2).Root_Hub();
-    Usb_Device_Spec raw = Camera_Device();
+    Usb_Device_Description raw = Camera_Device();
     raw.Configurations = {bytes};
-    Usb_Camera_Spec second;
+    Usb_Camera_Description second;
     second.Pid = 0x2C3E;
-    Usb_Device_Spec patched = Camera_Device(second);
+    Usb_Device_Description patched = Camera_Device(second);
     patched.Configurations = {bytes};
     if (bytes.size() >= 4 && bytes.size() <= 0xFFFF) {
         patched.Configurations[0][2] = static_cast<std::uint8_t>(bytes.size());

@@ -57,40 +57,41 @@ std::vector<Unit_Key> Layout_Keys(const Simulated_Chip_Family& family, const Uni
     return keys;
 }
 
-Chip_Camera_Spec Chip_Camera(std::string name, std::string_view family, std::string_view layout) {
-    Chip_Camera_Spec spec;
-    spec.Name = std::move(name);
-    spec.Family = Find_Chip_Family(family);
-    spec.Layout = Find_Unit_Layout(layout);
-    return spec;
+Chip_Camera_Description Chip_Camera(std::string name, std::string_view family, std::string_view layout) {
+    Chip_Camera_Description desc;
+    desc.Name = std::move(name);
+    desc.Family = Find_Chip_Family(family);
+    desc.Layout = Find_Unit_Layout(layout);
+    return desc;
 }
 
-std::shared_ptr<Simulated_Camera> Add_Chip_Camera(Simulated_Backend& backend, const Chip_Camera_Spec& spec) {
-    if (!spec.Family || !spec.Layout)
+std::shared_ptr<Simulated_Camera> Add_Chip_Camera(Simulated_Backend& backend,
+                                                  const Chip_Camera_Description& desc) {
+    if (!desc.Family || !desc.Layout)
         return nullptr;
-    const Simulated_Chip_Family& family = *spec.Family;
-    if (family.File_Channel && spec.Layout->Own == Own_Units_Use::Pair)
-        return Add_Soc_Camera(backend, spec.Name).Camera;
-    const std::vector<Unit_Key> keys = Layout_Keys(family, *spec.Layout);
-    if (keys.empty() && spec.Layout->Own != Own_Units_Use::None)
+    const Simulated_Chip_Family& family = *desc.Family;
+    if (family.File_Channel && desc.Layout->Own == Own_Units_Use::Pair)
+        return Add_Soc_Camera(backend, desc.Name).Camera;
+    const std::vector<Unit_Key> keys = Layout_Keys(family, *desc.Layout);
+    if (keys.empty() && desc.Layout->Own != Own_Units_Use::None)
         return nullptr;
 
-    const auto identity = spec.Identity.value_or(family.Identity);
+    const auto identity = desc.Identity.value_or(family.Identity);
     Chip_Model model{std::string(family.Name), Chip_Identity(identity[0], identity[1], identity[2]), {}};
-    model.Power_On_Registers.insert(model.Power_On_Registers.end(), spec.Registers.begin(),
-                                    spec.Registers.end());
+    model.Power_On_Registers.insert(model.Power_On_Registers.end(), desc.Registers.begin(),
+                                    desc.Registers.end());
     if (family.Restart)
         model.Restart_Triggers.push_back(*family.Restart);
 
-    auto camera = backend.Add_Camera(spec.Name, std::move(model));
+    auto camera = backend.Add_Camera(desc.Name, std::move(model));
     for (const Unit_Key& key : keys)
         camera->Bind_Chip_Unit(key.Node, key.Guid);
     if (family.Has_Flash())
-        Add_Flash_Mechanisms(*camera, family, spec.Chunk_Length.value_or(family.Chunk_Length));
-    for (const Planned_Fault& fault : spec.Faults)
+        Add_Flash_Mechanisms(*camera, family, desc.Chunk_Length.value_or(family.Chunk_Length));
+    for (const Planned_Fault& fault : desc.Faults)
         camera->Faults().Plan(fault);
-    if (spec.Flash)
-        camera->Flash().Attach_Part(std::make_shared<Simulated_Flash_Part>(*spec.Flash));
+    if (desc.Flash)
+        camera->Flash().Attach_Part(std::make_shared<Simulated_Flash_Part>(*desc.Flash));
     return camera;
 }
 

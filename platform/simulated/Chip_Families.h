@@ -154,7 +154,7 @@ const Unit_Layout* Find_Unit_Layout(std::string_view name);
 // family does not have.
 std::vector<Unit_Key> Layout_Keys(const Simulated_Chip_Family& family, const Unit_Layout& layout);
 
-struct Chip_Camera_Spec {
+struct Chip_Camera_Description {
     std::string Name;
     const Simulated_Chip_Family* Family = nullptr;
     const Unit_Layout* Layout = nullptr;
@@ -166,11 +166,12 @@ struct Chip_Camera_Spec {
     std::vector<Planned_Fault> Faults; // planned on the camera when it is built
 };
 
-// A spec by family and layout names (null members for names that are not in the tables).
-Chip_Camera_Spec Chip_Camera(std::string name, std::string_view family, std::string_view layout);
+// A desc by family and layout names (null members for names that are not in the tables).
+Chip_Camera_Description Chip_Camera(std::string name, std::string_view family, std::string_view layout);
 
-// Builds the camera on `backend`; null when `spec` names no family or layout, or a layout
+// Builds the camera on `backend`; null when `desc` names no family or layout, or a layout
 // that needs an own pair the family does not have.
-std::shared_ptr<Simulated_Camera> Add_Chip_Camera(Simulated_Backend& backend, const Chip_Camera_Spec& spec);
+std::shared_ptr<Simulated_Camera> Add_Chip_Camera(Simulated_Backend& backend,
+                                                  const Chip_Camera_Description& desc);
 
 } // namespace platform::simulated

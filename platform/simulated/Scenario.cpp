@@ -581,23 +581,23 @@ std::vector<std::shared_ptr<Simulated_Camera>> Build_Scenario(Simulated_Backend&
         const auto hub = hubs.find(described.Usb.Hub);
         if (hub != hubs.end() && free_port(*hub->second, described.Usb.Port)) {
             const Scenario_Usb& usb = described.Usb;
-            Usb_Device_Spec spec = Camera_Device({.Vid = usb.Vid,
-                                                  .Pid = usb.Pid,
-                                                  .Bcd = usb.Bcd,
-                                                  .Manufacturer = usb.Manufacturer,
-                                                  .Product = usb.Product,
-                                                  .Serial = usb.Serial});
+            Usb_Device_Description desc = Camera_Device({.Vid = usb.Vid,
+                                                         .Pid = usb.Pid,
+                                                         .Bcd = usb.Bcd,
+                                                         .Manufacturer = usb.Manufacturer,
+                                                         .Product = usb.Product,
+                                                         .Serial = usb.Serial});
             // A path the file fixes keeps its instance part, so the hub walk finds the same
             // capture function that discovery lists.
-            if (!path.empty() && spec.Capture) {
+            if (!path.empty() && desc.Capture) {
                 const std::size_t first = path.find('#');
                 const std::size_t second = first == std::string::npos ? first : path.find('#', first + 1);
                 const std::size_t third = second == std::string::npos ? second : path.find('#', second + 1);
                 if (third != std::string::npos)
-                    spec.Capture->Instance = path.substr(second + 1, third - second - 1);
+                    desc.Capture->Instance = path.substr(second + 1, third - second - 1);
             }
             const Simulated_Usb_Device& device =
-                tree.Add_Device(*hub->second, static_cast<std::uint8_t>(usb.Port), std::move(spec));
+                tree.Add_Device(*hub->second, static_cast<std::uint8_t>(usb.Port), std::move(desc));
             if (path.empty())
                 path = device.Capture_Path();
         }

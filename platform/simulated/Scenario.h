@@ -46,7 +46,7 @@ struct Scenario_Usb {
 };
 
 struct Scenario_Camera {
-    Chip_Camera_Spec Chip;
+    Chip_Camera_Description Chip;
     Scenario_Usb Usb;
     // The capture path is made from the USB place when the file gives none (Build_Scenario).
     Video_Input_Identity Video;

@@ -73,7 +73,7 @@ private:
     std::vector<std::shared_ptr<Simulated_Camera>> cameras_;
     Simulated_Usb_Tree usb_tree_;
     // The USB device each unplugged camera takes along, to be plugged in with it again.
-    std::map<const Simulated_Camera*, Usb_Device_Spec> unplugged_usb_;
+    std::map<const Simulated_Camera*, Usb_Device_Description> unplugged_usb_;
     Device_Change_Broadcast device_changes_;
 };
 

@@ -79,12 +79,12 @@ public:
         const Simulated_Usb_Device* device = hub_.Device_On(static_cast<std::uint8_t>(port));
         if (!device)
             return S_OK;
-        const Usb_Device_Spec& spec = device->Spec();
-        information.Device_Descriptor = spec.Descriptor;
-        information.Connection_Status = static_cast<std::uint32_t>(spec.Status);
+        const Usb_Device_Description& desc = device->Spec();
+        information.Device_Descriptor = desc.Descriptor;
+        information.Connection_Status = static_cast<std::uint32_t>(desc.Status);
         if (Connected(device)) {
-            information.Current_Configuration_Value = spec.Configurations.empty() ? 0 : 1;
-            information.Speed = static_cast<std::uint8_t>(spec.Speed);
+            information.Current_Configuration_Value = desc.Configurations.empty() ? 0 : 1;
+            information.Speed = static_cast<std::uint8_t>(desc.Speed);
             information.Device_Address = device->Address();
         }
         information.Device_Is_Hub = device->Downstream_Hub() != nullptr;
@@ -112,15 +112,15 @@ public:
         const Simulated_Usb_Device* device = Device(port);
         if (!Connected(device))
             return Not_Connected;
-        const Usb_Device_Spec& spec = device->Spec();
+        const Usb_Device_Description& desc = device->Spec();
         const Descriptor_Bytes* bytes = nullptr;
-        if (request.Type == 2 && request.Index < spec.Configurations.size())
-            bytes = &spec.Configurations[request.Index];
-        else if (request.Type == 15 && spec.Bos)
-            bytes = &*spec.Bos;
+        if (request.Type == 2 && request.Index < desc.Configurations.size())
+            bytes = &desc.Configurations[request.Index];
+        else if (request.Type == 15 && desc.Bos)
+            bytes = &*desc.Bos;
         else if (request.Type == 3) {
-            const auto found = spec.Strings.find({request.Index, request.Language_Id});
-            if (found != spec.Strings.end())
+            const auto found = desc.Strings.find({request.Index, request.Language_Id});
+            if (found != desc.Strings.end())
                 bytes = &found->second;
         }
         if (!bytes)
@@ -205,19 +205,19 @@ void Simulated_Usb_Tree::Report_Again(const Simulated_Usb_Host_Controller& contr
 }
 
 Simulated_Usb_Device& Simulated_Usb_Tree::Plug(Simulated_Usb_Hub& hub, std::uint8_t port,
-                                               Usb_Device_Spec spec) {
+                                               Usb_Device_Description desc) {
     if (port < 1 || port > hub.Port_Count() || hub.Device_On(port))
         std::abort(); // a tree with two devices on one port, or a port the hub lacks, is a bug
-    auto device = std::make_unique<Simulated_Usb_Device>(std::move(spec), hub, port);
+    auto device = std::make_unique<Simulated_Usb_Device>(std::move(desc), hub, port);
     Name_Device(*device);
     hub.ports_[port - 1] = std::move(device);
     return *hub.ports_[port - 1];
 }
 
 void Simulated_Usb_Tree::Name_Device(Simulated_Usb_Device& device) {
-    const Usb_Device_Spec& spec = device.spec_;
-    const std::uint16_t vid = spec.Descriptor.idVendor;
-    const std::uint16_t pid = spec.Descriptor.idProduct;
+    const Usb_Device_Description& desc = device.desc_;
+    const std::uint16_t vid = desc.Descriptor.idVendor;
+    const std::uint16_t pid = desc.Descriptor.idProduct;
     const std::uint32_t number = Next_Number();
     const std::uint32_t hash = Instance_Hash(number);
     const unsigned port = device.port_;
@@ -225,28 +225,28 @@ void Simulated_Usb_Tree::Name_Device(Simulated_Usb_Device& device) {
 
     Simulated_Devnode& node = device.devnode_;
     node.Dev_Inst = number;
-    const std::string instance = !spec.Instance.empty() ? spec.Instance : Format("5&%08X&0&%u", hash, port);
+    const std::string instance = !desc.Instance.empty() ? desc.Instance : Format("5&%08X&0&%u", hash, port);
     node.Instance_Id = Format("USB\\VID_%04X&PID_%04X\\", vid, pid) + instance;
     node.Parent_Instance_Id = device.hub_.Devnode().Instance_Id;
-    node.Description = spec.Description;
-    node.Hardware_Id = !spec.Hardware_Id.empty()
-                           ? spec.Hardware_Id
-                           : Format("USB\\VID_%04X&PID_%04X&REV_%04X", vid, pid, spec.Descriptor.bcdDevice);
-    node.Service = spec.Service;
-    node.Class = spec.Class;
+    node.Description = desc.Description;
+    node.Hardware_Id = !desc.Hardware_Id.empty()
+                           ? desc.Hardware_Id
+                           : Format("USB\\VID_%04X&PID_%04X&REV_%04X", vid, pid, desc.Descriptor.bcdDevice);
+    node.Service = desc.Service;
+    node.Class = desc.Class;
     node.Driver_Key = Next_Driver_Key(Usb_Setup_Class_Key);
     node.Address = port;
-    if (spec.Listed)
+    if (desc.Listed)
         device.device_path_ =
             Format("\\\\?\\usb#vid_%04x&pid_%04x#", vid, pid) + Lower(instance) + Usb_Device_Path_Suffix;
 
-    if (spec.Capture)
-        Name_Capture_Function(device, *spec.Capture);
+    if (desc.Capture)
+        Name_Capture_Function(device, *desc.Capture);
 }
 
 void Simulated_Usb_Tree::Name_Capture_Function(Simulated_Usb_Device& device,
-                                               const Capture_Function_Spec& capture) {
-    const Usb_Device_Descriptor& descriptor = device.spec_.Descriptor;
+                                               const Capture_Function_Description& capture) {
+    const Usb_Device_Descriptor& descriptor = device.desc_.Descriptor;
     const std::uint16_t vid = descriptor.idVendor;
     const std::uint16_t pid = descriptor.idProduct;
     const std::uint32_t number = Next_Number();
@@ -275,7 +275,7 @@ void Simulated_Usb_Tree::Name_Capture_Function(Simulated_Usb_Device& device,
 }
 
 Simulated_Usb_Hub& Simulated_Usb_Tree::Add_Hub(Simulated_Usb_Hub& parent, std::uint8_t port,
-                                               std::uint8_t ports, Usb_Device_Spec device) {
+                                               std::uint8_t ports, Usb_Device_Description device) {
     device.Capture.reset();
     device.Listed = false; // a hub's path is in the hub set
     Simulated_Usb_Device& hub_device = Plug(parent, port, std::move(device));
@@ -290,8 +290,8 @@ Simulated_Usb_Hub& Simulated_Usb_Tree::Add_Hub(Simulated_Usb_Hub& parent, std::u
 }
 
 Simulated_Usb_Device& Simulated_Usb_Tree::Add_Device(Simulated_Usb_Hub& hub, std::uint8_t port,
-                                                     Usb_Device_Spec spec) {
-    return Plug(hub, port, std::move(spec));
+                                                     Usb_Device_Description desc) {
+    return Plug(hub, port, std::move(desc));
 }
 
 Simulated_Usb_Device* Simulated_Usb_Tree::Find_Capture_Device(const std::string& capture_path) const {
@@ -307,12 +307,12 @@ Simulated_Usb_Device* Simulated_Usb_Tree::Find_Capture_Device(const std::string&
     return const_cast<Simulated_Usb_Device*>(found);
 }
 
-Usb_Device_Spec Simulated_Usb_Tree::Unplug(Simulated_Usb_Device& device) {
+Usb_Device_Description Simulated_Usb_Tree::Unplug(Simulated_Usb_Device& device) {
     if (device.Downstream_Hub())
         std::abort(); // unplugging a hub would take its devices along: no test or scenario needs it
     Simulated_Usb_Hub& hub = device.Hub();
     std::unique_ptr<Simulated_Usb_Device> taken = std::move(hub.ports_[device.Port() - 1]);
-    return std::move(taken->spec_);
+    return std::move(taken->desc_);
 }
 
 const Simulated_Usb_Hub* Simulated_Usb_Tree::Find_Hub(const std::string& name) const {

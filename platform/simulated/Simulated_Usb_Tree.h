@@ -35,10 +35,10 @@ using Simulated_Devnode = Devnode;
 
 class Simulated_Usb_Device {
 public:
-    Simulated_Usb_Device(Usb_Device_Spec spec, Simulated_Usb_Hub& hub, std::uint8_t port)
-        : spec_(std::move(spec)), hub_(hub), port_(port) {}
+    Simulated_Usb_Device(Usb_Device_Description desc, Simulated_Usb_Hub& hub, std::uint8_t port)
+        : desc_(std::move(desc)), hub_(hub), port_(port) {}
 
-    const Usb_Device_Spec& Spec() const { return spec_; }
+    const Usb_Device_Description& Spec() const { return desc_; }
     Simulated_Usb_Hub& Hub() const { return hub_; }
     std::uint8_t Port() const { return port_; }
     std::uint16_t Address() const { return address_; }
@@ -55,7 +55,7 @@ public:
 
 private:
     friend class Simulated_Usb_Tree;
-    Usb_Device_Spec spec_;
+    Usb_Device_Description desc_;
     Simulated_Usb_Hub& hub_;
     std::uint8_t port_;
     std::uint16_t address_ = 0;
@@ -120,20 +120,20 @@ public:
     void Report_Again(const Simulated_Usb_Host_Controller& controller);
     // An external hub with `ports` ports on port `port` of `parent`.
     Simulated_Usb_Hub& Add_Hub(Simulated_Usb_Hub& parent, std::uint8_t port, std::uint8_t ports = 4,
-                               Usb_Device_Spec device = Hub_Device());
+                               Usb_Device_Description device = Hub_Device());
     // A device on port `port` of `hub`; the port must be free and exist (else the program
     // stops: a test or scenario that builds such a tree is wrong).
-    Simulated_Usb_Device& Add_Device(Simulated_Usb_Hub& hub, std::uint8_t port, Usb_Device_Spec spec);
+    Simulated_Usb_Device& Add_Device(Simulated_Usb_Hub& hub, std::uint8_t port, Usb_Device_Description desc);
     Simulated_Usb_Device& Add_Camera(Simulated_Usb_Hub& hub, std::uint8_t port,
-                                     const Usb_Camera_Spec& camera = {}) {
+                                     const Usb_Camera_Description& camera = {}) {
         return Add_Device(hub, port, Camera_Device(camera));
     }
 
     // Unplugging: the device whose capture function has `capture_path` (null when none has),
-    // and taking a device that is not a hub off its port, which gives back its spec so that it
+    // and taking a device that is not a hub off its port, which gives back its desc so that it
     // can be plugged in again (Add_Device), where it is named anew as the host would.
     Simulated_Usb_Device* Find_Capture_Device(const std::string& capture_path) const;
-    Usb_Device_Spec Unplug(Simulated_Usb_Device& device);
+    Usb_Device_Description Unplug(Simulated_Usb_Device& device);
 
     const std::vector<std::unique_ptr<Simulated_Usb_Host_Controller>>& Host_Controllers() const {
         return controllers_;
@@ -148,8 +148,8 @@ private:
     std::uint32_t Next_Number() { return ++numbers_; }
     std::string Next_Driver_Key(const char* class_guid);
     void Name_Device(Simulated_Usb_Device& device);
-    void Name_Capture_Function(Simulated_Usb_Device& device, const Capture_Function_Spec& capture);
-    Simulated_Usb_Device& Plug(Simulated_Usb_Hub& hub, std::uint8_t port, Usb_Device_Spec spec);
+    void Name_Capture_Function(Simulated_Usb_Device& device, const Capture_Function_Description& capture);
+    Simulated_Usb_Device& Plug(Simulated_Usb_Hub& hub, std::uint8_t port, Usb_Device_Description desc);
     const Simulated_Usb_Hub* Find_Hub(const std::string& name) const;
 
     std::vector<std::unique_ptr<Simulated_Usb_Host_Controller>> controllers_;

@@ -17,11 +17,11 @@ Descriptor_Bytes Finished(Descriptor_Bytes bytes) {
 
 } // namespace
 
-void Usb_Device_Spec::Set_Languages(const std::vector<std::uint16_t>& languages) {
+void Usb_Device_Description::Set_Languages(const std::vector<std::uint16_t>& languages) {
     Strings[{0, 0}] = Language_List_Descriptor(languages);
 }
 
-void Usb_Device_Spec::Set_String(std::uint8_t index, std::string_view text, std::uint16_t language) {
+void Usb_Device_Description::Set_String(std::uint8_t index, std::string_view text, std::uint16_t language) {
     Strings[{index, language}] = String_Descriptor(text);
 }
 
@@ -38,21 +38,21 @@ Descriptor_Bytes Camera_Configuration() {
     return Finished(std::move(bytes));
 }
 
-Usb_Device_Spec Camera_Device(const Usb_Camera_Spec& camera) {
-    Usb_Device_Spec spec;
-    spec.Descriptor.bcdUSB = camera.Usb_Version;
-    spec.Descriptor.bDeviceClass = 0xEF; // miscellaneous, with interface associations
-    spec.Descriptor.bDeviceSubClass = 0x02;
-    spec.Descriptor.bDeviceProtocol = 0x01;
-    spec.Descriptor.idVendor = camera.Vid;
-    spec.Descriptor.idProduct = camera.Pid;
-    spec.Descriptor.bcdDevice = camera.Bcd;
-    spec.Configurations.push_back(Camera_Configuration());
-    spec.Set_Languages(camera.Languages);
+Usb_Device_Description Camera_Device(const Usb_Camera_Description& camera) {
+    Usb_Device_Description desc;
+    desc.Descriptor.bcdUSB = camera.Usb_Version;
+    desc.Descriptor.bDeviceClass = 0xEF; // miscellaneous, with interface associations
+    desc.Descriptor.bDeviceSubClass = 0x02;
+    desc.Descriptor.bDeviceProtocol = 0x01;
+    desc.Descriptor.idVendor = camera.Vid;
+    desc.Descriptor.idProduct = camera.Pid;
+    desc.Descriptor.bcdDevice = camera.Bcd;
+    desc.Configurations.push_back(Camera_Configuration());
+    desc.Set_Languages(camera.Languages);
     const std::pair<std::uint8_t*, const std::string*> strings[] = {
-        {&spec.Descriptor.iManufacturer, &camera.Manufacturer},
-        {&spec.Descriptor.iProduct, &camera.Product},
-        {&spec.Descriptor.iSerialNumber, &camera.Serial},
+        {&desc.Descriptor.iManufacturer, &camera.Manufacturer},
+        {&desc.Descriptor.iProduct, &camera.Product},
+        {&desc.Descriptor.iSerialNumber, &camera.Serial},
     };
     std::uint8_t index = 0;
     for (const auto& [field, text] : strings) {
@@ -61,22 +61,22 @@ Usb_Device_Spec Camera_Device(const Usb_Camera_Spec& camera) {
             continue;
         *field = index;
         for (std::uint16_t language : camera.Languages)
-            spec.Set_String(index, *text, language);
+            desc.Set_String(index, *text, language);
     }
-    spec.Capture = Capture_Function_Spec{};
-    return spec;
+    desc.Capture = Capture_Function_Description{};
+    return desc;
 }
 
-Usb_Device_Spec Plain_Device(std::uint16_t vid, std::uint16_t pid) {
-    Usb_Device_Spec spec;
-    spec.Descriptor.bcdUSB = 0x0110;
-    spec.Descriptor.idVendor = vid;
-    spec.Descriptor.idProduct = pid;
-    spec.Descriptor.bcdDevice = 0x0100;
-    spec.Speed = Usb_Speed::Low;
-    spec.Description = "USB Input Device";
-    spec.Service = "HidUsb";
-    spec.Class = "HIDClass";
+Usb_Device_Description Plain_Device(std::uint16_t vid, std::uint16_t pid) {
+    Usb_Device_Description desc;
+    desc.Descriptor.bcdUSB = 0x0110;
+    desc.Descriptor.idVendor = vid;
+    desc.Descriptor.idProduct = pid;
+    desc.Descriptor.bcdDevice = 0x0100;
+    desc.Speed = Usb_Speed::Low;
+    desc.Description = "USB Input Device";
+    desc.Service = "HidUsb";
+    desc.Class = "HIDClass";
     Descriptor_Bytes bytes = Configuration_Header(1, 0xA0, 0x32);
     const Descriptor_Bytes keyboard{
         9, 0x04, 0,    0,    1,    0x03, 0x01, 0x01, 0, // HID boot keyboard interface
@@ -84,27 +84,27 @@ Usb_Device_Spec Plain_Device(std::uint16_t vid, std::uint16_t pid) {
         7, 0x05, 0x81, 0x03, 0x08, 0x00, 0x0A,          // interrupt IN endpoint
     };
     bytes.insert(bytes.end(), keyboard.begin(), keyboard.end());
-    spec.Configurations.push_back(Finished(std::move(bytes)));
-    return spec;
+    desc.Configurations.push_back(Finished(std::move(bytes)));
+    return desc;
 }
 
-Usb_Device_Spec Hub_Device(std::uint16_t vid, std::uint16_t pid) {
-    Usb_Device_Spec spec;
-    spec.Descriptor.bDeviceClass = 0x09;
-    spec.Descriptor.bDeviceProtocol = 0x01;
-    spec.Descriptor.idVendor = vid;
-    spec.Descriptor.idProduct = pid;
-    spec.Descriptor.bcdDevice = 0x8537;
-    spec.Description = "Generic USB Hub";
-    spec.Service = "USBHUB3";
+Usb_Device_Description Hub_Device(std::uint16_t vid, std::uint16_t pid) {
+    Usb_Device_Description desc;
+    desc.Descriptor.bDeviceClass = 0x09;
+    desc.Descriptor.bDeviceProtocol = 0x01;
+    desc.Descriptor.idVendor = vid;
+    desc.Descriptor.idProduct = pid;
+    desc.Descriptor.bcdDevice = 0x8537;
+    desc.Description = "Generic USB Hub";
+    desc.Service = "USBHUB3";
     Descriptor_Bytes bytes = Configuration_Header(1, 0xE0, 0);
     const Descriptor_Bytes hub{
         9, 0x04, 0,    0,    1, 0x09, 0,    0, 0, // hub interface
         7, 0x05, 0x81, 0x03, 1, 0x00, 0x0C,       // status change endpoint
     };
     bytes.insert(bytes.end(), hub.begin(), hub.end());
-    spec.Configurations.push_back(Finished(std::move(bytes)));
-    return spec;
+    desc.Configurations.push_back(Finished(std::move(bytes)));
+    return desc;
 }
 
 } // namespace platform::simulated

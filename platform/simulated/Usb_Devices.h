@@ -23,7 +23,7 @@ using Descriptor_Bytes = std::vector<std::uint8_t>;
 inline constexpr std::uint16_t Language_English_US = 0x0409;
 
 // The capture function of a camera.
-struct Capture_Function_Spec {
+struct Capture_Function_Description {
     std::uint8_t Interface_Number = 0;
     // The instance part of the capture device's id and path, e.g. "6&2B0C5C1A&0&0000"; empty: one
     // the tree makes up, unique on the host.
@@ -35,7 +35,7 @@ struct Capture_Function_Spec {
     bool Tells_Parent = true;
 };
 
-struct Usb_Device_Spec {
+struct Usb_Device_Description {
     Usb_Device_Descriptor Descriptor{};
     // Configuration descriptors by configuration index, whole (wTotalLength bytes or not: the
     // device sends what is here).
@@ -59,7 +59,7 @@ struct Usb_Device_Spec {
     // Whether the device exposes the USB device interface (a device the host could not set up
     // may not); without it the walk has no path for it.
     bool Listed = true;
-    std::optional<Capture_Function_Spec> Capture;
+    std::optional<Capture_Function_Description> Capture;
 
     // The language list (string descriptor 0).
     void Set_Languages(const std::vector<std::uint16_t>& languages);
@@ -80,7 +80,7 @@ inline Descriptor_Bytes Language_List_Descriptor(const std::vector<std::uint16_t
 // video-streaming interface.
 Descriptor_Bytes Camera_Configuration();
 
-struct Usb_Camera_Spec {
+struct Usb_Camera_Description {
     std::uint16_t Vid = 0x0A1B;
     std::uint16_t Pid = 0x2C3D;
     std::uint16_t Bcd = 0x0100;
@@ -94,10 +94,10 @@ struct Usb_Camera_Spec {
 
 // A camera: device class "miscellaneous, interface association", the camera configuration,
 // its strings in every language given, and its capture function on interface 0.
-Usb_Device_Spec Camera_Device(const Usb_Camera_Spec& camera = {});
+Usb_Device_Description Camera_Device(const Usb_Camera_Description& camera = {});
 // A device that is no camera (a keyboard), with no strings.
-Usb_Device_Spec Plain_Device(std::uint16_t vid, std::uint16_t pid);
+Usb_Device_Description Plain_Device(std::uint16_t vid, std::uint16_t pid);
 // The device of an external hub (the hub's ports are the tree's business).
-Usb_Device_Spec Hub_Device(std::uint16_t vid = 0x05E3, std::uint16_t pid = 0x0610);
+Usb_Device_Description Hub_Device(std::uint16_t vid = 0x05E3, std::uint16_t pid = 0x0610);
 
 } // namespace platform::simulated

@@ -43,11 +43,11 @@ struct Simulated_Host {
     std::shared_ptr<Simulated_Camera> Add(const std::string& family, const std::string& layout,
                                           std::optional<std::array<std::uint8_t, 3>> identity = std::nullopt,
                                           std::optional<Flash_Part_Identity> flash = std::nullopt) {
-        auto spec = platform::simulated::Chip_Camera("cam" + std::to_string(backend->Cameras().size()),
+        auto desc = platform::simulated::Chip_Camera("cam" + std::to_string(backend->Cameras().size()),
                                                      family, layout);
-        spec.Identity = identity;
-        spec.Flash = std::move(flash);
-        auto camera = platform::simulated::Add_Chip_Camera(*backend, spec);
+        desc.Identity = identity;
+        desc.Flash = std::move(flash);
+        auto camera = platform::simulated::Add_Chip_Camera(*backend, desc);
         EXPECT_NE(camera, nullptr) << family << " in " << layout;
         return camera;
     }
@@ -99,11 +99,11 @@ struct Discovered_Camera {
 
     Discovered_Camera(const std::string& family, std::optional<Flash_Part_Identity> part,
                       std::optional<std::uint32_t> chunk_length = std::nullopt) {
-        auto spec =
+        auto desc =
             platform::simulated::Chip_Camera("cam0", family, family == "SPCA2092" ? "G3@2+G10@3" : "direct");
-        spec.Flash = std::move(part);
-        spec.Chunk_Length = chunk_length;
-        camera = platform::simulated::Add_Chip_Camera(*host.backend, spec);
+        desc.Flash = std::move(part);
+        desc.Chunk_Length = chunk_length;
+        camera = platform::simulated::Add_Chip_Camera(*host.backend, desc);
         list = host.Discover();
         protocol = dynamic_cast<Extension_Unit_Chip_Protocol*>(Device_List_Get_Protocol(list.get(), 0));
         EXPECT_NE(protocol, nullptr) << family;

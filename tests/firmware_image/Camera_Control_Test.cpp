@@ -8,9 +8,9 @@ namespace {
 
 using Kind = IQ_Control_Kind;
 
-test_images::Bytes Block(const test_images::Camera_Control_Spec& spec = {}) {
+test_images::Bytes Block(const test_images::Camera_Control_Description& desc = {}) {
     test_images::Bytes block(IQ_Block_Size, 0);
-    test_images::Put_Camera_Controls(block, 0, spec);
+    test_images::Put_Camera_Controls(block, 0, desc);
     return block;
 }
 
@@ -75,7 +75,7 @@ TEST(Camera_Controls, ReadsEveryControlAsStored) {
     EXPECT_EQ(value, 7);
 
     // Exposure values past the steps stay raw; negative 16-bit fields sign-extend.
-    test_images::Camera_Control_Spec odd;
+    test_images::Camera_Control_Description odd;
     odd.Records[14].Current = 30000;
     odd.Records[0].Minimum = -5;
     const Firmware_IQ_Adjust_Class_2688 raw(Block(odd).data());
@@ -149,10 +149,10 @@ TEST(Camera_Controls, WritesFollowTheRangeAndEachKindsRule) {
 }
 
 TEST(Camera_Controls, SwitchesModesAndWord) {
-    test_images::Camera_Control_Spec spec;
-    spec.Switches = {0, 1, 1, 0, 2, 1};
-    spec.Modes = {2, 5};
-    Firmware_IQ_Adjust_Class_2688 block(Block(spec));
+    test_images::Camera_Control_Description desc;
+    desc.Switches = {0, 1, 1, 0, 2, 1};
+    desc.Modes = {2, 5};
+    Firmware_IQ_Adjust_Class_2688 block(Block(desc));
     EXPECT_EQ(block.Get_IQ_Switch(0, 0), 0);
     EXPECT_EQ(block.Get_IQ_Switch(1, 0), 1);
     EXPECT_EQ(block.Get_IQ_Switch(0, 1), 1);

@@ -19,8 +19,8 @@ Bytes Written_Back(const uvcDescriptor& model) {
     return out;
 }
 
-Configuration_Spec With_Audio(Video_Function_Spec video = {}) {
-    return {.Video = std::move(video), .Audio = Audio_Function_Spec{}};
+Configuration_Description With_Audio(Video_Function_Description video = {}) {
+    return {.Video = std::move(video), .Audio = Audio_Function_Description{}};
 }
 
 } // namespace
@@ -54,7 +54,8 @@ TEST(uvcDescriptor, ReadsAndWritesBackEveryFormatOrderStillMethodAndLayout) {
 
     // A source with alternate setting 0 alone gets the eleven standard ones (the
     // configuration's own wTotalLength is the image writer's to update).
-    const Bytes bare = Build_Configuration({.Video = Video_Function_Spec{.Standard_Alternates = false}});
+    const Bytes bare =
+        Build_Configuration({.Video = Video_Function_Description{.Standard_Alternates = false}});
     const uvcDescriptor bare_model(bare.data(), bare.size());
     const Bytes rebuilt = Written_Back(bare_model);
     EXPECT_EQ(rebuilt.size(), bare.size() + 176);
@@ -63,33 +64,34 @@ TEST(uvcDescriptor, ReadsAndWritesBackEveryFormatOrderStillMethodAndLayout) {
     // Each format order with each still method, the control part after the streaming part, a
     // streaming interface numbered other than 1, and a still trigger kept by method 2: each
     // reads to its stream model and writes back to the same bytes.
-    const Format_Spec mjpeg{.Mjpeg = true,
-                            .Frames = Frames_Of({{1920, 1080}, {1280, 720}, {640, 480}}, {3000, 2500, 1500}),
-                            .Default_Index = 2};
-    const Format_Spec yuv{.Mjpeg = false, .Frames = Frames_Of({{640, 480}, {320, 240}}, {3000})};
-    std::vector<std::pair<Video_Function_Spec, std::uint32_t>> specs; // and the format mode read
+    const Format_Description mjpeg{.Mjpeg = true,
+                                   .Frames =
+                                       Frames_Of({{1920, 1080}, {1280, 720}, {640, 480}}, {3000, 2500, 1500}),
+                                   .Default_Index = 2};
+    const Format_Description yuv{.Mjpeg = false, .Frames = Frames_Of({{640, 480}, {320, 240}}, {3000})};
+    std::vector<std::pair<Video_Function_Description, std::uint32_t>> descs; // and the format mode read
     for (const auto& [formats, mode] :
          {std::pair{std::vector{yuv}, 1U}, std::pair{std::vector{yuv, mjpeg}, 2U},
           std::pair{std::vector{mjpeg}, 3U}, std::pair{std::vector{mjpeg, yuv}, 4U}}) {
         for (const std::uint8_t still : {0, 1, 2, 3}) {
-            specs.push_back({{.Formats = formats, .Still_Method = still}, mode});
+            descs.push_back({{.Formats = formats, .Still_Method = still}, mode});
         }
     }
-    specs.push_back({{.Streaming_First = true}, 3});
-    specs.push_back({{.First_Interface = 4}, 3});
-    specs.push_back({{.Still_Method = 2, .Trigger_Support = 1}, 3});
-    for (const auto& [spec, mode] : specs) {
-        SCOPED_TRACE(testing::Message() << "mode " << mode << " still " << int(spec.Still_Method));
-        const Bytes source = Build_Configuration(With_Audio(spec));
+    descs.push_back({{.Streaming_First = true}, 3});
+    descs.push_back({{.First_Interface = 4}, 3});
+    descs.push_back({{.Still_Method = 2, .Trigger_Support = 1}, 3});
+    for (const auto& [desc, mode] : descs) {
+        SCOPED_TRACE(testing::Message() << "mode " << mode << " still " << int(desc.Still_Method));
+        const Bytes source = Build_Configuration(With_Audio(desc));
         const uvcDescriptor model(source.data(), source.size());
         const Video_Stream_Model read = model.Get_Stream_Model();
         EXPECT_EQ(read.Complete, 1);
         EXPECT_EQ(read.Format_Mode, mode);
-        EXPECT_EQ(read.Still_Method, spec.Still_Method);
+        EXPECT_EQ(read.Still_Method, desc.Still_Method);
         EXPECT_EQ(Written_Back(model), source);
     }
     // A trigger without still method 2 is not kept.
-    const Bytes triggered = Build_Configuration({.Video = Video_Function_Spec{.Trigger_Support = 1}});
+    const Bytes triggered = Build_Configuration({.Video = Video_Function_Description{.Trigger_Support = 1}});
     const uvcDescriptor triggered_model(triggered.data(), triggered.size());
     const Bytes out = Written_Back(triggered_model);
     EXPECT_EQ(out[Find_Descriptor(out, 0x24, 0x01, 1) + 10], 0);

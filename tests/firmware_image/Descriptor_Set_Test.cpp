@@ -8,16 +8,17 @@ using namespace test_images;
 
 namespace {
 
-Video_Stream_Model Model_Of(const std::vector<Format_Spec>& formats, std::uint8_t still = 1) {
+Video_Stream_Model Model_Of(const std::vector<Format_Description>& formats, std::uint8_t still = 1) {
     const Bytes bytes = Build_Streaming_Class_Descriptors({.Formats = formats, .Still_Method = still});
     Video_Stream_Model model;
     model.Build_From_Header(bytes);
     return model;
 }
 
-const Format_Spec Mjpeg{
+const Format_Description Mjpeg{
     .Mjpeg = true, .Frames = Frames_Of({{1280, 720}, {640, 480}, {320, 240}}), .Default_Index = 2};
-const Format_Spec Yuv{.Mjpeg = false, .Frames = Frames_Of({{640, 480}, {320, 240}}), .Default_Index = 1};
+const Format_Description Yuv{
+    .Mjpeg = false, .Frames = Frames_Of({{640, 480}, {320, 240}}), .Default_Index = 1};
 
 std::vector<Frame_Size> Sizes_Of(const std::vector<Frame_Size_Record>& records) {
     std::vector<Frame_Size> sizes;
@@ -111,11 +112,11 @@ TEST(Descriptor_Set, CollectsTheDefaultFirstThenTheSelected) {
 TEST(Descriptor_Set, ConfigurationRoundTripThroughTheSet) {
     // The path the 256 KB image takes: read, assign, collect, rebuild the function.
     for (const std::uint8_t still : {1, 2, 3}) {
-        const Format_Spec mjpeg{.Mjpeg = true, .Frames = Frames_Of({{1280, 720}, {640, 480}})};
-        const Format_Spec yuv{.Mjpeg = false, .Frames = Frames_Of({{1280, 720}})};
-        const Bytes source =
-            Build_Configuration({.Video = Video_Function_Spec{.Formats = {mjpeg, yuv}, .Still_Method = still},
-                                 .Audio = Audio_Function_Spec{}});
+        const Format_Description mjpeg{.Mjpeg = true, .Frames = Frames_Of({{1280, 720}, {640, 480}})};
+        const Format_Description yuv{.Mjpeg = false, .Frames = Frames_Of({{1280, 720}})};
+        const Bytes source = Build_Configuration(
+            {.Video = Video_Function_Description{.Formats = {mjpeg, yuv}, .Still_Method = still},
+             .Audio = Audio_Function_Description{}});
         const uvcDescriptor configuration(source.data(), source.size());
         Descriptor_Set set;
         set.Assign_Stream_Model(configuration.Get_Stream_Model());

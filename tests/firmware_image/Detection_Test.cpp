@@ -13,11 +13,12 @@ namespace {
 
 struct Detection_Case {
     const char* Name;
-    Marker_Spec Marks;
+    Marker_Description Marks;
     Firmware_Chip_Code Expected;
 };
 
-Marker_Spec Big(std::array<std::uint8_t, 2> marker, std::uint32_t size, std::optional<std::uint32_t> tag) {
+Marker_Description Big(std::array<std::uint8_t, 2> marker, std::uint32_t size,
+                       std::optional<std::uint32_t> tag) {
     return {.Size = size, .Big_Marker = marker, .Settings_Tag = tag};
 }
 
@@ -76,10 +77,10 @@ TEST(Detection, GivesEveryCodeOnGeneratedImages) {
         // The fuzz seeds carry images in sparse form; it must give back the same image.
         EXPECT_EQ(Decode_Sparse_Image(Encode_Sparse_Image(image)), image) << c.Name;
     }
-    Image_2688_Spec spec;
-    EXPECT_EQ(Detect_Firmware_Chip_Code(Build_2688_Image(spec).data(), Size_256K), Firmware_Chip_2688);
-    spec.Settings_Tag = Settings_Tag_Other;
-    EXPECT_EQ(Detect_Firmware_Chip_Code(Build_2688_Image(spec).data(), Size_256K),
+    Image_2688_Spec desc;
+    EXPECT_EQ(Detect_Firmware_Chip_Code(Build_2688_Image(desc).data(), Size_256K), Firmware_Chip_2688);
+    desc.Settings_Tag = Settings_Tag_Other;
+    EXPECT_EQ(Detect_Firmware_Chip_Code(Build_2688_Image(desc).data(), Size_256K),
               Firmware_Chip_2688_Other_Tag);
 }
 

@@ -14,7 +14,7 @@ namespace {
 const std::string No_Use(String_No_Use_Text);
 
 // The 64 KB images' usual string indexes, with one changed.
-Device_Spec Indexes(std::uint8_t manufacturer, std::uint8_t product, std::uint8_t serial) {
+Device_Description Indexes(std::uint8_t manufacturer, std::uint8_t product, std::uint8_t serial) {
     return {.Manufacturer_Index = manufacturer, .Product_Index = product, .Serial_Index = serial};
 }
 
@@ -148,21 +148,21 @@ TEST(Family_64K, RoomArithmeticPerFamily) {
 
     // 2092: (room - 4) / 2, a room of 40 takes 18 characters; a room under 4 only the empty
     // text; pointers out of order give no room; a big room what the record holds.
-    Image_Chip_Spec spec;
-    spec.Rooms[1] = 200;
-    spec.Rooms[2] = 40;
-    spec.Rooms[3] = 3; // the empty serial number's four bytes reach into string 4's place
-    spec.Strings[3] = "";
-    spec.Strings[4] = std::nullopt;
-    EXPECT_EQ(Longest_Accepted(*Load(Build_Chip_Image(spec))), (Lengths{63, 18, 0, 0}));
-    EXPECT_EQ(Set(*Load(Build_Chip_Image(spec)), S, ""), 0);
+    Image_Chip_Description desc;
+    desc.Rooms[1] = 200;
+    desc.Rooms[2] = 40;
+    desc.Rooms[3] = 3; // the empty serial number's four bytes reach into string 4's place
+    desc.Strings[3] = "";
+    desc.Strings[4] = std::nullopt;
+    EXPECT_EQ(Longest_Accepted(*Load(Build_Chip_Image(desc))), (Lengths{63, 18, 0, 0}));
+    EXPECT_EQ(Set(*Load(Build_Chip_Image(desc)), S, ""), 0);
     Bytes reversed = Build_Chip_Image({});
     Put_U16_BE(reversed, 0x0200 + 0x20 + 2 * 4, 0x0F00); // string 4 before string 3
     EXPECT_EQ(Longest_Accepted(*Load(reversed))[S], 0U);
 
     // 2620: rooms of 50 for indexes 1 and 3, string 4's pointer for index 2, the
     // microphone's own room.
-    Image_Chip_Spec spec_2620{.Family = Chip_Family::F2620};
+    Image_Chip_Description spec_2620{.Family = Chip_Family::F2620};
     spec_2620.Rooms[2] = 30;
     spec_2620.Rooms[3] = 40;
     spec_2620.Rooms[4] = 24;
@@ -174,8 +174,8 @@ TEST(Family_64K, RoomArithmeticPerFamily) {
 
 TEST(Family_64K, ShorterTextsLeaveTheirTailsInPlace) {
     for (const Chip_Family family : {Chip_Family::F2092, Chip_Family::F2281}) {
-        const Image_Chip_Spec chip{.Family = family,
-                                   .Strings = {std::nullopt, "Maker", "Camera Long Name", "SN0001", "Mic"}};
+        const Image_Chip_Description chip{
+            .Family = family, .Strings = {std::nullopt, "Maker", "Camera Long Name", "SN0001", "Mic"}};
         const std::uint32_t at = Chip_String_Offset(chip, 2);
         const auto object = Load(Build_Chip_Image(chip));
         EXPECT_EQ(Set(*object, P, "AB"), 0);
@@ -230,14 +230,14 @@ TEST(Family_64K, ParseOrdersAndWriteBackAroundBrokenStrings) {
 }
 
 TEST(Family_64K, ImageChecks) {
-    const std::pair<Image_Chip_Spec, bool> cases[] = {
+    const std::pair<Image_Chip_Description, bool> cases[] = {
         {{.Signature = false}, false},
         {{.Family = Chip_Family::F2620, .Signature = false}, false},
         {{.Family = Chip_Family::F2281, .Blank_Check_Bytes = 32}, true},
         {{.Family = Chip_Family::F2281, .Blank_Check_Bytes = 33}, false},
     };
-    for (const auto& [spec, passes] : cases) {
-        EXPECT_EQ(Load(Build_Chip_Image(spec))->Check_Image(false), passes) << spec.Blank_Check_Bytes;
+    for (const auto& [desc, passes] : cases) {
+        EXPECT_EQ(Load(Build_Chip_Image(desc))->Check_Image(false), passes) << desc.Blank_Check_Bytes;
     }
     EXPECT_TRUE(Load(Build_Chip_Image({.Signature = false}))->Check_Image(true));
     // A 2620 signature is not a 2092 one.
@@ -247,9 +247,9 @@ TEST(Family_64K, ImageChecks) {
 }
 
 TEST(Family_2089, WithoutTheTableStringsComeFromTheDescriptorsAndGoToTheTable) {
-    Image_2089_Spec spec{.Table = false};
-    spec.Strings[P] = std::string(40, 'L'); // longer than a table slot holds
-    const auto object = Load(Build_2089_Image(spec));
+    Image_2089_Spec desc{.Table = false};
+    desc.Strings[P] = std::string(40, 'L'); // longer than a table slot holds
+    const auto object = Load(Build_2089_Image(desc));
     EXPECT_EQ(Get_Texts(*object), (Texts{"Maker 2089", std::string(40, 'L'), "SN2089-0001", "Mic 2089"}));
     object->Set_Modify_Flag(true);
     const Bytes output = Build(*object);

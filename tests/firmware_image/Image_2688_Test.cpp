@@ -10,16 +10,16 @@ using namespace image_objects;
 
 namespace {
 
-const Format_Spec Mjpeg{.Mjpeg = true, .Frames = Frames_Of({{1280, 720}, {640, 480}})};
-const Format_Spec Yuv{.Mjpeg = false, .Frames = Frames_Of({{640, 480}})};
+const Format_Description Mjpeg{.Mjpeg = true, .Frames = Frames_Of({{1280, 720}, {640, 480}})};
+const Format_Description Yuv{.Mjpeg = false, .Frames = Frames_Of({{640, 480}})};
 
 // MJPEG then YUV with a microphone, and a resolution record per MJPEG size.
-Image_2688_Spec Camera_Spec() {
-    Image_2688_Spec spec;
-    spec.Configurations[0] = {.Video = Video_Function_Spec{.Formats = {Mjpeg, Yuv}},
-                              .Audio = Audio_Function_Spec{}};
-    spec.Resolutions = {{1280, 720, 1}, {640, 480, 1}};
-    return spec;
+Image_2688_Spec Camera_Description() {
+    Image_2688_Spec desc;
+    desc.Configurations[0] = {.Video = Video_Function_Description{.Formats = {Mjpeg, Yuv}},
+                              .Audio = Audio_Function_Description{}};
+    desc.Resolutions = {{1280, 720, 1}, {640, 480, 1}};
+    return desc;
 }
 
 Bytes Area(const Bytes& image, std::size_t c) {
@@ -63,7 +63,7 @@ const Descriptor_Set& Reloaded_Set(const std::unique_ptr<Image_Object>& reloaded
 } // namespace
 
 TEST(Image_2688, LoadsEditsAndReloads) {
-    const Bytes image = Build_2688_Image(Camera_Spec());
+    const Bytes image = Build_2688_Image(Camera_Description());
     const auto object = Load(image);
     ASSERT_NE(object, nullptr);
     EXPECT_EQ(object->Get_Firmware_Chip_Code(), Firmware_Chip_2688);
@@ -112,13 +112,13 @@ TEST(Image_2688, LoadsEditsAndReloads) {
 }
 
 TEST(Image_2688, SelectorOneAndStringSlots) {
-    Image_2688_Spec spec = Camera_Spec();
-    spec.Selector = 1;
-    spec.Devices[1] = {
+    Image_2688_Spec desc = Camera_Description();
+    desc.Selector = 1;
+    desc.Devices[1] = {
         .Vid = 0x4455, .Pid = 0x6677, .Manufacturer_Index = 1, .Product_Index = 3, .Serial_Index = 0};
-    spec.Configurations[1] = {.Video = Video_Function_Spec{.Formats = {Yuv}}};
-    spec.Strings[5] = "Beyond";
-    const Bytes image = Build_2688_Image(spec);
+    desc.Configurations[1] = {.Video = Video_Function_Description{.Formats = {Yuv}}};
+    desc.Strings[5] = "Beyond";
+    const Bytes image = Build_2688_Image(desc);
     const auto object = Load(image);
     EXPECT_EQ(object->Get_VID(0, nullptr), 0x4455);
     EXPECT_EQ(object->Get_Original_Descriptor_Set()->Slot(Slot_Video_Format).Get_Number(),
@@ -166,7 +166,7 @@ TEST(Image_2688, SelectorOneAndStringSlots) {
 }
 
 TEST(Image_2688, ModifiedFlagOffKeepsIdentityButWritesVideoControlsAndId) {
-    const auto object = Load(Build_2688_Image(Camera_Spec()));
+    const auto object = Load(Build_2688_Image(Camera_Description()));
     const std::uint16_t vid = 0x9999;
     object->Set_VID(&vid);
     Set(*object, P, "Not written");
@@ -196,7 +196,7 @@ TEST(Image_2688, ModifiedFlagOffKeepsIdentityButWritesVideoControlsAndId) {
 }
 
 TEST(Image_2688, RebuildsEachFormatOrderWithAndWithoutMicrophone) {
-    const Bytes image = Build_2688_Image(Camera_Spec());
+    const Bytes image = Build_2688_Image(Camera_Description());
     for (const std::uint32_t mode : {1, 2, 3, 4}) {
         for (const std::uint8_t microphone : {0, 1}) {
             SCOPED_TRACE(testing::Message() << "mode " << mode << " microphone " << int(microphone));
@@ -217,7 +217,8 @@ TEST(Image_2688, RebuildsEachFormatOrderWithAndWithoutMicrophone) {
 TEST(Image_2688, ConfigurationStaysWhenItCannotBeRebuiltWhole) {
     // A source without the standard alternate settings grows by 176 bytes when rebuilt;
     // with enough frames that no longer fits the 4 KB area.
-    Video_Function_Spec big{.Formats = {Format_Spec{.Frames = {}}}, .Standard_Alternates = false};
+    Video_Function_Description big{.Formats = {Format_Description{.Frames = {}}},
+                                   .Standard_Alternates = false};
     for (std::uint16_t width = 16; Build_Configuration({.Video = big}).size() + 176 + 2 <= 0x1000;
          width += 16) {
         big.Formats[0].Frames.push_back(Frames_Of({{width, 100}})[0]);
@@ -229,45 +230,45 @@ TEST(Image_2688, ConfigurationStaysWhenItCannotBeRebuiltWhole) {
     const Bytes fitting_image = Build_2688_Image(fitting);
     EXPECT_NE(Build(*Load(fitting_image)), fitting_image) << "six frames fewer: rebuilt with its alternates";
 
-    Image_2688_Spec trailing = Camera_Spec();
+    Image_2688_Spec trailing = Camera_Description();
     // An interface outside any association: the model does not cover it.
     trailing.Configurations[0].Trailing = {Bytes{0x09, 0x04, 0x05, 0x00, 0x00, 0xFF, 0x00, 0x00, 0x00}};
-    Image_2688_Spec audio_first = Camera_Spec();
+    Image_2688_Spec audio_first = Camera_Description();
     audio_first.Configurations[0].Audio_First = true;
     Image_2688_Spec too_big;
     too_big.Configurations[0] = {.Video = big};
-    for (const auto& [name, spec] :
+    for (const auto& [name, desc] :
          {std::pair{"grows past 4 KB", too_big}, std::pair{"trailing interface", trailing},
           std::pair{"audio first", audio_first}}) {
-        const Bytes image = Build_2688_Image(spec);
+        const Bytes image = Build_2688_Image(desc);
         const auto object = Load(image);
         Edited(*object).Slot(Slot_Microphone).Apply(std::uint8_t{0});
         EXPECT_EQ(Build(*object), image) << name;
     }
     // No format wanted at all: nothing to write.
-    const Bytes image = Build_2688_Image(Camera_Spec());
+    const Bytes image = Build_2688_Image(Camera_Description());
     const auto object = Load(image);
     Edited(*object).Slot(Slot_Video_Format).Apply(std::uint32_t{0});
     EXPECT_EQ(Build(*object), image);
 }
 
 TEST(Image_2688, ResolutionTableIsReadToItsEndMarkOrCapacity) {
-    const Format_Spec many{.Frames = Frames_Of({{640, 480}, {320, 240}, {1280, 720}})};
-    Image_2688_Spec spec;
-    spec.Configurations[0] = {.Video = Video_Function_Spec{.Formats = {many}}};
+    const Format_Description many{.Frames = Frames_Of({{640, 480}, {320, 240}, {1280, 720}})};
+    Image_2688_Spec desc;
+    desc.Configurations[0] = {.Video = Video_Function_Description{.Formats = {many}}};
     // An end mark after two records hides the third; a half-width kind matches twice its
     // width: 640 x 480 from the half-width record, 320 x 240, and no 1280 x 720.
-    spec.Resolutions = {{320, 240, 1}, {320, 480, 15}, {0, 0, 1}, {1280, 720, 1}};
-    EXPECT_EQ(Resolution_Order(Build(*Load(Build_2688_Image(spec)))),
+    desc.Resolutions = {{320, 240, 1}, {320, 480, 15}, {0, 0, 1}, {1280, 720, 1}};
+    EXPECT_EQ(Resolution_Order(Build(*Load(Build_2688_Image(desc)))),
               (std::vector<std::uint8_t>{0xA1, 0xA0}));
 
     // A full table: all nineteen records count, and both copies get the new order.
-    spec.Resolutions.clear();
+    desc.Resolutions.clear();
     for (std::uint16_t i = 0; i < 18; ++i) {
-        spec.Resolutions.push_back({static_cast<std::uint16_t>(100 + i), 100, 1});
+        desc.Resolutions.push_back({static_cast<std::uint16_t>(100 + i), 100, 1});
     }
-    spec.Resolutions.push_back({1280, 720, 1});
-    const auto object = Load(Build_2688_Image(spec));
+    desc.Resolutions.push_back({1280, 720, 1});
+    const auto object = Load(Build_2688_Image(desc));
     Edited(*object).Slot(Slot_Default_Resolution).Apply(std::uint16_t{1280}, std::uint16_t{720});
     EXPECT_EQ(Resolution_Order(Build(*object)), (std::vector<std::uint8_t>{0xA0 + 18}));
 }
@@ -287,7 +288,7 @@ TEST(Image_2688, CodesAndSizes) {
     EXPECT_EQ(Load(long_image), nullptr);
 
     // The edited set can be refilled from the work image after edits to it.
-    const auto refilled = Load(Build_2688_Image(Camera_Spec()));
+    const auto refilled = Load(Build_2688_Image(Camera_Description()));
     Edited(*refilled).Slot(Slot_Video_Format).Apply(std::uint32_t{1});
     refilled->Refresh_Edited_Descriptor_Set();
     EXPECT_EQ(Edited(*refilled).Slot(Slot_Video_Format).Get_Number(), Format_Mode_Mjpeg_Then_Uncompressed);

@@ -19,7 +19,7 @@ Bytes Written(const Video_Stream_Model& model) {
     return out;
 }
 
-Format_Spec Format(bool mjpeg, std::vector<Frame_Spec> frames, std::uint8_t default_index = 1) {
+Format_Description Format(bool mjpeg, std::vector<Frame_Description> frames, std::uint8_t default_index = 1) {
     return {.Mjpeg = mjpeg, .Frames = std::move(frames), .Default_Index = default_index};
 }
 
@@ -62,7 +62,7 @@ TEST(Video_Stream_Model, ReadsBothFormatsAndWritesMjpegFirst) {
 }
 
 TEST(Video_Stream_Model, KeepsNtscRatesToFivesOnWriting) {
-    Frame_Spec frame;
+    Frame_Description frame;
     frame.Intervals = {333667};
     const Video_Stream_Model model =
         Model_Of(Build_Streaming_Class_Descriptors({.Formats = {Format(true, {frame})}}));
@@ -106,7 +106,7 @@ TEST(Video_Stream_Model, LowersModesAndKeepsCountsToWhatIsWritten) {
 }
 
 TEST(Video_Stream_Model, StillMethodsShapeTheFrames) {
-    const auto formats = std::vector<Format_Spec>{Format(true, Frames_Of({{640, 480}, {320, 240}}))};
+    const auto formats = std::vector<Format_Description>{Format(true, Frames_Of({{640, 480}, {320, 240}}))};
     Bytes out = Written(Model_Of(Build_Streaming_Class_Descriptors({.Formats = formats, .Still_Method = 3})));
     const long still = Find_Descriptor(out, 0x24, 0x03);
     ASSERT_GE(still, 0);
@@ -121,16 +121,16 @@ TEST(Video_Stream_Model, StillMethodsShapeTheFrames) {
 
 TEST(Video_Stream_Model, UntrustedLengthsAndCounts) {
     // A header whose wTotalLength does not match: the lists are still read.
-    Video_Function_Spec spec{.Formats = {Format(true, Frames_Of({{640, 480}, {320, 240}}))}};
-    spec.Header_Total_Length = 200;
-    Video_Stream_Model model = Model_Of(Build_Streaming_Class_Descriptors(spec));
+    Video_Function_Description desc{.Formats = {Format(true, Frames_Of({{640, 480}, {320, 240}}))}};
+    desc.Header_Total_Length = 200;
+    Video_Stream_Model model = Model_Of(Build_Streaming_Class_Descriptors(desc));
     EXPECT_EQ(model.Complete, 0);
     EXPECT_EQ(model.Mjpeg_Frames.size(), 2U);
 
     // bFrameIntervalType claiming more intervals than bLength holds.
-    spec = {.Formats = {Format(true, Frames_Of({{640, 480}}, {3000}))}};
-    spec.Formats[0].Frames[0].Interval_Count_Field = 200;
-    model = Model_Of(Build_Streaming_Class_Descriptors(spec));
+    desc = {.Formats = {Format(true, Frames_Of({{640, 480}}, {3000}))}};
+    desc.Formats[0].Frames[0].Interval_Count_Field = 200;
+    model = Model_Of(Build_Streaming_Class_Descriptors(desc));
     ASSERT_EQ(model.Mjpeg_Frames.size(), 1U);
     EXPECT_EQ(model.Mjpeg_Frames[0].Rates.size(), 1U);
 

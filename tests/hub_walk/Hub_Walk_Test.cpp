@@ -103,7 +103,7 @@ TEST_F(Hub_Walk, FillsEveryCameraBehindRootAndExternalHubsAndLeavesOthersZero) {
 }
 
 TEST_F(Hub_Walk, CollectsConfigurationsThatOpenWithAVideoAssociationAndTheFirstTwentyOnly) {
-    Usb_Device_Spec bare = Camera_Device({.Serial = "BARE"});
+    Usb_Device_Description bare = Camera_Device({.Serial = "BARE"});
     auto& configuration = bare.Configurations[0];
     configuration.erase(configuration.begin() + 9, configuration.begin() + 17); // no association
     configuration[2] = static_cast<std::uint8_t>(configuration.size());
@@ -145,19 +145,19 @@ TEST_F(Hub_Walk, CollectsEveryRealCameraConfigurationThatIsWhole) {
         const std::string stem = name.substr(0, name.size() - std::strlen(".device.bin"));
         const Descriptor_Bytes device = read(entry.path());
         ASSERT_EQ(device.size(), 18u);
-        Usb_Device_Spec spec = Camera_Device();
-        std::memcpy(&spec.Descriptor.idVendor, &device[8], 2);
-        std::memcpy(&spec.Descriptor.idProduct, &device[10], 2);
-        std::memcpy(&spec.Descriptor.bcdDevice, &device[12], 2);
-        spec.Descriptor.iManufacturer = device[14];
-        spec.Descriptor.iProduct = device[15];
-        spec.Descriptor.iSerialNumber = device[16];
-        spec.Configurations = {read(folder / (stem + ".config.bin"))};
-        spec.Strings = {};
-        spec.Set_Languages({Language_English_US});
+        Usb_Device_Description desc = Camera_Device();
+        std::memcpy(&desc.Descriptor.idVendor, &device[8], 2);
+        std::memcpy(&desc.Descriptor.idProduct, &device[10], 2);
+        std::memcpy(&desc.Descriptor.bcdDevice, &device[12], 2);
+        desc.Descriptor.iManufacturer = device[14];
+        desc.Descriptor.iProduct = device[15];
+        desc.Descriptor.iSerialNumber = device[16];
+        desc.Configurations = {read(folder / (stem + ".config.bin"))};
+        desc.Strings = {};
+        desc.Set_Languages({Language_English_US});
         for (std::uint8_t index = 1; index <= 3; ++index)
-            spec.Set_String(index, stem + "#" + std::to_string(index));
-        cameras.emplace_back(stem, &Discover(tree.Add_Device(hub, ++port, spec)));
+            desc.Set_String(index, stem + "#" + std::to_string(index));
+        cameras.emplace_back(stem, &Discover(tree.Add_Device(hub, ++port, desc)));
     }
     ASSERT_GE(cameras.size(), 7u);
     Walk();
@@ -173,16 +173,16 @@ TEST_F(Hub_Walk, CollectsEveryRealCameraConfigurationThatIsWhole) {
 }
 
 TEST_F(Hub_Walk, TakesEachStringByItsIndexInTheFirstLanguage) {
-    Usb_Device_Spec spec = Camera_Device({.Languages = {0x0409, 0x0407}});
-    spec.Descriptor.iManufacturer = 4;
-    spec.Descriptor.iProduct = 5;
-    spec.Descriptor.iSerialNumber = 6;
+    Usb_Device_Description desc = Camera_Device({.Languages = {0x0409, 0x0407}});
+    desc.Descriptor.iManufacturer = 4;
+    desc.Descriptor.iProduct = 5;
+    desc.Descriptor.iSerialNumber = 6;
     for (const auto& [index, english, german] :
          {std::tuple{4, "Maker", "Hersteller"}, {5, "Camera", "Kamera"}, {6, "SN-42", "SN-42-de"}}) {
-        spec.Set_String(static_cast<std::uint8_t>(index), english, 0x0409);
-        spec.Set_String(static_cast<std::uint8_t>(index), german, 0x0407);
+        desc.Set_String(static_cast<std::uint8_t>(index), english, 0x0409);
+        desc.Set_String(static_cast<std::uint8_t>(index), german, 0x0407);
     }
-    Device_Info_Record& record = Discover(tree.Add_Device(root, 2, spec));
+    Device_Info_Record& record = Discover(tree.Add_Device(root, 2, desc));
     Walk();
     EXPECT_STREQ(record.Manufacturer, "Maker");
     EXPECT_STREQ(record.Product, "Camera");
@@ -212,7 +212,7 @@ TEST_F(Hub_Walk, FillsEachOfTwoIdenticalCamerasFromItsOwnDevice) {
     // and no record is filled twice while the other stays empty.
     records.clear();
     Simulated_Usb_Hub& third_hub = tree.Add_Hub(root, 3, 4);
-    Usb_Device_Spec silent = Camera_Device({.Pid = 0x7777});
+    Usb_Device_Description silent = Camera_Device({.Pid = 0x7777});
     silent.Capture->Tells_Parent = false;
     Device_Info_Record& a = Discover(tree.Add_Device(third_hub, 1, silent));
     Device_Info_Record& b = Discover(tree.Add_Device(first_hub, 1, silent));
@@ -223,9 +223,9 @@ TEST_F(Hub_Walk, FillsEachOfTwoIdenticalCamerasFromItsOwnDevice) {
 }
 
 TEST_F(Hub_Walk, MatchesTheFourIdsOfBothHardwareIds) {
-    Usb_Device_Spec no_interface_number = Camera_Device({.Pid = 0x0001});
+    Usb_Device_Description no_interface_number = Camera_Device({.Pid = 0x0001});
     no_interface_number.Capture->Hardware_Id = "USB\\VID_0A1B&PID_0001&REV_0100";
-    Usb_Device_Spec second_interface = Camera_Device({.Pid = 0x0002});
+    Usb_Device_Description second_interface = Camera_Device({.Pid = 0x0002});
     second_interface.Capture->Interface_Number = 2;
     Device_Info_Record& plain = Discover(tree.Add_Device(root, 1, no_interface_number));
     Device_Info_Record& second = Discover(tree.Add_Device(root, 2, second_interface));
@@ -244,7 +244,7 @@ TEST_F(Hub_Walk, WalksEachHostControllerOnceAndLeavesOutWhatCannotBeRead) {
     Device_Info_Record& behind_closed = Discover(tree.Add_Camera(closed, 1));
     root.Fail_Connection_Information(3);
     Device_Info_Record& unreadable_port = Discover(tree.Add_Camera(root, 3));
-    Usb_Device_Spec unlisted = Camera_Device({.Pid = 0x0099});
+    Usb_Device_Description unlisted = Camera_Device({.Pid = 0x0099});
     unlisted.Listed = false;
     Device_Info_Record& without_path = Discover(tree.Add_Device(root, 4, unlisted));
 
@@ -260,17 +260,17 @@ TEST_F(Hub_Walk, WalksEachHostControllerOnceAndLeavesOutWhatCannotBeRead) {
 
 TEST_F(Hub_Walk, CutsLongTextsAtTheirFields) {
     const std::string long_instance(300, 'A');
-    Usb_Device_Spec hub_device = Hub_Device();
+    Usb_Device_Description hub_device = Hub_Device();
     hub_device.Instance = long_instance;
     Simulated_Usb_Hub& hub = tree.Add_Hub(root, 1, 4, hub_device);
-    Usb_Device_Spec spec = Camera_Device();
-    spec.Instance = long_instance + "B";
-    spec.Capture->Hardware_Id = "USB\\VID_0A1B&PID_2C3D&REV_0100&MI_00&" + std::string(300, 'H');
+    Usb_Device_Description desc = Camera_Device();
+    desc.Instance = long_instance + "B";
+    desc.Capture->Hardware_Id = "USB\\VID_0A1B&PID_2C3D&REV_0100&MI_00&" + std::string(300, 'H');
     std::string euros = "a";
     for (int i = 0; i < 125; ++i)
         euros += "\xE2\x82\xAC"; // three bytes each
-    spec.Set_String(2, euros);
-    const Simulated_Usb_Device& camera = tree.Add_Device(hub, 2, spec);
+    desc.Set_String(2, euros);
+    const Simulated_Usb_Device& camera = tree.Add_Device(hub, 2, desc);
     Device_Info_Record& record = Discover(camera);
     Walk();
     ASSERT_EQ(record.Node_Word, 3u);
@@ -281,7 +281,7 @@ TEST_F(Hub_Walk, CutsLongTextsAtTheirFields) {
     };
     expect_cut(record.Hub_Port_Path, hub.Name(), 255);
     expect_cut(record.Usb_Device_Path, camera.Device_Path(), 255);
-    expect_cut(record.Hardware_Id, spec.Capture->Hardware_Id, 255);
+    expect_cut(record.Hardware_Id, desc.Capture->Hardware_Id, 255);
     expect_cut(record.Product, euros, 1 + 84 * 3); // a character is kept whole or not at all
     EXPECT_EQ(record.Parent_Ids[0], 0x0A1B);
     EXPECT_EQ(record.Parent_Ids[3], 0);

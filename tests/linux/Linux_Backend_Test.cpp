@@ -37,20 +37,21 @@ TEST(Linux_Backend, RefreshListsIdentifiesAndPlacesEveryCameraThroughLibusb) {
     test::Linux_Host host;
     host.Add_Bus(1);
     host.bed.Add_Root_Hub(2, 2, 0x0300);
-    const platform::simulated::Usb_Camera_Spec twin{.Vid = 0x0C45, .Pid = 0x6366, .Product = "Desk Camera"};
+    const platform::simulated::Usb_Camera_Description twin{
+        .Vid = 0x0C45, .Pid = 0x6366, .Product = "Desk Camera"};
     auto first_twin = twin;
     first_twin.Serial = "TWIN-1";
     auto second_twin = twin;
     second_twin.Serial = "TWIN-2";
     host.Add_Camera({1, {1}}, "SPCA2620", "direct", first_twin, Gd25q40);
-    host.bed.Add_Device({1, {2}}, test::Real_Camera_Spec("logitech_streamcam"),
+    host.bed.Add_Device({1, {2}}, test::Real_Camera_Description("logitech_streamcam"),
                         {{{0, "uvcvideo"}, {1, "uvcvideo"}}});
     host.bed.Add_Hub({1, {3}}, 4);
     host.Add_Camera({1, {3, 2}}, "SPCA2281", "direct-first", {.Vid = 0x1B3F, .Pid = 0x2247, .Bcd = 0x0317});
     host.Add_Camera({1, {3, 4}}, "SPCA2620", "direct", second_twin, Gd25q40);
     host.Add_Camera({1, {4}}, "SPCA2650", "G10@2", {.Pid = 0x5602});
     // A camera of another maker that carries one of the probes' GUIDs (G4), so pairing opens it.
-    host.bed.Add_Device({2, {1}}, test::Real_Camera_Spec("trust_webcam"),
+    host.bed.Add_Device({2, {1}}, test::Real_Camera_Description("trust_webcam"),
                         {{{0, "uvcvideo"}, {1, "uvcvideo"}}});
     host.Start();
     auto list = test::Simulated_Host::Discover();

@@ -54,19 +54,19 @@ struct Linux_Host {
     // ids 4, 6, ... in the order of its layout's keys.
     std::shared_ptr<platform::simulated::Simulated_Camera>
     Add_Camera(const Usb_Location& at, const std::string& family, const std::string& layout,
-               const platform::simulated::Usb_Camera_Spec& usb = {},
+               const platform::simulated::Usb_Camera_Description& usb = {},
                std::optional<platform::simulated::Flash_Part_Identity> flash = std::nullopt) {
-        auto spec = platform::simulated::Chip_Camera(at.Sysfs_Name(), family, layout);
-        spec.Flash = std::move(flash);
-        auto camera = platform::simulated::Add_Chip_Camera(*chips, spec);
+        auto desc = platform::simulated::Chip_Camera(at.Sysfs_Name(), family, layout);
+        desc.Flash = std::move(flash);
+        auto camera = platform::simulated::Add_Chip_Camera(*chips, desc);
         EXPECT_NE(camera, nullptr) << family << " in " << layout;
         std::vector<std::pair<std::uint8_t, platform::GUID>> units;
-        for (const auto& key : platform::simulated::Layout_Keys(*spec.Family, *spec.Layout))
+        for (const auto& key : platform::simulated::Layout_Keys(*desc.Family, *desc.Layout))
             units.push_back({static_cast<std::uint8_t>(4 + 2 * units.size()), key.Guid});
         auto device = platform::simulated::Camera_Device(usb);
         device.Configurations = {Configuration_With_Units(units)};
         Emulated_Usb_Device& emulated = bed.Add_Device(at, device, {{{0, "uvcvideo"}, {1, "uvcvideo"}}});
-        const auto keys = platform::simulated::Layout_Keys(*spec.Family, *spec.Layout);
+        const auto keys = platform::simulated::Layout_Keys(*desc.Family, *desc.Layout);
         for (std::size_t i = 0; i < keys.size(); ++i)
             emulated.Route_Unit(0, units[i].first, keys[i].Node, keys[i].Guid, camera);
         return camera;

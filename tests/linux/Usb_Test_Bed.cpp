@@ -22,7 +22,7 @@ namespace test {
 
 namespace {
 
-using platform::simulated::Usb_Device_Spec;
+using platform::simulated::Usb_Device_Description;
 using Bytes = std::vector<std::uint8_t>;
 
 constexpr std::uint16_t English_US = 0x0409;
@@ -45,9 +45,9 @@ std::string Hex(const Bytes& bytes) {
 }
 
 // The text of a string the device has in US English, for sysfs.
-std::string String_Text(const Usb_Device_Spec& spec, std::uint8_t index) {
-    const auto found = spec.Strings.find({index, English_US});
-    return index == 0 || found == spec.Strings.end() ? std::string() : String_Descriptor_Text(found->second);
+std::string String_Text(const Usb_Device_Description& desc, std::uint8_t index) {
+    const auto found = desc.Strings.find({index, English_US});
+    return index == 0 || found == desc.Strings.end() ? std::string() : String_Descriptor_Text(found->second);
 }
 
 struct Interface_Row {
@@ -155,13 +155,13 @@ std::pair<int, int> Emulated_Usb_Device::Answer(const Setup_Packet& setup, std::
     const std::uint8_t index = setup.Value & 0xFF;
     Bytes bytes;
     if (type == 1)
-        bytes = platform::Usb_Device_Descriptor_Bytes(spec_.Descriptor);
-    else if (type == 2 && index < spec_.Configurations.size())
-        bytes = spec_.Configurations[index];
-    else if (type == 3 && spec_.Strings.contains({index, setup.Index}))
-        bytes = spec_.Strings.at({index, setup.Index});
-    else if (type == 15 && spec_.Bos)
-        bytes = *spec_.Bos;
+        bytes = platform::Usb_Device_Descriptor_Bytes(desc_.Descriptor);
+    else if (type == 2 && index < desc_.Configurations.size())
+        bytes = desc_.Configurations[index];
+    else if (type == 3 && desc_.Strings.contains({index, setup.Index}))
+        bytes = desc_.Strings.at({index, setup.Index});
+    else if (type == 15 && desc_.Bos)
+        bytes = *desc_.Bos;
     else
         return {-EPIPE, 0};
     const std::size_t moved = std::min<std::size_t>(bytes.size(), setup.Length);
@@ -357,16 +357,17 @@ Emulated_Usb_Device& Usb_Test_Bed::Add_Root_Hub(std::uint8_t bus, std::uint8_t p
         "P: " + controller +
         "\nE: SUBSYSTEM=pci\nE: DRIVER=xhci_hcd\nL: driver=../../../bus/pci/drivers/xhci_hcd\n";
     EXPECT_TRUE(umockdev_testbed_add_from_string(bed_, text.c_str(), nullptr));
-    Usb_Device_Spec spec = platform::simulated::Hub_Device(0x1D6B, usb_version >= 0x0300 ? 0x0003 : 0x0002);
-    spec.Descriptor.bcdUSB = usb_version;
-    spec.Descriptor.iManufacturer = 3;
-    spec.Descriptor.iProduct = 2;
-    spec.Descriptor.iSerialNumber = 1;
-    spec.Set_Languages({English_US});
-    spec.Set_String(1, Format("0000:00:%02x.0", bus));
-    spec.Set_String(2, "xHCI Host Controller");
-    spec.Set_String(3, "Linux xhci-hcd");
-    return Place(Usb_Location{bus, {}}, std::move(spec),
+    Usb_Device_Description desc =
+        platform::simulated::Hub_Device(0x1D6B, usb_version >= 0x0300 ? 0x0003 : 0x0002);
+    desc.Descriptor.bcdUSB = usb_version;
+    desc.Descriptor.iManufacturer = 3;
+    desc.Descriptor.iProduct = 2;
+    desc.Descriptor.iSerialNumber = 1;
+    desc.Set_Languages({English_US});
+    desc.Set_String(1, Format("0000:00:%02x.0", bus));
+    desc.Set_String(2, "xHCI Host Controller");
+    desc.Set_String(3, "Linux xhci-hcd");
+    return Place(Usb_Location{bus, {}}, std::move(desc),
                  {{{0, "hub"}}, usb_version >= 0x0300 ? "5000" : "480"}, ports);
 }
 
@@ -374,12 +375,12 @@ Emulated_Usb_Device& Usb_Test_Bed::Add_Hub(const Usb_Location& at, std::uint8_t 
     return Place(at, platform::simulated::Hub_Device(), {{{0, "hub"}}, "480"}, ports);
 }
 
-Emulated_Usb_Device& Usb_Test_Bed::Add_Device(const Usb_Location& at, Usb_Device_Spec spec,
+Emulated_Usb_Device& Usb_Test_Bed::Add_Device(const Usb_Location& at, Usb_Device_Description desc,
                                               const Device_Options& options) {
-    return Place(at, std::move(spec), options, 0);
+    return Place(at, std::move(desc), options, 0);
 }
 
-Emulated_Usb_Device& Usb_Test_Bed::Place(const Usb_Location& at, Usb_Device_Spec spec,
+Emulated_Usb_Device& Usb_Test_Bed::Place(const Usb_Location& at, Usb_Device_Description desc,
                                          const Device_Options& options, std::uint8_t ports) {
     const std::uint16_t address = at.Is_Root_Hub() ? 1 : ++next_address_.try_emplace(at.Bus, 1).first->second;
     const std::string parent = at.Is_Root_Hub() ? Format("/devices/pci0000:00/0000:00:%02x.0", at.Bus)
@@ -387,32 +388,32 @@ Emulated_Usb_Device& Usb_Test_Bed::Place(const Usb_Location& at, Usb_Device_Spec
     Placed placed;
     placed.Address = address;
     placed.Devpath = parent + "/" + at.Sysfs_Name();
-    const platform::Usb_Device_Descriptor& d = spec.Descriptor;
+    const platform::Usb_Device_Descriptor& d = desc.Descriptor;
     const std::string product = Format("%x/%x/%x", d.idVendor, d.idProduct, d.bcdDevice);
     const std::string node = Format("bus/usb/%03u/%03u", at.Bus, address);
     Bytes descriptors = platform::Usb_Device_Descriptor_Bytes(d);
-    for (const Bytes& configuration : spec.Configurations)
+    for (const Bytes& configuration : desc.Configurations)
         descriptors.insert(descriptors.end(), configuration.begin(), configuration.end());
     std::string text = "P: " + placed.Devpath + "\nN: " + node + "\nE: DEVNAME=/dev/" + node +
                        "\nE: SUBSYSTEM=usb\nE: DEVTYPE=usb_device\nE: PRODUCT=" + product +
                        Format("\nE: TYPE=%u/%u/%u\nE: BUSNUM=%03u\nE: DEVNUM=%03u\n", d.bDeviceClass,
                               d.bDeviceSubClass, d.bDeviceProtocol, at.Bus, address);
     text += Format("A: busnum=%u\\n\nA: devnum=%u\\n\nA: maxchild=%u\\n\nA: bConfigurationValue=%u\\n\n",
-                   at.Bus, address, ports, spec.Configurations.empty() ? 0 : 1);
+                   at.Bus, address, ports, desc.Configurations.empty() ? 0 : 1);
     text += Format("A: idVendor=%04x\\n\nA: idProduct=%04x\\n\nA: bDeviceClass=%02x\\n\nA: dev=189:%u\\n\n",
                    d.idVendor, d.idProduct, d.bDeviceClass, (at.Bus - 1) * 128 + address - 1);
     text += "A: speed=" + options.Speed + "\\n\n";
     const std::pair<const char*, std::uint8_t> strings[] = {
         {"manufacturer", d.iManufacturer}, {"product", d.iProduct}, {"serial", d.iSerialNumber}};
     for (const auto& [name, index] : strings)
-        if (const std::string value = String_Text(spec, index); !value.empty())
+        if (const std::string value = String_Text(desc, index); !value.empty())
             text += std::string("A: ") + name + "=" + value + "\\n\n";
     text += "H: descriptors=" + Hex(descriptors) + "\nL: driver=../../../../../bus/usb/drivers/usb\n";
     EXPECT_TRUE(umockdev_testbed_add_from_string(bed_, text.c_str(), nullptr)) << text;
 
-    if (!spec.Configurations.empty()) {
+    if (!desc.Configurations.empty()) {
         const std::string device_name = at.Is_Root_Hub() ? Format("%u-0", at.Bus) : at.Sysfs_Name();
-        for (const Interface_Row& row : Interfaces_Of(spec.Configurations.front())) {
+        for (const Interface_Row& row : Interfaces_Of(desc.Configurations.front())) {
             const std::string path = placed.Devpath + "/" + device_name + Format(":1.%u", row.Number);
             std::string interface =
                 "P: " + path + "\nE: SUBSYSTEM=usb\nE: DEVTYPE=usb_interface\nE: PRODUCT=" + product +
@@ -429,7 +430,7 @@ Emulated_Usb_Device& Usb_Test_Bed::Place(const Usb_Location& at, Usb_Device_Spec
         }
     }
 
-    placed.Device = std::make_unique<Emulated_Usb_Device>(std::move(spec));
+    placed.Device = std::make_unique<Emulated_Usb_Device>(std::move(desc));
     for (const auto& [interface, driver] : options.Interface_Drivers)
         placed.Device->Bind_Driver(interface, driver);
     placed.Handler = umockdev_ioctl_base_new();
@@ -522,13 +523,13 @@ std::vector<std::uint8_t> Read_Data_File(const std::string& relative_path) {
     return Bytes(std::istreambuf_iterator<char>(file), {});
 }
 
-platform::simulated::Usb_Device_Spec Real_Camera_Spec(const std::string& name) {
+platform::simulated::Usb_Device_Description Real_Camera_Description(const std::string& name) {
     const Bytes device = Read_Data_File("uvc-descriptors/" + name + ".device.bin");
-    Usb_Device_Spec spec;
+    Usb_Device_Description desc;
     if (const auto descriptor = platform::Usb_Device_Descriptor_From(device))
-        spec.Descriptor = *descriptor;
-    spec.Configurations.push_back(Read_Data_File("uvc-descriptors/" + name + ".config.bin"));
-    return spec;
+        desc.Descriptor = *descriptor;
+    desc.Configurations.push_back(Read_Data_File("uvc-descriptors/" + name + ".config.bin"));
+    return desc;
 }
 
 } // namespace test

@@ -5,7 +5,7 @@
 // usbfs behind every node, so that libusb opens, claims, detaches and sends control transfers
 // as it would on a real host.
 //
-// Each device answers endpoint 0 from its Usb_Device_Spec (GET_DESCRIPTOR of the device,
+// Each device answers endpoint 0 from its Usb_Device_Description (GET_DESCRIPTOR of the device,
 // configuration, string and BOS descriptors) and hands the UVC class requests of a routed
 // extension unit to a simulated camera's control channel, as the (node, GUID) property the
 // unit stands for. Whatever the camera refuses, and every request nothing answers, is stalled.
@@ -47,10 +47,10 @@ struct Setup_Packet {
 // One device's endpoint 0 and interfaces, as usbfs shows them to a program.
 class Emulated_Usb_Device {
 public:
-    explicit Emulated_Usb_Device(platform::simulated::Usb_Device_Spec spec) : spec_(std::move(spec)) {}
+    explicit Emulated_Usb_Device(platform::simulated::Usb_Device_Description desc) : desc_(std::move(desc)) {}
     ~Emulated_Usb_Device();
 
-    const platform::simulated::Usb_Device_Spec& Spec() const { return spec_; }
+    const platform::simulated::Usb_Device_Description& Spec() const { return desc_; }
 
     // Class requests to extension unit `unit` of interface `interface` go to `camera` as its
     // property (node, guid).
@@ -87,7 +87,7 @@ private:
     std::pair<int, int> Answer(const Setup_Packet& setup, std::uint8_t* data);
     std::pair<int, int> Answer_Class(const Setup_Packet& setup, std::uint8_t* data);
 
-    platform::simulated::Usb_Device_Spec spec_;
+    platform::simulated::Usb_Device_Description desc_;
     mutable std::mutex mutex_;
     std::map<std::pair<std::uint8_t, std::uint8_t>, Route> routes_;
     std::map<std::uint8_t, std::string> drivers_;
@@ -108,7 +108,7 @@ private:
     std::map<_UMockdevIoctlClient*, Urbs> urbs_;
 };
 
-// How a device is added beyond its spec.
+// How a device is added beyond its desc.
 struct Device_Options {
     // The kernel driver of each interface (by interface number); unnamed interfaces get none.
     std::map<std::uint8_t, std::string> Interface_Drivers;
@@ -129,7 +129,7 @@ public:
     // A hub with `ports` ports at `at` (its parent hub must be there).
     Emulated_Usb_Device& Add_Hub(const Usb_Location& at, std::uint8_t ports);
     // A device at `at`; its interfaces (configuration 1) appear in sysfs too.
-    Emulated_Usb_Device& Add_Device(const Usb_Location& at, platform::simulated::Usb_Device_Spec spec,
+    Emulated_Usb_Device& Add_Device(const Usb_Location& at, platform::simulated::Usb_Device_Description desc,
                                     const Device_Options& options = {});
     // Lets a program running as another user use the bed: it may make its sockets in the bed's
     // directory and reach every device's usbfs emulation.
@@ -158,7 +158,7 @@ private:
         std::uint16_t Address = 0;
         std::vector<std::string> Interface_Paths;
     };
-    Emulated_Usb_Device& Place(const Usb_Location& at, platform::simulated::Usb_Device_Spec spec,
+    Emulated_Usb_Device& Place(const Usb_Location& at, platform::simulated::Usb_Device_Description desc,
                                const Device_Options& options, std::uint8_t ports);
 
     _UMockdevTestbed* bed_ = nullptr;
@@ -173,8 +173,8 @@ std::vector<std::uint8_t>
 Configuration_With_Units(const std::vector<std::pair<std::uint8_t, platform::GUID>>& units);
 
 // A real camera's descriptors (tests/data/uvc-descriptors/NAME.device.bin and .config.bin) as a
-// device spec; it has no strings.
-platform::simulated::Usb_Device_Spec Real_Camera_Spec(const std::string& name);
+// device desc; it has no strings.
+platform::simulated::Usb_Device_Description Real_Camera_Description(const std::string& name);
 std::vector<std::uint8_t> Read_Data_File(const std::string& relative_path);
 
 } // namespace test

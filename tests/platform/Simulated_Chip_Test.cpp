@@ -27,11 +27,11 @@ struct Chip_Rig {
     GUID guid;
 
     explicit Chip_Rig(std::string_view family = "SPCA2620") {
-        auto spec = Chip_Camera("cam0", family, "direct");
-        spec.Flash.emplace().Jedec_Id = {0xC8, 0x40, 0x13};
-        camera = Add_Chip_Camera(backend, spec);
+        auto desc = Chip_Camera("cam0", family, "direct");
+        desc.Flash.emplace().Jedec_Id = {0xC8, 0x40, 0x13};
+        camera = Add_Chip_Camera(backend, desc);
         control = camera->Open_Control();
-        guid = (*spec.Family->Own_Units)[1];
+        guid = (*desc.Family->Own_Units)[1];
     }
     HRESULT Call(std::uint32_t flags, std::uint32_t selector, Bytes& data, std::uint32_t* returned = nullptr,
                  std::uint32_t node = Node, const GUID* other = nullptr) {

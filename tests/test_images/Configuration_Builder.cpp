@@ -37,8 +37,8 @@ void Add_Bulk_Still_Endpoint(Bytes& out) {
     Add(out, {0x07, 0x05, 0x82, 0x02, 0x00, 0x02, 0x00});
 }
 
-Bytes Video_Control_Part(const Video_Function_Spec& spec) {
-    const std::uint8_t streaming = static_cast<std::uint8_t>(spec.First_Interface + 1);
+Bytes Video_Control_Part(const Video_Function_Description& desc) {
+    const std::uint8_t streaming = static_cast<std::uint8_t>(desc.First_Interface + 1);
     Bytes units;
     // Camera terminal 1 -> processing unit 2 -> output terminal 5 (the streaming link).
     Add(units, {0x12, 0x24, 0x02, 0x01, 0x01, 0x02, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x03,
@@ -47,7 +47,7 @@ Bytes Video_Control_Part(const Video_Function_Spec& spec) {
     Add(units, {0x09, 0x24, 0x03, 0x05, 0x01, 0x01, 0x00, 0x02, 0x00});
 
     Bytes out;
-    Add_Interface(out, spec.First_Interface, 0, 1, 0x0E, spec.Control_Subclass);
+    Add_Interface(out, desc.First_Interface, 0, 1, 0x0E, desc.Control_Subclass);
     Add(out, {0x0D, 0x24, 0x01, 0x00, 0x01});
     Add_U16_LE(out, static_cast<std::uint16_t>(13 + units.size()));
     Add_U32_LE(out, 6000000); // dwClockFrequency
@@ -58,7 +58,7 @@ Bytes Video_Control_Part(const Video_Function_Spec& spec) {
     return out;
 }
 
-void Add_Frame(Bytes& out, const Frame_Spec& frame, std::uint8_t subtype, std::uint8_t index,
+void Add_Frame(Bytes& out, const Frame_Description& frame, std::uint8_t subtype, std::uint8_t index,
                std::uint8_t still_method) {
     std::vector<std::uint32_t> rates;
     for (const auto interval : frame.Intervals) {
@@ -83,7 +83,7 @@ void Add_Frame(Bytes& out, const Frame_Spec& frame, std::uint8_t subtype, std::u
     }
 }
 
-void Add_Format(Bytes& out, const Format_Spec& format, std::uint8_t index, std::uint8_t still_method) {
+void Add_Format(Bytes& out, const Format_Description& format, std::uint8_t index, std::uint8_t still_method) {
     const auto frame_count = static_cast<std::uint8_t>(format.Frames.size());
     if (format.Mjpeg) {
         Add(out, {0x0B, 0x24, 0x06, index, frame_count, 0x01, format.Default_Index, 0x00, 0x00, 0x00, 0x00});
@@ -113,16 +113,16 @@ void Add_Format(Bytes& out, const Format_Spec& format, std::uint8_t index, std::
     Add(out, {0x06, 0x24, 0x0D, 0x01, 0x01, 0x04}); // colour matching
 }
 
-Bytes Video_Streaming_Part(const Video_Function_Spec& spec) {
-    const std::uint8_t number = static_cast<std::uint8_t>(spec.First_Interface + 1);
-    const bool bulk_still = spec.Still_Method == 3;
+Bytes Video_Streaming_Part(const Video_Function_Description& desc) {
+    const std::uint8_t number = static_cast<std::uint8_t>(desc.First_Interface + 1);
+    const bool bulk_still = desc.Still_Method == 3;
     Bytes out;
     Add_Interface(out, number, 0, bulk_still ? 1 : 0, 0x0E, 0x02);
     if (bulk_still) {
         Add_Bulk_Still_Endpoint(out);
     }
-    Add(out, Build_Streaming_Class_Descriptors(spec));
-    if (spec.Standard_Alternates) {
+    Add(out, Build_Streaming_Class_Descriptors(desc));
+    if (desc.Standard_Alternates) {
         for (std::size_t i = 0; i < Alternate_Packet_Sizes.size(); ++i) {
             Add_Interface(out, number, static_cast<std::uint8_t>(i + 1), bulk_still ? 2 : 1, 0x0E, 0x02);
             Add(out, {0x07, 0x05, 0x81, 0x05});
@@ -136,23 +136,23 @@ Bytes Video_Streaming_Part(const Video_Function_Spec& spec) {
     return out;
 }
 
-Bytes Build_Video_Function(const Video_Function_Spec& spec) {
+Bytes Build_Video_Function(const Video_Function_Description& desc) {
     Bytes out;
-    Add(out, {0x08, 0x0B, spec.First_Interface, 0x02, 0x0E, 0x03, 0x00, 0x00});
-    const Bytes control = Video_Control_Part(spec);
-    const Bytes streaming = Video_Streaming_Part(spec);
-    Add(out, spec.Streaming_First ? streaming : control);
-    Add(out, spec.Streaming_First ? control : streaming);
+    Add(out, {0x08, 0x0B, desc.First_Interface, 0x02, 0x0E, 0x03, 0x00, 0x00});
+    const Bytes control = Video_Control_Part(desc);
+    const Bytes streaming = Video_Streaming_Part(desc);
+    Add(out, desc.Streaming_First ? streaming : control);
+    Add(out, desc.Streaming_First ? control : streaming);
     return out;
 }
 
 } // namespace
 
-std::vector<Frame_Spec> Frames_Of(std::initializer_list<std::pair<std::uint16_t, std::uint16_t>> sizes,
-                                  std::initializer_list<std::uint32_t> rates) {
-    std::vector<Frame_Spec> frames;
+std::vector<Frame_Description> Frames_Of(std::initializer_list<std::pair<std::uint16_t, std::uint16_t>> sizes,
+                                         std::initializer_list<std::uint32_t> rates) {
+    std::vector<Frame_Description> frames;
     for (const auto& [width, height] : sizes) {
-        Frame_Spec frame;
+        Frame_Description frame;
         frame.Width = width;
         frame.Height = height;
         frame.Intervals.clear();
@@ -164,27 +164,27 @@ std::vector<Frame_Spec> Frames_Of(std::initializer_list<std::pair<std::uint16_t,
     return frames;
 }
 
-Bytes Build_Streaming_Class_Descriptors(const Video_Function_Spec& spec) {
+Bytes Build_Streaming_Class_Descriptors(const Video_Function_Description& desc) {
     // bmaControls per format: 0x04 for MJPEG, 0x00 for uncompressed, which is how the model
     // tells the format mode.
     std::vector<std::uint8_t> controls;
-    for (const auto& format : spec.Formats) {
+    for (const auto& format : desc.Formats) {
         controls.push_back(format.Mjpeg ? 0x04 : 0x00);
     }
     Bytes out;
     Add(out, {static_cast<std::uint8_t>(13 + controls.size()), 0x24, 0x01,
-              static_cast<std::uint8_t>(spec.Formats.size()), 0x00, 0x00, 0x81, 0x00, 0x05, spec.Still_Method,
-              spec.Trigger_Support, 0x00, 0x01});
+              static_cast<std::uint8_t>(desc.Formats.size()), 0x00, 0x00, 0x81, 0x00, 0x05, desc.Still_Method,
+              desc.Trigger_Support, 0x00, 0x01});
     Add(out, controls);
-    for (std::size_t i = 0; i < spec.Formats.size(); ++i) {
-        Add_Format(out, spec.Formats[i], static_cast<std::uint8_t>(i + 1), spec.Still_Method);
+    for (std::size_t i = 0; i < desc.Formats.size(); ++i) {
+        Add_Format(out, desc.Formats[i], static_cast<std::uint8_t>(i + 1), desc.Still_Method);
     }
-    Put_U16_LE(out, 4, spec.Header_Total_Length.value_or(static_cast<std::uint16_t>(out.size())));
+    Put_U16_LE(out, 4, desc.Header_Total_Length.value_or(static_cast<std::uint16_t>(out.size())));
     return out;
 }
 
-Bytes Build_Audio_Function(const Audio_Function_Spec& spec) {
-    const std::uint8_t control = spec.First_Interface;
+Bytes Build_Audio_Function(const Audio_Function_Description& desc) {
+    const std::uint8_t control = desc.First_Interface;
     const std::uint8_t streaming = static_cast<std::uint8_t>(control + 1);
     Bytes out;
     Add(out, {0x08, 0x0B, control, 0x02, 0x01, 0x00, 0x00, 0x00});
@@ -202,15 +202,15 @@ Bytes Build_Audio_Function(const Audio_Function_Spec& spec) {
     return out;
 }
 
-Bytes Build_Configuration(const Configuration_Spec& spec) {
-    const Bytes video = spec.Video ? Build_Video_Function(*spec.Video) : Bytes{};
-    const Bytes audio = spec.Audio ? Build_Audio_Function(*spec.Audio) : Bytes{};
-    const auto interfaces = static_cast<std::uint8_t>((spec.Video ? 2 : 0) + (spec.Audio ? 2 : 0));
+Bytes Build_Configuration(const Configuration_Description& desc) {
+    const Bytes video = desc.Video ? Build_Video_Function(*desc.Video) : Bytes{};
+    const Bytes audio = desc.Audio ? Build_Audio_Function(*desc.Audio) : Bytes{};
+    const auto interfaces = static_cast<std::uint8_t>((desc.Video ? 2 : 0) + (desc.Audio ? 2 : 0));
     Bytes out;
     Add(out, {0x09, 0x02, 0x00, 0x00, interfaces, 0x01, 0x00, 0x80, 0xFA});
-    Add(out, spec.Audio_First ? audio : video);
-    Add(out, spec.Audio_First ? video : audio);
-    for (const auto& descriptor : spec.Trailing) {
+    Add(out, desc.Audio_First ? audio : video);
+    Add(out, desc.Audio_First ? video : audio);
+    for (const auto& descriptor : desc.Trailing) {
         Add(out, descriptor);
     }
     Put_U16_LE(out, 2, static_cast<std::uint16_t>(out.size()));

@@ -13,7 +13,7 @@
 
 namespace test_images {
 
-struct Frame_Spec {
+struct Frame_Description {
     std::uint16_t Width = 640;
     std::uint16_t Height = 480;
     // Discrete frame intervals in 100 ns units, in descriptor order (30 and 15 fps).
@@ -24,18 +24,18 @@ struct Frame_Spec {
 
 // Frames of chosen sizes, each with the same rates (hundredths of a frame per second) as
 // the intervals the model writes for them.
-std::vector<Frame_Spec> Frames_Of(std::initializer_list<std::pair<std::uint16_t, std::uint16_t>> sizes,
-                                  std::initializer_list<std::uint32_t> rates = {3000, 1500});
+std::vector<Frame_Description> Frames_Of(std::initializer_list<std::pair<std::uint16_t, std::uint16_t>> sizes,
+                                         std::initializer_list<std::uint32_t> rates = {3000, 1500});
 
-struct Format_Spec {
+struct Format_Description {
     bool Mjpeg = true;
-    std::vector<Frame_Spec> Frames = Frames_Of({{640, 480}});
+    std::vector<Frame_Description> Frames = Frames_Of({{640, 480}});
     // bDefaultFrameIndex (1-based).
     std::uint8_t Default_Index = 1;
 };
 
-struct Video_Function_Spec {
-    std::vector<Format_Spec> Formats{Format_Spec{}};
+struct Video_Function_Description {
+    std::vector<Format_Description> Formats{Format_Description{}};
     // bStillCaptureMethod: 1 same resolution, 2 still frames through the video pipe, 3 a
     // bulk still endpoint.
     std::uint8_t Still_Method = 1;
@@ -52,24 +52,24 @@ struct Video_Function_Spec {
     std::uint8_t Control_Subclass = 0x01;
 };
 
-struct Audio_Function_Spec {
+struct Audio_Function_Description {
     std::uint8_t First_Interface = 2;
 };
 
-struct Configuration_Spec {
-    std::optional<Video_Function_Spec> Video = Video_Function_Spec{};
-    std::optional<Audio_Function_Spec> Audio;
+struct Configuration_Description {
+    std::optional<Video_Function_Description> Video = Video_Function_Description{};
+    std::optional<Audio_Function_Description> Audio;
     bool Audio_First = false;
     // Descriptors after the last function.
     std::vector<Bytes> Trailing;
 };
 
-Bytes Build_Configuration(const Configuration_Spec& spec);
+Bytes Build_Configuration(const Configuration_Description& desc);
 
 // The parts of a built configuration, for tests that compare or patch bytes.
-Bytes Build_Audio_Function(const Audio_Function_Spec& spec);
+Bytes Build_Audio_Function(const Audio_Function_Description& desc);
 // The class-specific VS descriptors alone, from the input header on.
-Bytes Build_Streaming_Class_Descriptors(const Video_Function_Spec& spec);
+Bytes Build_Streaming_Class_Descriptors(const Video_Function_Description& desc);
 
 // Offset of the n-th (0-based) descriptor of a type (and class-specific subtype, when
 // given) in a descriptor sequence; -1 when there is none.

@@ -79,13 +79,13 @@ constexpr std::array<Control_Layout, Control_Record_Count> Control_Layouts{{
 
 // The 18-byte USB device descriptor (USB 2.00, class EF/02/01, 64-byte endpoint 0, one
 // configuration).
-Bytes Device_Descriptor(const Device_Spec& spec) {
+Bytes Device_Descriptor(const Device_Description& desc) {
     Bytes out;
     Add(out, {0x12, 0x01, 0x00, 0x02, 0xEF, 0x02, 0x01, 0x40});
-    Add_U16_LE(out, spec.Vid);
-    Add_U16_LE(out, spec.Pid);
-    Add_U16_LE(out, spec.Bcd);
-    Add(out, {spec.Manufacturer_Index, spec.Product_Index, spec.Serial_Index, 0x01});
+    Add_U16_LE(out, desc.Vid);
+    Add_U16_LE(out, desc.Pid);
+    Add_U16_LE(out, desc.Bcd);
+    Add(out, {desc.Manufacturer_Index, desc.Product_Index, desc.Serial_Index, 0x01});
     return out;
 }
 
@@ -106,24 +106,24 @@ Bytes Stored_Form(Bytes descriptor) {
 
 } // namespace
 
-Bytes Build_Marked_Image(const Marker_Spec& spec) {
-    Bytes image(std::max<std::uint32_t>(spec.Size, Size_256K), 0);
-    if (spec.Start) {
-        Put_Bytes(image, 0, *spec.Start);
+Bytes Build_Marked_Image(const Marker_Description& desc) {
+    Bytes image(std::max<std::uint32_t>(desc.Size, Size_256K), 0);
+    if (desc.Start) {
+        Put_Bytes(image, 0, *desc.Start);
     }
-    if (spec.Kun_Marker) {
+    if (desc.Kun_Marker) {
         Put_Text(image, 0x2000, "KUN");
     }
-    if (spec.End_Marker) {
-        Put_Bytes(image, 0xFFFE, *spec.End_Marker);
+    if (desc.End_Marker) {
+        Put_Bytes(image, 0xFFFE, *desc.End_Marker);
     }
-    if (spec.Big_Marker) {
-        Put_Bytes(image, 0x100, *spec.Big_Marker);
+    if (desc.Big_Marker) {
+        Put_Bytes(image, 0x100, *desc.Big_Marker);
     }
-    if (spec.Settings_Tag) {
-        Put_U32_LE(image, 0x30000, *spec.Settings_Tag);
+    if (desc.Settings_Tag) {
+        Put_U32_LE(image, 0x30000, *desc.Settings_Tag);
     }
-    image.resize(spec.Size);
+    image.resize(desc.Size);
     return image;
 }
 
@@ -131,33 +131,33 @@ Bytes Stored_String_Descriptor(std::string_view text) {
     return Stored_Form(String_Descriptor(text));
 }
 
-Bytes Build_2089_Image(const Image_2089_Spec& spec) {
+Bytes Build_2089_Image(const Image_2089_Spec& desc) {
     Bytes image(Size_64K, 0);
     Put_Text(image, 0x2000, "KUN");
-    Put_Bytes(image, Device_2089, Stored_Form(Device_Descriptor(spec.Device)));
+    Put_Bytes(image, Device_2089, Stored_Form(Device_Descriptor(desc.Device)));
     std::size_t at = Device_2089 + 20;
     Put_Bytes(image, at, Stored_Language_List);
     at += Stored_Language_List.size();
-    for (const auto& text : spec.Strings) {
+    for (const auto& text : desc.Strings) {
         if (text) {
             const Bytes stored = Stored_String_Descriptor(*text);
             Put_Bytes(image, at, stored);
             at += stored.size();
         }
     }
-    if (spec.Table) {
+    if (desc.Table) {
         Put_Bytes(image, Offset_2089_Table, std::array<std::uint8_t, 2>{0x5A, 0x3C});
         for (std::size_t i = 0; i < Offset_2089_Table_Slots.size(); ++i) {
-            if (spec.Strings[i]) {
-                Put_Bytes(image, Offset_2089_Table_Slots[i], Stored_String_Descriptor(*spec.Strings[i]));
+            if (desc.Strings[i]) {
+                Put_Bytes(image, Offset_2089_Table_Slots[i], Stored_String_Descriptor(*desc.Strings[i]));
             }
         }
-        if (spec.Strings[3]) {
-            Put_Bytes(image, Offset_2089_Microphone, Stored_String_Descriptor(*spec.Strings[3]));
+        if (desc.Strings[3]) {
+            Put_Bytes(image, Offset_2089_Microphone, Stored_String_Descriptor(*desc.Strings[3]));
         }
-        const auto ids = spec.Override_Ids.value_or(
-            std::array<std::uint16_t, 3>{spec.Device.Vid, spec.Device.Pid, spec.Device.Bcd});
-        const std::uint16_t wrong = spec.Override_Complement_Wrong ? 1 : 0;
+        const auto ids = desc.Override_Ids.value_or(
+            std::array<std::uint16_t, 3>{desc.Device.Vid, desc.Device.Pid, desc.Device.Bcd});
+        const std::uint16_t wrong = desc.Override_Complement_Wrong ? 1 : 0;
         Put_Bytes(image, Offset_2089_Identity_Override, std::array<std::uint8_t, 2>{0x00, 0x08});
         Put_U16_LE(image, Offset_2089_Identity_Override + 2, ids[0]);
         Put_U16_LE(image, Offset_2089_Identity_Override + 4, ids[1]);
@@ -172,13 +172,13 @@ Bytes Build_2089_Image(const Image_2089_Spec& spec) {
     return image;
 }
 
-std::uint32_t Chip_String_Offset(const Image_Chip_Spec& spec, std::size_t index) {
-    if (spec.Family == Chip_Family::F2281) {
+std::uint32_t Chip_String_Offset(const Image_Chip_Description& desc, std::size_t index) {
+    if (desc.Family == Chip_Family::F2281) {
         return index < Slots_2281.size() ? Slots_2281[index] : 0;
     }
     std::uint32_t offset = 0x1000;
-    for (std::size_t i = 0; i < index && i < spec.Rooms.size(); ++i) {
-        offset += spec.Rooms[i];
+    for (std::size_t i = 0; i < index && i < desc.Rooms.size(); ++i) {
+        offset += desc.Rooms[i];
     }
     return offset;
 }
@@ -187,49 +187,49 @@ std::uint32_t Chip_External_ID_Offset(Chip_Family family) {
     return Layout_Of(family).External_ID;
 }
 
-Bytes Build_Chip_Image(const Image_Chip_Spec& spec) {
-    const Chip_Layout& layout = Layout_Of(spec.Family);
+Bytes Build_Chip_Image(const Image_Chip_Description& desc) {
+    const Chip_Layout& layout = Layout_Of(desc.Family);
     Bytes image(Size_64K, 0);
     Put_Bytes(image, 0, layout.Start);
-    if (spec.Family != Chip_Family::F2281) {
+    if (desc.Family != Chip_Family::F2281) {
         Put_U16_BE(image, 4, Chip_Header);
         Put_U16_BE(image, Chip_Header + layout.Device_Field, Chip_Device_Offset);
         if (layout.Second_Device_Field != 0) {
             Put_U16_BE(image, Chip_Header + layout.Second_Device_Field, Chip_Second_Device_Offset);
-            Put_Bytes(image, Chip_Second_Device_Offset, Stored_Form(Device_Descriptor(spec.Device)));
+            Put_Bytes(image, Chip_Second_Device_Offset, Stored_Form(Device_Descriptor(desc.Device)));
         }
         for (std::size_t i = 0; i < Pointer_Count; ++i) {
             Put_U16_BE(image, Chip_Header + layout.String_Fields + 2 * i,
-                       static_cast<std::uint16_t>(Chip_String_Offset(spec, i)));
+                       static_cast<std::uint16_t>(Chip_String_Offset(desc, i)));
         }
         Put_U16_BE(image, Chip_Header + layout.Signature_Field, Chip_Signature_Block);
-        if (spec.Signature) {
+        if (desc.Signature) {
             Put_Bytes(image, Chip_Signature_Block + 2, layout.Signature);
         }
     } else {
         for (std::size_t i = 0; i < 64; ++i) {
-            Put_U8(image, Check_Bytes_2281 + i, i < spec.Blank_Check_Bytes ? 0xFF : 0x5A);
+            Put_U8(image, Check_Bytes_2281 + i, i < desc.Blank_Check_Bytes ? 0xFF : 0x5A);
         }
     }
-    Put_Bytes(image, spec.Family == Chip_Family::F2281 ? Device_2281 : Chip_Device_Offset,
-              Stored_Form(Device_Descriptor(spec.Device)));
-    for (std::size_t i = 0; i < spec.Strings.size(); ++i) {
-        const std::uint32_t offset = Chip_String_Offset(spec, i);
+    Put_Bytes(image, desc.Family == Chip_Family::F2281 ? Device_2281 : Chip_Device_Offset,
+              Stored_Form(Device_Descriptor(desc.Device)));
+    for (std::size_t i = 0; i < desc.Strings.size(); ++i) {
+        const std::uint32_t offset = Chip_String_Offset(desc, i);
         if (offset == 0) {
             continue;
         }
         if (i == 0) {
             Put_Bytes(image, offset, Stored_Language_List);
-        } else if (spec.Strings[i]) {
-            Put_Bytes(image, offset, Stored_String_Descriptor(*spec.Strings[i]));
+        } else if (desc.Strings[i]) {
+            Put_Bytes(image, offset, Stored_String_Descriptor(*desc.Strings[i]));
         }
     }
     Put_Text(image, layout.External_ID, "EXTID-CHIP-00001");
     return image;
 }
 
-std::array<Control_Record_Spec, Control_Record_Count> Default_Control_Records() {
-    std::array<Control_Record_Spec, Control_Record_Count> records{};
+std::array<Control_Record_Description, Control_Record_Count> Default_Control_Records() {
+    std::array<Control_Record_Description, Control_Record_Count> records{};
     for (std::size_t i = 0; i < records.size(); ++i) {
         const auto value = static_cast<std::int32_t>(100 + i);
         records[i] = {
@@ -246,14 +246,14 @@ std::array<Control_Record_Spec, Control_Record_Count> Default_Control_Records() 
     return records;
 }
 
-void Put_Camera_Controls(Bytes& image, std::size_t block, const Camera_Control_Spec& spec) {
-    Put_Bytes(image, block + 0x400, spec.Switches);
-    Put_Bytes(image, block + 0x406, spec.Modes);
-    Put_U16_BE(image, block + 0x80A, spec.Word);
+void Put_Camera_Controls(Bytes& image, std::size_t block, const Camera_Control_Description& desc) {
+    Put_Bytes(image, block + 0x400, desc.Switches);
+    Put_Bytes(image, block + 0x406, desc.Modes);
+    Put_U16_BE(image, block + 0x80A, desc.Word);
     const std::size_t records = block + 0xC00;
     for (std::size_t i = 0; i < Control_Layouts.size(); ++i) {
         const Control_Layout& layout = Control_Layouts[i];
-        const Control_Record_Spec& record = spec.Records[i];
+        const Control_Record_Description& record = desc.Records[i];
         const std::array<std::int32_t, 5> fields{record.Current, record.Minimum, record.Maximum,
                                                  record.Fourth, record.Default};
         switch (layout.Kind) {
@@ -276,45 +276,45 @@ void Put_Camera_Controls(Bytes& image, std::size_t block, const Camera_Control_S
     }
 }
 
-Bytes Build_2688_Image(const Image_2688_Spec& spec) {
+Bytes Build_2688_Image(const Image_2688_Spec& desc) {
     Bytes image(Size_256K, 0);
     Put_Bytes(image, 0x100, Big_Marker_Letters);
     Put_Text(image, 0x2F000, "EXTID-0000000001");
-    Put_U32_LE(image, 0x30000, spec.Settings_Tag);
-    Put_U8(image, 0x30200, spec.Selector);
+    Put_U32_LE(image, 0x30000, desc.Settings_Tag);
+    Put_U8(image, 0x30200, desc.Selector);
     Put_U8(image, 0x3021F, 1);    // settings flag
     Put_U8(image, 0x30221, 0x40); // settings value
     Put_Bytes(image, Offset_2688_Format_Order, std::array<std::uint8_t, 2>{2, 1});
     for (const std::uint32_t table : Offset_2688_Resolutions) {
-        for (std::size_t i = 0; i < spec.Resolutions.size(); ++i) {
+        for (std::size_t i = 0; i < desc.Resolutions.size(); ++i) {
             const std::size_t record = table + Resolution_Record_Bytes * i;
             Put_U8(image, record, static_cast<std::uint8_t>(0xA0 + i)); // tells records apart
-            Put_U16_BE(image, record + 17, spec.Resolutions[i].Width);
-            Put_U16_BE(image, record + 19, spec.Resolutions[i].Height);
-            Put_U32_BE(image, record + 22, spec.Resolutions[i].Kind);
+            Put_U16_BE(image, record + 17, desc.Resolutions[i].Width);
+            Put_U16_BE(image, record + 19, desc.Resolutions[i].Height);
+            Put_U32_BE(image, record + 22, desc.Resolutions[i].Kind);
         }
     }
     Put_Camera_Controls(image, Offset_2688_IQ_Block, {});
-    for (std::size_t d = 0; d < spec.Devices.size(); ++d) {
-        Put_Bytes(image, Offset_2688_Device[d], Device_Descriptor(spec.Devices[d]));
+    for (std::size_t d = 0; d < desc.Devices.size(); ++d) {
+        Put_Bytes(image, Offset_2688_Device[d], Device_Descriptor(desc.Devices[d]));
     }
-    for (std::size_t i = 0; i < spec.Strings.size(); ++i) {
-        if (!spec.Strings[i]) {
+    for (std::size_t i = 0; i < desc.Strings.size(); ++i) {
+        if (!desc.Strings[i]) {
             continue;
         }
-        const Bytes descriptor = String_Descriptor(*spec.Strings[i]);
+        const Bytes descriptor = String_Descriptor(*desc.Strings[i]);
         const std::size_t slot = Offset_2688_Strings + 128 * i;
         Put_Bytes(image, slot, descriptor);
         Put_Bytes(image, slot + descriptor.size(), Stored_Area_End);
         Put_Length_Entry(image, 10 + i, descriptor[0]);
     }
-    for (std::size_t c = 0; c < spec.Configurations.size(); ++c) {
-        const Bytes configuration = Build_Configuration(spec.Configurations[c]);
+    for (std::size_t c = 0; c < desc.Configurations.size(); ++c) {
+        const Bytes configuration = Build_Configuration(desc.Configurations[c]);
         Put_Bytes(image, Offset_2688_Configuration[c], configuration);
         Put_Bytes(image, Offset_2688_Configuration[c] + configuration.size(), Stored_Area_End);
         Put_Length_Entry(image, 4 + c, static_cast<std::uint16_t>(configuration.size()));
     }
-    image.resize(spec.Size);
+    image.resize(desc.Size);
     return image;
 }
 

@@ -23,7 +23,7 @@ void Write(const std::filesystem::path& path, const Bytes& bytes) {
 }
 
 void Write_Detection_Seeds(const std::filesystem::path& folder) {
-    const std::vector<std::pair<const char*, Marker_Spec>> seeds{
+    const std::vector<std::pair<const char*, Marker_Description>> seeds{
         {"2092", {.Start = Start_2092}},
         {"2281", {.Start = Start_2281}},
         {"2620", {.Start = Start_2620}},
@@ -32,8 +32,8 @@ void Write_Detection_Seeds(const std::filesystem::path& folder) {
         {"big-34000", {.Size = 0x34000, .Big_Marker = Big_Marker_Letters, .Settings_Tag = Settings_Tag_2688}},
         {"big-31801", {.Size = 0x31801, .Big_Marker = Big_Marker_Bytes, .Settings_Tag = Settings_Tag_Other}},
     };
-    for (const auto& [name, spec] : seeds) {
-        Write(folder / (std::string(name) + ".sparse"), Encode_Sparse_Image(Build_Marked_Image(spec)));
+    for (const auto& [name, desc] : seeds) {
+        Write(folder / (std::string(name) + ".sparse"), Encode_Sparse_Image(Build_Marked_Image(desc)));
     }
     Write(folder / "2688.sparse", Encode_Sparse_Image(Build_2688_Image({})));
     Write(folder / "2688-other-tag.sparse",
@@ -41,18 +41,22 @@ void Write_Detection_Seeds(const std::filesystem::path& folder) {
 }
 
 void Write_Descriptor_Seeds(const std::filesystem::path& folder) {
-    const Format_Spec mjpeg{.Mjpeg = true, .Frames = Frames_Of({{1280, 720}, {640, 480}}, {3000, 1500})};
-    const Format_Spec yuv{.Mjpeg = false, .Frames = Frames_Of({{640, 480}}, {3000})};
-    const std::vector<std::pair<const char*, Configuration_Spec>> seeds{
+    const Format_Description mjpeg{.Mjpeg = true,
+                                   .Frames = Frames_Of({{1280, 720}, {640, 480}}, {3000, 1500})};
+    const Format_Description yuv{.Mjpeg = false, .Frames = Frames_Of({{640, 480}}, {3000})};
+    const std::vector<std::pair<const char*, Configuration_Description>> seeds{
         {"mjpeg-yuv-audio",
-         {.Video = Video_Function_Spec{.Formats = {mjpeg, yuv}}, .Audio = Audio_Function_Spec{}}},
-        {"yuv-mjpeg-still2", {.Video = Video_Function_Spec{.Formats = {yuv, mjpeg}, .Still_Method = 2}}},
+         {.Video = Video_Function_Description{.Formats = {mjpeg, yuv}},
+          .Audio = Audio_Function_Description{}}},
+        {"yuv-mjpeg-still2",
+         {.Video = Video_Function_Description{.Formats = {yuv, mjpeg}, .Still_Method = 2}}},
         {"mjpeg-still3-streaming-first",
-         {.Video = Video_Function_Spec{.Formats = {mjpeg}, .Still_Method = 3, .Streaming_First = true}}},
-        {"yuv-bare", {.Video = Video_Function_Spec{.Formats = {yuv}, .Standard_Alternates = false}}},
+         {.Video =
+              Video_Function_Description{.Formats = {mjpeg}, .Still_Method = 3, .Streaming_First = true}}},
+        {"yuv-bare", {.Video = Video_Function_Description{.Formats = {yuv}, .Standard_Alternates = false}}},
     };
-    for (const auto& [name, spec] : seeds) {
-        Write(folder / (std::string(name) + ".bin"), Build_Configuration(spec));
+    for (const auto& [name, desc] : seeds) {
+        Write(folder / (std::string(name) + ".bin"), Build_Configuration(desc));
     }
     // Bare class-specific streaming descriptors, from the input header on.
     Write(folder / "streaming-mjpeg-yuv-still3.bin",
@@ -62,11 +66,12 @@ void Write_Descriptor_Seeds(const std::filesystem::path& folder) {
 // The family fuzzer's control byte: bit 0 a 256 KB image, bit 4 edits marked modified,
 // bits 5-7 the length of the texts it writes.
 void Write_Family_Seeds(const std::filesystem::path& folder) {
-    const Format_Spec mjpeg{.Mjpeg = true, .Frames = Frames_Of({{1280, 720}, {640, 480}})};
-    const Format_Spec yuv{.Mjpeg = false, .Frames = Frames_Of({{640, 480}})};
+    const Format_Description mjpeg{.Mjpeg = true, .Frames = Frames_Of({{1280, 720}, {640, 480}})};
+    const Format_Description yuv{.Mjpeg = false, .Frames = Frames_Of({{640, 480}})};
     Image_2688_Spec camera;
-    camera.Configurations[0] = {.Video = Video_Function_Spec{.Formats = {mjpeg, yuv}, .Still_Method = 2},
-                                .Audio = Audio_Function_Spec{}};
+    camera.Configurations[0] = {.Video =
+                                    Video_Function_Description{.Formats = {mjpeg, yuv}, .Still_Method = 2},
+                                .Audio = Audio_Function_Description{}};
     camera.Resolutions = {{1280, 720, 1}, {320, 480, 15}};
     Image_2688_Spec selector_one = camera;
     selector_one.Selector = 1;
