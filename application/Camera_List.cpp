@@ -107,6 +107,7 @@ void ZUNQ_USB_CAMDlg::Fill_Camera_List() {
 }
 
 void ZUNQ_USB_CAMDlg::OnLbnSelchangeCameraList() {
+    m_Page1.Reset_Page();
     const auto selection = static_cast<int>(m_CameraList.SendMessage(LB_GETCURSEL));
     m_nSelectedDevice = selection < 0 ? 0xFF : static_cast<std::uint8_t>(selection);
     // No selection reads the all-zero record of an index past the end.

@@ -30,11 +30,13 @@ BEGIN_MESSAGE_MAP(ZUNQ_USB_CAMDlg, CDialogEx)
 ON_WM_SYSCOMMAND()
 ON_WM_PAINT()
 ON_WM_QUERYDRAGICON()
+ON_BN_CLICKED(1001, &ZUNQ_USB_CAMDlg::OnBnClickedLoadBin)
 ON_LBN_SELCHANGE(1016, &ZUNQ_USB_CAMDlg::OnLbnSelchangeCameraList)
 ON_BN_CLICKED(1086, &ZUNQ_USB_CAMDlg::OnBnClickedUserConfig)
 ON_BN_CLICKED(1087, &ZUNQ_USB_CAMDlg::OnBnClickedParamConfig)
 ON_WM_GETMINMAXINFO()
 ON_WM_DEVICECHANGE()
+ON_WM_DROPFILES()
 ON_WM_SIZE()
 ON_WM_CTLCOLOR()
 ON_NOTIFY(TCN_SELCHANGE, 1122, &ZUNQ_USB_CAMDlg::OnTcnSelchangeTab)
@@ -75,6 +77,7 @@ BOOL ZUNQ_USB_CAMDlg::OnInitDialog() {
     m_Tab.InsertItem(0, "用户配置");
     Create_Pages_And_Notices();
     Place_Pages();
+    m_Page1.Reset_Page();
     for (int id : {1080, 1078, 1079}) // the external ID shows only for an image that has one
         m_Page1.GetDlgItem(id)->ShowWindow(SW_HIDE);
     Open_Trace_Log(Trace_Log_File);

@@ -12,6 +12,7 @@
 #include "CDialog3.h"
 #include "Flash_Notices.h"
 #include "extension_unit_integrate/Extension_Unit_Integrate.h"
+#include "firmware_image/Firmware_Massage_Base_class_Usb_Des.h"
 #include "platform/ui/afx.h"
 #include "resources/resource.h"
 
@@ -72,6 +73,11 @@ public:
     // notice filled with its product's supported parts, hidden until "查询".
     void Show_Flash_Notices(Extension_Unit_Base_Protocol* protocol);
 
+    // Image loading: the padded copy made from the image as read, and the load of the file
+    // named by m_strFilePath.
+    void Pad_Firmware_Image();
+    void Load_Firmware_File();
+
     // Shows page `index` of the tab control and hides the others; any other index changes
     // nothing.
     void Show_Page(int index);
@@ -86,11 +92,13 @@ protected:
     afx_msg void OnSysCommand(UINT nID, LPARAM lParam);
     afx_msg void OnPaint();
     afx_msg HCURSOR OnQueryDragIcon();
+    afx_msg void OnBnClickedLoadBin();
     afx_msg void OnLbnSelchangeCameraList();
     afx_msg void OnBnClickedUserConfig();
     afx_msg void OnBnClickedParamConfig();
     afx_msg void OnGetMinMaxInfo(MINMAXINFO* lpMMI);
     afx_msg BOOL OnDeviceChange(UINT nEventType, DWORD_PTR dwData);
+    afx_msg void OnDropFiles(HDROP hDropInfo);
     afx_msg void OnSize(UINT nType, int cx, int cy);
     afx_msg HBRUSH OnCtlColor(CDC* pDC, CWnd* pWnd, UINT nCtlColor);
     afx_msg void OnTcnSelchangeTab(NMHDR* pNMHDR, LRESULT* pResult);
@@ -116,6 +124,22 @@ private:
     void Read_Flash_Name(int index, int tries);
     // Statics 1018 to 1023: VID, PID, firmware version, product, manufacturer, serial.
     std::array<CStatic*, 6> Device_Panel();
+
+    // Steps of image loading.
+    // Before a new load: the controls read, the identity page reset, every image buffer freed.
+    void Start_New_Load();
+    void Release_Image_Buffers();
+    // The steps from the file read to the image shown, for the path in m_strFilePath.
+    void Run_Load_Steps();
+    void Refuse_Unreadable_File();
+    void Refuse_Failed_Check();
+    void Clear_Image_Panel();
+    // The tabs the image offers: "用户配置", and the two 256 KB pages when it has them.
+    void Show_Image_Tabs(int chip_code);
+    void Read_Image_Identity(Firmware_Massage_Base_class_Usb_Des& image, int chip_code);
+    void Show_Image_Identity();
+    void Fill_Identity_Page();
+    void Make_Download_Buffer(Firmware_Massage_Base_class_Usb_Des& image);
 };
 
 // The about box: the icon, the tool's name and "确定".

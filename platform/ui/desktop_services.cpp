@@ -81,9 +81,13 @@ public:
         QString initial = To_Qt(request.initial_name.c_str());
         initial.replace(QLatin1Char('\\'), QLatin1Char('/'));
         const QString filter = Qt_Filter(request.filter);
-        const QString chosen = request.open
-                                   ? QFileDialog::getOpenFileName(nullptr, QString(), initial, filter)
-                                   : QFileDialog::getSaveFileName(nullptr, QString(), initial, filter);
+        // Qt's own dialog, the same on every desktop, whatever portal or platform dialog the
+        // session offers.
+        const auto options = QFileDialog::DontUseNativeDialog;
+        const QString chosen =
+            request.open
+                ? QFileDialog::getOpenFileName(nullptr, QString(), initial, filter, nullptr, options)
+                : QFileDialog::getSaveFileName(nullptr, QString(), initial, filter, nullptr, options);
         if (chosen.isEmpty()) {
             return std::nullopt;
         }

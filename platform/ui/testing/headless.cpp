@@ -2,6 +2,7 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QClipboard>
 #include <QComboBox>
 #include <QDragEnterEvent>
 #include <QDropEvent>
@@ -233,7 +234,10 @@ void Click(CWnd& dialog, int id) {
     Pump();
 }
 
-void Type(CWnd& dialog, int id, std::string_view text, bool replace_all) {
+namespace {
+
+// Where typed or pasted text goes: over the whole text, or after its end.
+QWidget* Place_Cursor(CWnd& dialog, int id, bool replace_all) {
     QWidget* widget = Control(dialog, id);
     if (auto* line = qobject_cast<QLineEdit*>(widget)) {
         replace_all ? line->selectAll() : line->end(false);
@@ -244,10 +248,30 @@ void Type(CWnd& dialog, int id, std::string_view text, bool replace_all) {
             edit->moveCursor(QTextCursor::End);
         }
     }
+    return widget;
+}
+
+} // namespace
+
+void Type(CWnd& dialog, int id, std::string_view text, bool replace_all) {
+    QWidget* widget = Place_Cursor(dialog, id, replace_all);
     const QString characters = QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
     for (const QChar c : characters) {
         const int key = c.isLetterOrNumber() && c.unicode() < 0x80 ? c.toUpper().unicode() : 0;
         Send_Key(widget, key, QString(c));
+    }
+    Pump();
+}
+
+void Paste(CWnd& dialog, int id, std::string_view text, bool replace_all) {
+    QWidget* widget = Place_Cursor(dialog, id, replace_all);
+    QGuiApplication::clipboard()->setText(
+        QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())));
+    if (widget != nullptr) {
+        QKeyEvent press(QEvent::KeyPress, Qt::Key_V, Qt::ControlModifier);
+        QApplication::sendEvent(widget, &press);
+        QKeyEvent release(QEvent::KeyRelease, Qt::Key_V, Qt::ControlModifier);
+        QApplication::sendEvent(widget, &release);
     }
     Pump();
 }

@@ -116,6 +116,8 @@ bool Pump_Until(const std::function<bool()>& done, int timeout_ms = 10000);
 // Actions as a user does them: each notifies the dialog as the user's action would.
 void Click(CWnd& dialog, int id);
 void Type(CWnd& dialog, int id, std::string_view text, bool replace_all = false);
+// Puts `text` on the clipboard and presses Ctrl+V in the edit.
+void Paste(CWnd& dialog, int id, std::string_view text, bool replace_all = false);
 void Press_Key(CWnd& dialog, int id, UINT virtual_key); // VK_RETURN, VK_ESCAPE ...
 void Select(CWnd& dialog, int id, int index);           // list box, combo box, tab control
 void Set_Item_Check(CWnd& dialog, int id, int index, bool checked);

@@ -1,0 +1,16 @@
+#pragma once
+// Reading an image file and naming it: the parts of the image load that need no dialog.
+#include <cstdint>
+#include <memory>
+
+#include "platform/ui/cstring.h"
+
+// The largest image a file may hold: a 256 KB image.
+inline constexpr std::uint32_t Largest_Image_File = 0x40000;
+
+// 0 with a new buffer holding the whole file and its size; -1, with both untouched, when the
+// file cannot be read, is empty, is not a regular file or holds more than the largest image.
+int Load_File_To_Buffer(const char* path, std::unique_ptr<std::uint8_t[]>& buffer, std::uint32_t& size);
+
+// The path up to its last '.', separators unchanged; empty when it has none.
+CString Get_File_Title(const CString& path);
