@@ -21,6 +21,7 @@
 #include <QStylePainter>
 #include <QTabBar>
 
+#include "platform/ui/control_widgets.h"
 #include "platform/ui/detail.h"
 #include "platform/ui/services.h"
 #include "platform/ui/template_internals.h"
@@ -57,22 +58,6 @@ protected:
 private:
     QTabBar* bar_;
 };
-
-// The scroll code of a slider's last user action, for WM_HSCROLL.
-UINT Scroll_Code(int action) {
-    switch (action) {
-    case QAbstractSlider::SliderSingleStepAdd:
-        return TB_LINEDOWN;
-    case QAbstractSlider::SliderSingleStepSub:
-        return TB_LINEUP;
-    case QAbstractSlider::SliderPageStepAdd:
-        return TB_PAGEDOWN;
-    case QAbstractSlider::SliderPageStepSub:
-        return TB_PAGEUP;
-    default:
-        return TB_THUMBTRACK;
-    }
-}
 
 std::unique_ptr<CWnd> Object_For(Control_Kind kind) {
     switch (kind) {
@@ -128,7 +113,7 @@ QWidget* Make_Control(const Dialog_Control& row, QWidget* parent, QButtonGroup*&
     case Control_Kind::Radio_Button: {
         auto* radio = new QRadioButton(text, parent);
         radio->setAutoExclusive(false);
-        if ((row.style & WS_GROUP) != 0 || radio_group == nullptr) {
+        if (radio_group == nullptr) {
             radio_group = new QButtonGroup(parent);
         }
         radio_group->addButton(radio);
@@ -186,22 +171,16 @@ QWidget* Make_Control(const Dialog_Control& row, QWidget* parent, QButtonGroup*&
         break;
     case Control_Kind::List_Box:
     case Control_Kind::Check_List_Box: {
-        auto* list = new QListWidget(parent);
+        const bool notify = (row.style & LBS_NOTIFY) != 0;
+        auto* list = row.kind == Control_Kind::Check_List_Box ? new Check_List(parent, notify)
+                                                              : new QListWidget(parent);
         list->setSelectionMode(QAbstractItemView::SingleSelection);
         list->setVerticalScrollBarPolicy((row.style & WS_VSCROLL) != 0 ? Qt::ScrollBarAsNeeded
                                                                        : Qt::ScrollBarAlwaysOff);
         list->viewport()->installEventFilter(Control_Colour_Filter());
-        const bool notify = (row.style & LBS_NOTIFY) != 0;
         if (notify) {
             QObject::connect(list, &QListWidget::currentRowChanged, list,
                              [list] { Notify_Command(list, LBN_SELCHANGE); });
-        }
-        if (row.kind == Control_Kind::Check_List_Box) {
-            QObject::connect(list, &QListWidget::itemChanged, list, [list, notify] {
-                if (notify) {
-                    Notify_Command(list, LBN_SELCHANGE);
-                }
-            });
         }
         widget = list;
         break;
@@ -214,21 +193,8 @@ QWidget* Make_Control(const Dialog_Control& row, QWidget* parent, QButtonGroup*&
         break;
     }
     case Control_Kind::Slider: {
-        auto* slider = new QSlider(Qt::Horizontal, parent);
+        auto* slider = new Track_Bar(parent);
         slider->setTickPosition((row.style & TBS_NOTICKS) != 0 ? QSlider::NoTicks : QSlider::TicksBelow);
-        slider->setProperty("zunq_scroll_code", TB_THUMBTRACK);
-        QObject::connect(slider, &QSlider::actionTriggered, slider, [slider](int action) {
-            slider->setProperty("zunq_scroll_code", Scroll_Code(action));
-        });
-        QObject::connect(slider, &QSlider::valueChanged, slider, [slider](int value) {
-            const UINT code = slider->property("zunq_scroll_code").toUInt();
-            Notify(slider, WM_HSCROLL, MAKEWPARAM(code, static_cast<unsigned>(value)),
-                   reinterpret_cast<LPARAM>(Window_Of(slider)));
-        });
-        QObject::connect(slider, &QSlider::sliderReleased, slider, [slider] {
-            Notify(slider, WM_HSCROLL, MAKEWPARAM(TB_ENDTRACK, static_cast<unsigned>(slider->value())),
-                   reinterpret_cast<LPARAM>(Window_Of(slider)));
-        });
         widget = slider;
         break;
     }
@@ -319,8 +285,8 @@ std::unique_ptr<Dialog_Parts> Build_Dialog(const Dialog_Template& dialog_templat
 
     QButtonGroup* radio_group = nullptr;
     for (const auto& row : dialog_template.controls) {
-        if (row.kind != Control_Kind::Radio_Button) {
-            radio_group = nullptr; // a group of radio buttons ends at the next other control
+        if ((row.style & WS_GROUP) != 0) {
+            radio_group = nullptr; // a group runs from one WS_GROUP control to the next
         }
         QWidget* widget = Make_Control(row, window, radio_group);
         QRect geometry = To_Pixels(font, row.rect);
