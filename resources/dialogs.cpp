@@ -112,13 +112,14 @@ constexpr Dialog_Control Slider_Label(const char* text, int x, int y) {
     return {IDC_STATIC, Static_Text, text, Shown, {x, y + 2, 42, 10}};
 }
 constexpr Dialog_Control Slider_Bar(int id, int x, int y, DWORD shown = Tab_Stop) {
-    return {id, Control_Kind::Slider, "", shown | TBS_BOTH | TBS_NOTICKS, {x + 44, y, 90, 14}};
+    return {id, Control_Kind::Slider, "", shown | TBS_BOTH | TBS_NOTICKS, {x + 44, y, 86, 14}};
 }
 constexpr Dialog_Control Value(int id, int x, int y, DWORD shown = Shown) {
-    return {id, Edit, "", shown | ES_READONLY | ES_AUTOHSCROLL | WS_BORDER, {x + 136, y, 24, 13}};
+    return {id, Edit, "", shown | ES_READONLY | ES_AUTOHSCROLL | WS_BORDER, {x + 132, y, 24, 13}};
 }
+// Wide enough for its box and both characters of "自动".
 constexpr Dialog_Control Auto_Box(int id, int x, int y) {
-    return {id, Check_Box, "自动", Tab_Stop, {x + 162, y + 1, 26, 12}};
+    return {id, Check_Box, "自动", Tab_Stop, {x + 158, y + 1, 30, 12}};
 }
 constexpr Dialog_Control Unused_Box(int id) {
     return {id, Check_Box, "", Hidden, {370, 158, 10, 8}};

@@ -386,6 +386,11 @@ int CSliderCtrl::GetPos() const {
     return slider != nullptr ? slider->value() : 0;
 }
 
+int CSliderCtrl::GetLineSize() const {
+    auto* slider = As<QSlider>(Widget());
+    return slider != nullptr ? slider->singleStep() : 0;
+}
+
 int CSliderCtrl::SetLineSize(int size) {
     auto* slider = As<QSlider>(Widget());
     if (slider == nullptr) {
@@ -407,8 +412,22 @@ LRESULT CSliderCtrl::Control_Message(UINT message, WPARAM wParam, LPARAM lParam)
         SetRange(static_cast<short>(LOWORD(static_cast<std::uintptr_t>(lParam))),
                  static_cast<short>(HIWORD(static_cast<std::uintptr_t>(lParam))), static_cast<BOOL>(wParam));
         return 0;
+    case TBM_SETRANGEMIN:
+        SetRange(static_cast<int>(lParam), std::max(GetRangeMax(), static_cast<int>(lParam)),
+                 static_cast<BOOL>(wParam));
+        return 0;
+    case TBM_SETRANGEMAX:
+        SetRange(std::min(GetRangeMin(), static_cast<int>(lParam)), static_cast<int>(lParam),
+                 static_cast<BOOL>(wParam));
+        return 0;
+    case TBM_GETRANGEMIN:
+        return GetRangeMin();
+    case TBM_GETRANGEMAX:
+        return GetRangeMax();
     case TBM_SETLINESIZE:
         return SetLineSize(static_cast<int>(lParam));
+    case TBM_GETLINESIZE:
+        return GetLineSize();
     default:
         return CWnd::Control_Message(message, wParam, lParam);
     }

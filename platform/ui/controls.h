@@ -45,8 +45,8 @@ protected:
     LRESULT Control_Message(UINT message, WPARAM wParam, LPARAM lParam) override;
 };
 
-// A list box with a check box per item. A user's change of a check mark or of the
-// selection reaches the map as LBN_SELCHANGE.
+// A list box with a check box per item. A user's change of a check mark (a click on the
+// box, or the space bar) or of the selection reaches the map as LBN_SELCHANGE.
 class CCheckListBox : public CListBox {
 public:
     void SetCheck(int index, int check);
@@ -67,6 +67,9 @@ protected:
     LRESULT Control_Message(UINT message, WPARAM wParam, LPARAM lParam) override;
 };
 
+// A trackbar. Its range takes 32-bit ends (TBM_SETRANGE only 16-bit ones); a position
+// outside the range shows at its nearer end. A user's scroll reaches the map as WM_HSCROLL
+// with the trackbar codes.
 class CSliderCtrl : public CWnd {
 public:
     void SetRange(int minimum, int maximum, BOOL redraw = FALSE);
@@ -74,7 +77,8 @@ public:
     int GetRangeMax() const;
     void SetPos(int position);
     int GetPos() const;
-    int SetLineSize(int size);
+    int SetLineSize(int size); // the previous size
+    int GetLineSize() const;
 
 protected:
     LRESULT Control_Message(UINT message, WPARAM wParam, LPARAM lParam) override;

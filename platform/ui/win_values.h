@@ -125,9 +125,14 @@ inline constexpr int CB_ERR = -1;
 inline constexpr UINT PBM_SETRANGE = 0x0401;
 inline constexpr UINT PBM_SETPOS = 0x0402;
 inline constexpr UINT TBM_GETPOS = 0x0400;
+inline constexpr UINT TBM_GETRANGEMIN = 0x0401;
+inline constexpr UINT TBM_GETRANGEMAX = 0x0402;
 inline constexpr UINT TBM_SETPOS = 0x0405;
-inline constexpr UINT TBM_SETRANGE = 0x0406;
+inline constexpr UINT TBM_SETRANGE = 0x0406; // 16-bit ends; TBM_SETRANGEMIN and TBM_SETRANGEMAX take 32 bits
+inline constexpr UINT TBM_SETRANGEMIN = 0x0407;
+inline constexpr UINT TBM_SETRANGEMAX = 0x0408;
 inline constexpr UINT TBM_SETLINESIZE = 0x0417;
+inline constexpr UINT TBM_GETLINESIZE = 0x0418;
 inline constexpr UINT TCM_GETCURSEL = 0x130B;
 inline constexpr UINT TCN_SELCHANGE = static_cast<UINT>(-551);
 
@@ -138,11 +143,16 @@ inline constexpr UINT TB_PAGEUP = 2;
 inline constexpr UINT TB_PAGEDOWN = 3;
 inline constexpr UINT TB_THUMBPOSITION = 4;
 inline constexpr UINT TB_THUMBTRACK = 5;
+inline constexpr UINT TB_TOP = 6;
+inline constexpr UINT TB_BOTTOM = 7;
 inline constexpr UINT TB_ENDTRACK = 8;
 
 // Keys.
 inline constexpr UINT VK_RETURN = 0x0D;
 inline constexpr UINT VK_ESCAPE = 0x1B;
+inline constexpr UINT VK_SPACE = 0x20;
+inline constexpr UINT VK_LEFT = 0x25;
+inline constexpr UINT VK_RIGHT = 0x27;
 
 // ShowWindow commands.
 inline constexpr int SW_HIDE = 0;

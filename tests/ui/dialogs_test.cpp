@@ -101,48 +101,95 @@ TEST_F(Dialogs, OnlyUserActionsNotify) {
     dialog.GetDlgItem(1009)->EnableWindow(FALSE);
     Click(dialog, 1009);
     EXPECT_EQ(dialog.events.size(), 2u);
+}
 
-    // Sliders and combo boxes of the camera-control page; a combo box has no selection
-    // after items are added.
+TEST_F(Dialogs, TrackbarsReportEveryScrollWithItsCodeAndCombosStartEmpty) {
     Slider_Page sliders;
     ASSERT_TRUE(sliders.Create(IDD_DIALOG2, &dialog.m_Tab));
-    sliders.m_Brightness.SetRange(0, 255, TRUE);
-    sliders.m_Brightness.SetPos(128);
+    sliders.ShowWindow(SW_SHOW);
     sliders.m_cbPowerLine.AddString("50Hz");
     sliders.m_cbPowerLine.AddString("60Hz");
     EXPECT_EQ(sliders.m_cbPowerLine.GetCurSel(), CB_ERR);
-    EXPECT_EQ(Text(sliders, 1116), "");
     sliders.m_cbPowerLine.SetCurSel(1);
     EXPECT_EQ(Text(sliders, 1116), "60Hz");
-    EXPECT_EQ(sliders.events, Events{});
-    Slide(sliders, 1088, 10);
-    Select(sliders, 1116, 0);
-    EXPECT_EQ(Position(sliders, 1088), 10);
-    EXPECT_EQ(sliders.m_Brightness.GetPos(), 10);
-    ASSERT_GE(sliders.events.size(), 2u);
-    EXPECT_EQ(sliders.events.front(), "WM_HSCROLL 1088010");
-    EXPECT_EQ(sliders.events.back(), "CBN_SELCHANGE 1116");
+    sliders.m_cbPowerLine.SendMessage(CB_RESETCONTENT);
+    sliders.m_cbPowerLine.AddString("50Hz");
+    EXPECT_EQ(sliders.m_cbPowerLine.GetCurSel(), CB_ERR) << "emptied, then filled: still no selection";
+    EXPECT_EQ(Text(sliders, 1116), "");
 
-    // The check list and radio groups of the video-format page.
+    // Ranges past 16 bits through the 32-bit messages; code changes notify nothing.
+    CSliderCtrl& bar = sliders.m_Brightness;
+    bar.SendMessage(TBM_SETRANGEMIN, TRUE, -36000);
+    bar.SendMessage(TBM_SETRANGEMAX, TRUE, 36000);
+    EXPECT_EQ(bar.SendMessage(TBM_GETRANGEMIN), -36000);
+    EXPECT_EQ(bar.GetRangeMax(), 36000);
+    bar.SetRange(0, 100, TRUE);
+    bar.SendMessage(TBM_SETLINESIZE, 0, 1);
+    EXPECT_EQ(bar.SendMessage(TBM_GETLINESIZE), 1);
+    bar.SendMessage(TBM_SETPOS, TRUE, 50);
+    EXPECT_EQ(sliders.events, Events{});
+
+    // A drag: the thumb's positions while it moves, where it was let go, the end.
+    Drag_Slider(sliders, 1088, 10);
+    EXPECT_EQ(bar.SendMessage(TBM_GETPOS), 10);
+    ASSERT_GE(sliders.events.size(), 3u);
+    const Events last_two(sliders.events.end() - 2, sliders.events.end());
+    EXPECT_EQ(last_two, (Events{"WM_HSCROLL 1088 4 10", "WM_HSCROLL 1088 8 0"}));
+    for (auto event = sliders.events.begin(); event != sliders.events.end() - 2; ++event) {
+        EXPECT_EQ(event->substr(0, 17), "WM_HSCROLL 1088 5") << "thumb tracking";
+    }
+    EXPECT_EQ(sliders.events[sliders.events.size() - 3], "WM_HSCROLL 1088 5 10");
+
+    // A key: a line, then the end; a disabled trackbar takes no drag.
+    sliders.events.clear();
+    Press_Key(sliders, 1088, VK_RIGHT);
+    EXPECT_EQ(sliders.events, (Events{"WM_HSCROLL 1088 1 0", "WM_HSCROLL 1088 8 0"}));
+    EXPECT_EQ(Position(sliders, 1088), 11);
+    bar.EnableWindow(FALSE);
+    Drag_Slider(sliders, 1088, 90);
+    EXPECT_EQ(Position(sliders, 1088), 11);
+    EXPECT_EQ(sliders.events.size(), 2u);
+}
+
+TEST_F(Dialogs, CheckListsFlipByMouseAndSpaceAndRadiosGroupByTheGroupFlag) {
     Format_Page formats;
     ASSERT_TRUE(formats.Create(IDD_DIALOG3, &dialog.m_Tab));
-    formats.m_lstResolutions.AddString("1920 X 1080");
-    formats.m_lstResolutions.AddString("640 X 480");
-    formats.m_lstResolutions.SetCheck(0, 1);
-    formats.m_lstResolutions.SetCheck(1, 1);
+    formats.ShowWindow(SW_SHOW);
+    CCheckListBox& list = formats.m_lstResolutions;
+    for (const char* item : {"1920 X 1080", "1280 X 720", "640 X 480"}) {
+        list.SetCheck(list.AddString(item), 1);
+    }
     formats.CheckDlgButton(1127, BST_CHECKED);
     formats.CheckDlgButton(1133, BST_CHECKED);
     EXPECT_EQ(formats.events, Events{});
-    Set_Item_Check(formats, 1138, 1, false);
-    EXPECT_EQ(formats.m_lstResolutions.GetCheck(1), 0);
+
+    // A click on a box flips it and selects its item, with one notification; so does the
+    // space bar on the selected item; a click on an item's text only selects it.
+    Click_Item_Check(formats, 1138, 1);
+    EXPECT_EQ(list.GetCheck(1), 0);
+    EXPECT_EQ(list.GetCurSel(), 1);
+    EXPECT_EQ(formats.events, Events{"LBN_SELCHANGE 1138"});
+    Press_Key(formats, 1138, VK_SPACE);
+    EXPECT_EQ(list.GetCheck(1), 1);
+    Select(formats, 1138, 2);
+    EXPECT_EQ(formats.events.size(), 3u);
+    EXPECT_TRUE(Is_Item_Checked(formats, 1138, 1) && Is_Item_Checked(formats, 1138, 2));
+
+    // The format radios are one group up to the next WS_GROUP control, the group box
+    // between them and the still radios included; a disabled radio takes no click.
     Click(formats, 1129);
-    EXPECT_EQ(formats.events, (Events{"LBN_SELCHANGE 1138", "BN_CLICKED 1129"}));
+    EXPECT_EQ(formats.events.back(), "BN_CLICKED 1129");
     EXPECT_FALSE(Is_Checked(formats, 1127)) << "radios of one group exclude each other";
+    EXPECT_TRUE(Is_Checked(formats, 1129));
     EXPECT_TRUE(Is_Checked(formats, 1133)) << "the still-capture radios are another group";
+    formats.GetDlgItem(1134)->EnableWindow(FALSE);
+    Click(formats, 1134);
+    EXPECT_TRUE(Is_Checked(formats, 1133));
     formats.CheckDlgButton(1129, BST_UNCHECKED);
     EXPECT_FALSE(Is_Checked(formats, 1127) || Is_Checked(formats, 1128) || Is_Checked(formats, 1129) ||
                  Is_Checked(formats, 1130))
         << "the dialog code may leave a group with none checked";
+    EXPECT_EQ(formats.events.size(), 4u);
 }
 
 TEST_F(Dialogs, WithoutTheFilterEscapeCancelsAndEnterPressesTheDefaultButton) {

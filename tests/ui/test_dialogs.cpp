@@ -134,8 +134,8 @@ void Slider_Page::DoDataExchange(CDataExchange* dx) {
 
 void Slider_Page::OnHScroll(UINT code, UINT position, CScrollBar* bar) {
     CDialog::OnHScroll(code, position, bar);
-    events.push_back(
-        Event("WM_HSCROLL", static_cast<long>(bar->GetDlgCtrlID()) * 1000 + static_cast<long>(position)));
+    events.push_back("WM_HSCROLL " + std::to_string(bar->GetDlgCtrlID()) + " " + std::to_string(code) + " " +
+                     std::to_string(position));
 }
 
 // ---- Format_Page.

@@ -2,6 +2,7 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QCheckBox>
 #include <QClipboard>
 #include <QComboBox>
 #include <QDragEnterEvent>
@@ -12,9 +13,12 @@
 #include <QListWidget>
 #include <QMenu>
 #include <QMimeData>
+#include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QProgressBar>
+#include <QRadioButton>
 #include <QSlider>
+#include <QStyleOptionButton>
 #include <QTabBar>
 #include <QThread>
 #include <QUrl>
@@ -22,6 +26,7 @@
 #include <algorithm>
 #include <cstdlib>
 
+#include "platform/ui/control_widgets.h"
 #include "platform/ui/detail.h"
 
 namespace zunq::ui::testing {
@@ -41,6 +46,35 @@ void Send_Key(QWidget* widget, int key, const QString& text) {
     QApplication::sendEvent(widget, &press);
     QKeyEvent release(QEvent::KeyRelease, key, Qt::NoModifier, text);
     QApplication::sendEvent(widget, &release);
+}
+
+// One mouse event as the window system delivers it: through the application, so filters,
+// focus on click and disabled widgets behave as for a real mouse.
+void Send_Mouse(QWidget* target, QEvent::Type type, QPoint at, Qt::MouseButton button,
+                Qt::MouseButtons held) {
+    const QPointF local(at);
+    QMouseEvent event(type, local, QPointF(target->mapTo(target->window(), at)),
+                      QPointF(target->mapToGlobal(at)), button, held, Qt::NoModifier);
+    QApplication::sendEvent(target, &event);
+}
+
+void Mouse_Click(QWidget* target, QPoint at) {
+    Send_Mouse(target, QEvent::MouseButtonPress, at, Qt::LeftButton, Qt::LeftButton);
+    Send_Mouse(target, QEvent::MouseButtonRelease, at, Qt::LeftButton, Qt::NoButton);
+}
+
+// Where a user clicks a button: a check box or radio button on its box, others in the middle.
+QPoint Click_Point(QAbstractButton* button) {
+    QStyleOptionButton option;
+    option.initFrom(button);
+    option.text = button->text();
+    if (qobject_cast<QRadioButton*>(button) != nullptr) {
+        return button->style()->subElementRect(QStyle::SE_RadioButtonIndicator, &option, button).center();
+    }
+    if (qobject_cast<QCheckBox*>(button) != nullptr) {
+        return button->style()->subElementRect(QStyle::SE_CheckBoxIndicator, &option, button).center();
+    }
+    return button->rect().center();
 }
 
 RECT To_Rect(const QRect& r) {
@@ -229,7 +263,7 @@ bool Pump_Until(const std::function<bool()>& done, int timeout_ms) {
 
 void Click(CWnd& dialog, int id) {
     if (auto* button = qobject_cast<QAbstractButton*>(Control(dialog, id))) {
-        button->click(); // a disabled button ignores it, as it ignores the mouse
+        Mouse_Click(button, Click_Point(button));
     }
     Pump();
 }
@@ -288,12 +322,21 @@ void Press_Key(CWnd& dialog, int id, UINT virtual_key) {
     case 0x08:
         key = Qt::Key_Backspace;
         break;
+    case VK_LEFT:
+        key = Qt::Key_Left;
+        break;
+    case VK_RIGHT:
+        key = Qt::Key_Right;
+        break;
     default:
         key = static_cast<int>(virtual_key);
         break;
     }
     QWidget* target = id == 0 ? dialog.Widget() : Control(dialog, id);
-    Send_Key(target, key, key == Qt::Key_Return ? QStringLiteral("\r") : QString());
+    const QString text = key == Qt::Key_Return  ? QStringLiteral("\r")
+                         : key == Qt::Key_Space ? QStringLiteral(" ")
+                                                : QString();
+    Send_Key(target, key, text);
     Pump();
 }
 
@@ -310,20 +353,48 @@ void Select(CWnd& dialog, int id, int index) {
     Pump();
 }
 
-void Set_Item_Check(CWnd& dialog, int id, int index, bool checked) {
-    if (auto* list = qobject_cast<QListWidget*>(Control(dialog, id));
-        list != nullptr && list->item(index) != nullptr) {
-        list->item(index)->setCheckState(checked ? Qt::Checked : Qt::Unchecked);
+void Click_Item_Check(CWnd& dialog, int id, int index) {
+    auto* list = dynamic_cast<Check_List*>(Control(dialog, id));
+    if (list != nullptr && list->item(index) != nullptr) {
+        list->scrollToItem(list->item(index));
+        Mouse_Click(list->viewport(), list->Check_Box(index).center());
     }
     Pump();
 }
 
-void Slide(CWnd& dialog, int id, int position) {
-    if (auto* slider = qobject_cast<QSlider*>(Control(dialog, id))) {
-        slider->setSliderDown(true);
-        slider->setSliderPosition(position);
-        slider->setSliderDown(false);
+void Drag_Slider(CWnd& dialog, int id, int position) {
+    auto* slider = dynamic_cast<Track_Bar*>(Control(dialog, id));
+    if (slider == nullptr) {
+        return;
     }
+    QPoint at = slider->Thumb_Point(slider->value());
+    Send_Mouse(slider, QEvent::MouseButtonPress, at, Qt::LeftButton, Qt::LeftButton);
+    const auto move_to = [&](int x) {
+        at.setX(x);
+        Send_Mouse(slider, QEvent::MouseMove, at, Qt::NoButton, Qt::LeftButton);
+    };
+    const int target = slider->Thumb_Point(position).x();
+    while (at.x() != target) {
+        move_to(at.x() + std::clamp(target - at.x(), -4, 4));
+    }
+    // Where the slider has fewer pixels than positions, the hand tries the pixels beside the
+    // target and settles on the nearest position they show.
+    int best_x = at.x();
+    int best_distance = std::abs(slider->value() - position);
+    for (const int nudge : {1, -1, 2, -2}) {
+        if (best_distance == 0) {
+            break;
+        }
+        move_to(target + nudge);
+        if (const int distance = std::abs(slider->value() - position); distance < best_distance) {
+            best_x = at.x();
+            best_distance = distance;
+        }
+    }
+    if (at.x() != best_x) {
+        move_to(best_x);
+    }
+    Send_Mouse(slider, QEvent::MouseButtonRelease, at, Qt::LeftButton, Qt::NoButton);
     Pump();
 }
 

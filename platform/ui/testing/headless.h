@@ -114,14 +114,19 @@ void Pump();
 bool Pump_Until(const std::function<bool()>& done, int timeout_ms = 10000);
 
 // Actions as a user does them: each notifies the dialog as the user's action would.
+// A click is the left mouse button pressed and released over a button (on the box of a
+// check box or radio button); a disabled control takes no mouse input.
 void Click(CWnd& dialog, int id);
 void Type(CWnd& dialog, int id, std::string_view text, bool replace_all = false);
 // Puts `text` on the clipboard and presses Ctrl+V in the edit.
 void Paste(CWnd& dialog, int id, std::string_view text, bool replace_all = false);
-void Press_Key(CWnd& dialog, int id, UINT virtual_key); // VK_RETURN, VK_ESCAPE ...
+void Press_Key(CWnd& dialog, int id, UINT virtual_key); // VK_RETURN, VK_ESCAPE, VK_SPACE, VK_LEFT ...
 void Select(CWnd& dialog, int id, int index);           // list box, combo box, tab control
-void Set_Item_Check(CWnd& dialog, int id, int index, bool checked);
-void Slide(CWnd& dialog, int id, int position);
+// A click on the check box of item `index` of a check list, scrolled into view first.
+void Click_Item_Check(CWnd& dialog, int id, int index);
+// Drags a trackbar's thumb with the mouse, a few pixels per move, to where it shows
+// `position` (or as near as the slider's pixels allow), and lets it go.
+void Drag_Slider(CWnd& dialog, int id, int position);
 void Drop_Files(CWnd& dialog, const std::vector<std::string>& paths);
 void Close(CWnd& dialog); // the close box
 bool Choose_System_Menu_Item(CWnd& dialog, UINT id);

@@ -1,0 +1,200 @@
+#include "platform/ui/control_widgets.h"
+
+#include <QApplication>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QStyleOptionSlider>
+#include <QStyledItemDelegate>
+
+#include <algorithm>
+
+#include "platform/ui/detail.h"
+#include "platform/ui/template_internals.h"
+
+namespace zunq::ui {
+
+namespace {
+
+// The scroll code of a slider action, for WM_HSCROLL. Adding moves the thumb right, which
+// the trackbar calls down.
+UINT Scroll_Code(int action) {
+    switch (action) {
+    case QAbstractSlider::SliderSingleStepAdd:
+        return TB_LINEDOWN;
+    case QAbstractSlider::SliderSingleStepSub:
+        return TB_LINEUP;
+    case QAbstractSlider::SliderPageStepAdd:
+        return TB_PAGEDOWN;
+    case QAbstractSlider::SliderPageStepSub:
+        return TB_PAGEUP;
+    case QAbstractSlider::SliderToMinimum:
+        return TB_TOP;
+    case QAbstractSlider::SliderToMaximum:
+        return TB_BOTTOM;
+    default:
+        return TB_THUMBTRACK;
+    }
+}
+
+bool Is_Scroll_Key(int key) {
+    switch (key) {
+    case Qt::Key_Left:
+    case Qt::Key_Right:
+    case Qt::Key_Up:
+    case Qt::Key_Down:
+    case Qt::Key_PageUp:
+    case Qt::Key_PageDown:
+    case Qt::Key_Home:
+    case Qt::Key_End:
+        return true;
+    default:
+        return false;
+    }
+}
+
+// The check box of an item: a square at its left edge, centred in its height.
+QRect Check_Box_In(const QRect& item, const QStyle* style) {
+    const int side = std::max(1, std::min(item.height() - 2, style->pixelMetric(QStyle::PM_IndicatorWidth)));
+    return QRect(item.left() + 2, item.top() + (item.height() - side) / 2, side, side);
+}
+
+// Draws each item as the owner-drawn check list does: its box, then its text beside it.
+// Check marks change only through the list, never through the delegate's own editing.
+class Check_Item_Delegate : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+
+    void paint(QPainter* painter, const QStyleOptionViewItem& option,
+               const QModelIndex& index) const override {
+        const QStyle* style = option.widget != nullptr ? option.widget->style() : QApplication::style();
+        const QRect box = Check_Box_In(option.rect, style);
+        QStyleOptionViewItem item = option;
+        initStyleOption(&item, index);
+        item.features &= ~QStyleOptionViewItem::HasCheckIndicator;
+        item.rect.setLeft(box.right() + 4);
+        style->drawControl(QStyle::CE_ItemViewItem, &item, painter, option.widget);
+        QStyleOptionViewItem check = option;
+        check.rect = box;
+        check.state &= ~(QStyle::State_HasFocus | QStyle::State_Selected);
+        check.state |=
+            index.data(Qt::CheckStateRole).toInt() == Qt::Checked ? QStyle::State_On : QStyle::State_Off;
+        style->drawPrimitive(QStyle::PE_IndicatorItemViewItemCheck, &check, painter, option.widget);
+    }
+
+    bool editorEvent(QEvent*, QAbstractItemModel*, const QStyleOptionViewItem&, const QModelIndex&) override {
+        return false;
+    }
+};
+
+} // namespace
+
+// ---- Track_Bar.
+
+Track_Bar::Track_Bar(QWidget* parent) : QSlider(Qt::Horizontal, parent) {
+    // The action comes before the value changes, so each change is reported with its cause.
+    connect(this, &QSlider::actionTriggered, this, [this](int action) { code_ = Scroll_Code(action); });
+    connect(this, &QSlider::valueChanged, this, [this] { Report(code_); });
+    connect(this, &QSlider::sliderReleased, this, [this] { Report(TB_THUMBPOSITION); });
+}
+
+QPoint Track_Bar::Thumb_Point(int value) const {
+    QStyleOptionSlider option;
+    initStyleOption(&option);
+    const QRect groove = style()->subControlRect(QStyle::CC_Slider, &option, QStyle::SC_SliderGroove, this);
+    const QRect thumb = style()->subControlRect(QStyle::CC_Slider, &option, QStyle::SC_SliderHandle, this);
+    // The thumb's left edge runs over the groove less its own width, as the slider maps it.
+    const int span = groove.width() - thumb.width();
+    const int left =
+        groove.x() + QStyle::sliderPositionFromValue(minimum(), maximum(), value, span, option.upsideDown);
+    return QPoint(left + thumb.width() / 2, thumb.center().y());
+}
+
+void Track_Bar::mousePressEvent(QMouseEvent* event) {
+    pressed_ = event->button() == Qt::LeftButton;
+    QSlider::mousePressEvent(event);
+}
+
+void Track_Bar::mouseReleaseEvent(QMouseEvent* event) {
+    QSlider::mouseReleaseEvent(event);
+    if (pressed_ && event->button() == Qt::LeftButton) {
+        pressed_ = false;
+        Report(TB_ENDTRACK);
+    }
+}
+
+void Track_Bar::keyReleaseEvent(QKeyEvent* event) {
+    QSlider::keyReleaseEvent(event);
+    if (Is_Scroll_Key(event->key()) && !event->isAutoRepeat()) {
+        Report(TB_ENDTRACK);
+    }
+}
+
+void Track_Bar::Report(UINT code) {
+    const bool thumb = code == TB_THUMBTRACK || code == TB_THUMBPOSITION;
+    Notify(this, WM_HSCROLL, MAKEWPARAM(code, thumb ? static_cast<unsigned>(value()) : 0u),
+           reinterpret_cast<LPARAM>(Window_Of(this)));
+}
+
+// ---- Check_List.
+
+Check_List::Check_List(QWidget* parent, bool notify) : QListWidget(parent), notify_(notify) {
+    setItemDelegate(new Check_Item_Delegate(this));
+}
+
+QRect Check_List::Check_Box(int row) const {
+    const QListWidgetItem* entry = item(row);
+    return entry != nullptr ? Check_Box_In(visualItemRect(entry), style()) : QRect();
+}
+
+int Check_List::Row_Of_Box_At(QPoint point) const {
+    const QModelIndex index = indexAt(point);
+    return index.isValid() && Check_Box(index.row()).contains(point) ? index.row() : -1;
+}
+
+void Check_List::mousePressEvent(QMouseEvent* event) {
+    const int row = event->button() == Qt::LeftButton ? Row_Of_Box_At(event->position().toPoint()) : -1;
+    box_pressed_ = row >= 0;
+    if (!box_pressed_) {
+        QListWidget::mousePressEvent(event);
+        return;
+    }
+    setFocus(Qt::MouseFocusReason);
+    Flip_Check(row);
+}
+
+void Check_List::mouseDoubleClickEvent(QMouseEvent* event) {
+    // The second click of a double click on a box flips it back, as two clicks would.
+    mousePressEvent(event);
+}
+
+void Check_List::mouseReleaseEvent(QMouseEvent* event) {
+    if (box_pressed_) {
+        box_pressed_ = false;
+        return;
+    }
+    QListWidget::mouseReleaseEvent(event);
+}
+
+void Check_List::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Space && currentRow() >= 0) {
+        Flip_Check(currentRow());
+        return;
+    }
+    QListWidget::keyPressEvent(event);
+}
+
+void Check_List::Flip_Check(int row) {
+    {
+        // One notification for the click or key, whether or not the selection moved too.
+        const QSignalBlocker quiet(this);
+        setCurrentRow(row);
+        QListWidgetItem* entry = item(row);
+        entry->setCheckState(entry->checkState() == Qt::Checked ? Qt::Unchecked : Qt::Checked);
+    }
+    if (notify_) {
+        Notify_Command(this, LBN_SELCHANGE);
+    }
+}
+
+} // namespace zunq::ui
