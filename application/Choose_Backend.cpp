@@ -1,6 +1,7 @@
 #include "Choose_Backend.h"
 
 #include "platform/Backend.h"
+#include "platform/Video_Input.h"
 #include "platform/linux/Linux_Backend.h"
 #include "platform/simulated/Scenario.h"
 
@@ -17,9 +18,15 @@ bool Choose_Backend(std::string& error) {
         return false;
     }
     std::string host_error;
-    if (auto host = platform::linux_host::Create_Backend(host_error))
-        platform::Install_Backend(std::move(host));
-    else
+    auto host = platform::linux_host::Create_Backend(host_error);
+    if (!host) {
         error = "no camera can be reached on this host: " + host_error;
+        return true;
+    }
+    // Without a word the dialog would just stay empty.
+    std::vector<std::unique_ptr<platform::Video_Input_Device>> cameras;
+    if (host->Enumerate_Video_Inputs(cameras) < 0 || cameras.empty())
+        error = "no camera was found on this host; docs/linux.md says what the tool needs to reach one";
+    platform::Install_Backend(std::move(host));
     return true;
 }

@@ -8,5 +8,6 @@
 //
 // False, with a message for the operator in `error` and nothing installed, when the named
 // scenario file cannot be loaded. True otherwise; when the host's USB stack cannot be used,
-// `error` says why and the null backend stays (the tool starts with no cameras).
+// `error` says why and the null backend stays (the tool starts with no cameras), and when the
+// host has no camera at all, `error` says so.
 bool Choose_Backend(std::string& error);

@@ -1,12 +1,39 @@
 // The tool's entry point: the backend is chosen, device changes are connected to the dialogs,
 // and the class-library layer runs the application object.
+#include <unistd.h>
+
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 
 #include "Backend_Device_Changes.h"
 #include "Choose_Backend.h"
 #include "ZUNQ_USB_CAM.h"
+#include "platform/ui/dialog.h"
 #include "resources/resources.h"
+
+namespace {
+
+// ZUNQ_SF_PAINTED_FD=N: once the main dialog has first been painted, "painted\n" is written to
+// the open file descriptor N, which is then closed. A parent that starts the tool with the
+// writing end of a pipe as N learns when the tool is up (the start-up benchmark does). Unset,
+// empty or not a descriptor number: nothing is written.
+void Tell_Parent_When_Painted() {
+    const char* named = std::getenv("ZUNQ_SF_PAINTED_FD");
+    if (named == nullptr || *named == '\0')
+        return;
+    char* end = nullptr;
+    const long fd = std::strtol(named, &end, 10);
+    if (*end != '\0' || fd < 0 || fd > 65535)
+        return;
+    zunq::ui::Call_When_Main_Window_First_Painted([fd] {
+        constexpr char Painted[] = "painted\n";
+        [[maybe_unused]] const ssize_t written = ::write(static_cast<int>(fd), Painted, sizeof Painted - 1);
+        ::close(static_cast<int>(fd));
+    });
+}
+
+} // namespace
 
 int main(int argc, char** argv) {
     std::string error;
@@ -15,6 +42,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "zunq_sf_tool: %s\n", error.c_str());
     if (!chosen)
         return 2;
+    Tell_Parent_When_Painted();
     Backend_Device_Changes device_changes;
     zunq::ui::Install_Device_Change_Source(&device_changes);
     const int result = AfxWinMain(argc, argv, zunq::resources::Tool_Resources());

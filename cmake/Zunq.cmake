@@ -83,6 +83,16 @@ function(zunq_add_fuzzer)
     endif()
 endfunction()
 
+# zunq_add_benchmark(NAME name SOURCES ... LIBS ...)
+# One Google Benchmark program on the shared main, which prints each ratio beside its target.
+function(zunq_add_benchmark)
+    cmake_parse_arguments(B "" "NAME" "SOURCES;LIBS" ${ARGN})
+    add_executable(${B_NAME} ${B_SOURCES})
+    target_link_libraries(${B_NAME} PRIVATE ${B_LIBS} zunq_benchmark_main)
+    # scripts/bench and the test run build only these (target zunq_benchmarks).
+    set_property(GLOBAL APPEND PROPERTY ZUNQ_BENCHMARKS ${B_NAME})
+endfunction()
+
 # Adds every immediate subdirectory of `parent` that has a CMakeLists.txt, so each
 # layer's tests, benchmarks and fuzz targets live in their own folder and list file.
 function(zunq_add_children parent)
@@ -101,6 +111,11 @@ function(zunq_add_aggregate_targets)
     add_custom_target(zunq_threaded_tests)
     if(threaded)
         add_dependencies(zunq_threaded_tests ${threaded})
+    endif()
+    get_property(benchmarks GLOBAL PROPERTY ZUNQ_BENCHMARKS)
+    add_custom_target(zunq_benchmarks)
+    if(benchmarks)
+        add_dependencies(zunq_benchmarks ${benchmarks})
     endif()
     get_property(fuzzers GLOBAL PROPERTY ZUNQ_FUZZERS)
     add_custom_target(zunq_fuzzers)

@@ -1,8 +1,6 @@
 #include "platform/linux/Usb_Device_Names.h"
 
-#include <cstdarg>
-#include <cstdio>
-
+#include "platform/Text_Format.h"
 #include "platform/Usb_Host.h"
 
 namespace platform::linux_host {
@@ -10,16 +8,6 @@ namespace platform::linux_host {
 namespace {
 
 constexpr const char* Host_Controller_Prefix = "\\\\?\\usb_host#bus_";
-
-std::string Format(const char* format, ...) __attribute__((format(printf, 1, 2)));
-std::string Format(const char* format, ...) {
-    char text[256];
-    va_list arguments;
-    va_start(arguments, format);
-    std::vsnprintf(text, sizeof text, format, arguments);
-    va_end(arguments);
-    return text;
-}
 
 // A port, bus, configuration or interface number in a kernel name.
 std::optional<std::uint8_t> Small_Number(std::string_view text, unsigned least, unsigned most) {

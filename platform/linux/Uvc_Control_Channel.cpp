@@ -61,7 +61,9 @@ HRESULT Camera_Session::Ks_Property(const KSP_NODE& property, std::uint32_t prop
     HRESULT result = S_OK;
     {
         const std::lock_guard lock(mutex_);
-        if (get && data_length == 0 && selector == 0) {
+        if (timeouts_in_a_row_ >= Timeouts_Before_Giving_Up) {
+            result = Result_From_Libusb(LIBUSB_ERROR_TIMEOUT);
+        } else if (get && data_length == 0 && selector == 0) {
             result = Reach();
             if (result >= 0) {
                 returned = Presence_Length;
@@ -130,8 +132,8 @@ HRESULT Camera_Session::Carry(bool get, std::uint8_t unit, std::uint8_t selector
         std::uint8_t answer[2] = {};
         const int moved = handle_->Control(Class_Interface_In, Get_Len, value, index, answer, timeout_ms_);
         if (moved < 0)
-            return Report(moved == LIBUSB_ERROR_NO_DEVICE ? "the camera is gone" : nullptr, moved,
-                          Result_From_Libusb(moved));
+            return Failed_Transfer(moved);
+        timeouts_in_a_row_ = 0;
         if (moved != sizeof answer)
             return Invalid_Data;
         returned = static_cast<std::uint32_t>(answer[0] | answer[1] << 8);
@@ -141,8 +143,8 @@ HRESULT Camera_Session::Carry(bool get, std::uint8_t unit, std::uint8_t selector
         handle_->Control(get ? Class_Interface_In : Class_Interface_Out, get ? Get_Cur : Set_Cur, value,
                          index, std::span(data, length), timeout_ms_);
     if (moved < 0)
-        return Report(moved == LIBUSB_ERROR_NO_DEVICE ? "the camera is gone" : nullptr, moved,
-                      Result_From_Libusb(moved));
+        return Failed_Transfer(moved);
+    timeouts_in_a_row_ = 0;
     // A get answered short would leave the rest of the caller's buffer as it was.
     if (static_cast<std::uint32_t>(moved) != length) {
         returned = get ? static_cast<std::uint32_t>(moved) : 0;
@@ -150,6 +152,18 @@ HRESULT Camera_Session::Carry(bool get, std::uint8_t unit, std::uint8_t selector
     }
     returned = get ? length : 0;
     return S_OK;
+}
+
+HRESULT Camera_Session::Failed_Transfer(int libusb_result) {
+    const char* what = nullptr;
+    if (libusb_result == LIBUSB_ERROR_NO_DEVICE) {
+        what = "the camera is gone";
+    } else if (libusb_result != LIBUSB_ERROR_TIMEOUT) {
+        timeouts_in_a_row_ = 0; // it answered, if only to refuse
+    } else if (++timeouts_in_a_row_ >= Timeouts_Before_Giving_Up) {
+        what = "the camera stopped answering: nothing more is sent to it until it is opened again";
+    }
+    return Report(what, libusb_result, Result_From_Libusb(libusb_result));
 }
 
 HRESULT Camera_Session::Report(const char* what, int libusb_result, HRESULT result) {

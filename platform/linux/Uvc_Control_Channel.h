@@ -22,6 +22,13 @@
 //     otherwise interleave with the chip protocols' register sequences.
 // When the session ends (the device list that holds the camera is cleared or released) the
 // interface is released and the kernel driver bound to it again.
+//
+// A camera that stops answering without going away would cost the whole transfer timeout on
+// every request (a download sends thousands). After Timeouts_Before_Giving_Up timeouts in a
+// row the session gives up on it: every further request fails at once with the timeout's
+// result, without going to the camera, until the camera is opened again (a new session, at
+// the next refresh of the device list). An answer of any kind in between starts the count
+// again.
 #include <cstdint>
 #include <memory>
 #include <mutex>
@@ -36,6 +43,9 @@ namespace platform::linux_host {
 
 // The length a selector-0 query answers with; nothing reads it.
 inline constexpr std::uint32_t Presence_Length = 1;
+
+// Timeouts in a row after which a session sends nothing more to its camera.
+inline constexpr unsigned Timeouts_Before_Giving_Up = 3;
 
 // Which device and interface a session is for, as enumeration found them.
 struct Camera_Place {
@@ -64,6 +74,7 @@ private:
     HRESULT Hold();
     HRESULT Carry(bool get, std::uint8_t unit, std::uint8_t selector, std::uint8_t* data,
                   std::uint32_t length, std::uint32_t& returned);
+    HRESULT Failed_Transfer(int libusb_result);
     HRESULT Report(const char* what, int libusb_result, HRESULT result);
     std::string Where() const;
 
@@ -77,6 +88,7 @@ private:
     HRESULT open_failure_ = S_OK; // an open that failed is not tried again
     bool claimed_ = false;
     bool detached_ = false;
+    unsigned timeouts_in_a_row_ = 0;
     const char* last_report_ = nullptr;
 };
 

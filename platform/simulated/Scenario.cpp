@@ -491,12 +491,40 @@ bool Check_Tree(Checker& check, Scenario& scenario) {
     return true;
 }
 
+// Where text that is not JSON goes wrong, for someone with the file open in an editor: the
+// line and column (in characters) of the byte the parser stopped at, and the parser's reason.
+std::string Not_Json(std::string_view json_text, const Json::parse_error& error) {
+    const std::size_t stop = std::min<std::size_t>(error.byte > 0 ? error.byte - 1 : 0, json_text.size());
+    std::size_t line = 1;
+    std::size_t column = 1;
+    for (const char c : json_text.substr(0, stop)) {
+        if (c == '\n') {
+            ++line;
+            column = 1;
+        } else if ((static_cast<unsigned char>(c) & 0xC0) != 0x80) { // not inside a UTF-8 character
+            ++column;
+        }
+    }
+    std::string text =
+        "scenario: not JSON text: line " + std::to_string(line) + ", column " + std::to_string(column);
+    // The parser's own words follow its "parse error ... : " prefix.
+    const std::string_view what = error.what();
+    const std::size_t prefix = what.find("parse error");
+    const std::size_t reason = prefix == std::string_view::npos ? prefix : what.find(": ", prefix);
+    if (reason != std::string_view::npos)
+        text += std::string(what.substr(reason));
+    return text;
+}
+
 Scenario_Load Parse(std::string_view json_text, const std::optional<std::filesystem::path>& directory) {
     Checker check;
     check.Directory = directory;
-    const Json root = Json::parse(json_text.begin(), json_text.end(), nullptr, false);
-    if (root.is_discarded())
-        return {std::nullopt, "scenario: not JSON text"};
+    Json root;
+    try {
+        root = Json::parse(json_text.begin(), json_text.end());
+    } catch (const Json::parse_error& error) {
+        return {std::nullopt, Not_Json(json_text, error)};
+    }
     Scenario scenario;
     if (!Check_Keys(check, root, "scenario", {"hubs", "cameras"}))
         return {std::nullopt, check.Error()};
@@ -536,6 +564,10 @@ Scenario_Load Parse_Scenario(std::string_view json_text, const std::optional<std
 }
 
 Scenario_Load Load_Scenario_File(const std::string& path) {
+    // Opening a directory succeeds and reading it gives nothing, which would read as empty text.
+    std::error_code error;
+    if (std::filesystem::is_directory(path, error))
+        return {std::nullopt, path + ": is a directory"};
     std::ifstream in(path, std::ios::binary);
     if (!in)
         return {std::nullopt, path + ": cannot be read"};

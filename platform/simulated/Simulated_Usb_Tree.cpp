@@ -1,11 +1,10 @@
 #include "platform/simulated/Simulated_Usb_Tree.h"
 
 #include "platform/Devnode_Set.h"
+#include "platform/Text_Format.h"
 
 #include <algorithm>
 #include <cctype>
-#include <cstdarg>
-#include <cstdio>
 #include <cstdlib>
 #include <functional>
 
@@ -17,16 +16,6 @@ const HRESULT Not_Found = Hresult_From_Win32(Win32_Error::Not_Found);
 const HRESULT Not_Connected = Hresult_From_Win32(Win32_Error::Device_Not_Connected);
 const HRESULT Stall = Hresult_From_Win32(Win32_Error::Gen_Failure);
 const HRESULT Bad_Port = Hresult_From_Win32(Win32_Error::Invalid_Parameter);
-
-std::string Format(const char* format, ...) __attribute__((format(printf, 1, 2)));
-std::string Format(const char* format, ...) {
-    char text[512];
-    va_list arguments;
-    va_start(arguments, format);
-    std::vsnprintf(text, sizeof text, format, arguments);
-    va_end(arguments);
-    return text;
-}
 
 std::string Lower(std::string text) {
     std::transform(text.begin(), text.end(), text.begin(),

@@ -3,9 +3,11 @@
 #include <QApplication>
 #include <QEventLoop>
 #include <QImage>
+#include <QTimer>
 
 #include <map>
 #include <mutex>
+#include <utility>
 
 #include "platform/ui/detail.h"
 #include "platform/ui/services.h"
@@ -232,10 +234,44 @@ int AfxMessageBox(LPCTSTR text, UINT type, UINT) {
     return zunq::ui::Show_Message_Box(text, nullptr, type);
 }
 
+namespace {
+
+std::function<void()>& First_Paint_Callback() {
+    static std::function<void()> painted;
+    return painted;
+}
+
+// Watches every paint until the main window's first: the window paints itself and then its
+// controls in the same pass, so the call waits for the next turn of the event loop.
+class First_Paint_Watch final : public QObject {
+public:
+    explicit First_Paint_Watch(QObject* owner) : QObject(owner) {}
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        const CWinApp* app = AfxGetApp();
+        if (event->type() == QEvent::Paint && app != nullptr && app->m_pMainWnd != nullptr &&
+            watched == app->m_pMainWnd->Widget()) {
+            QCoreApplication::instance()->removeEventFilter(this);
+            QTimer::singleShot(0, this, [this] {
+                std::exchange(First_Paint_Callback(), nullptr)();
+                deleteLater();
+            });
+        }
+        return false;
+    }
+};
+
+} // namespace
+
+void zunq::ui::Call_When_Main_Window_First_Painted(std::function<void()> painted) {
+    First_Paint_Callback() = std::move(painted);
+}
+
 int AfxWinMain(int argc, char** argv, const zunq::ui::Resource_Tables& resources) {
     QApplication application(argc, argv);
     // The modal loops end the program, not the last window closing.
     QApplication::setQuitOnLastWindowClosed(false);
+    if (First_Paint_Callback())
+        application.installEventFilter(new First_Paint_Watch(&application));
     zunq::ui::Ensure_Ui_Dispatcher();
     zunq::ui::Install_Resources(resources);
     CWinApp* app = AfxGetApp();

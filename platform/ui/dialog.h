@@ -2,6 +2,7 @@
 // application object.
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -124,6 +125,11 @@ HDEVNOTIFY RegisterDeviceNotificationA(HWND recipient, const void* filter, DWORD
 BOOL UnregisterDeviceNotification(HDEVNOTIFY handle);
 
 namespace zunq::ui {
+// Has `painted` called once, on the user-interface thread, after the application's main window
+// (CWinApp::m_pMainWnd) has been painted for the first time, its controls with it. Set before
+// AfxWinMain; how a program tells another one that its window is up.
+void Call_When_Main_Window_First_Painted(std::function<void()> painted);
+
 // Waits `milliseconds` by the dialog services' clock while the user-interface thread keeps
 // handling its events (timers, device changes, clicks).
 void Wait_Dispatching(UINT milliseconds);

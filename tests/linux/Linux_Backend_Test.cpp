@@ -13,10 +13,12 @@
 #include "Extension_Unit_Class/Chip_Probes.h"
 #include "Extension_Unit_Class/Device_Path_Id.h"
 #include "Linux_Host.h"
+#include "application/Choose_Backend.h"
 #include "extension_unit/Log_Capture.h"
 #include "extension_unit/Simulated_Host.h"
 #include "extension_unit_integrate/Extension_Unit_Integrate.h"
 #include "platform/linux/Usb_Device_Names.h"
+#include "platform/linux/Uvc_Control_Channel.h"
 
 namespace {
 
@@ -223,6 +225,69 @@ TEST(Linux_Backend, ControlChannelCarriesRequestsAndMapsEveryOutcome) {
     EXPECT_EQ(rig.Request(Unit_G2, 2, Set, address, 2), gone);
     EXPECT_NE(log.Text().find("]=E the camera is gone (the device is gone)"), std::string::npos)
         << log.Text();
+}
+
+// A camera that stops answering but stays plugged in: a few timeouts, then nothing more is sent
+// to it and its requests fail at once, never with the library's -1, until it is opened again.
+TEST(Linux_Backend, CameraThatStopsAnsweringFailsAtOnceUntilOpenedAgain) {
+    test::Log_Capture log;
+    Channel_Rig rig(20);
+    const HRESULT timeout = platform::Hresult_From_Win32(Win32_Error::Sem_Timeout);
+    std::uint8_t value = 0;
+    const auto sent = [&] { return rig.Usb().Requests().size(); };
+
+    // Timeouts with an answer between them are not in a row.
+    rig.Usb().Hold_Transfers(true);
+    for (unsigned i = 1; i < platform::linux_host::Timeouts_Before_Giving_Up; ++i)
+        EXPECT_EQ(rig.Request(Unit_G2, 3, Get, &value, 1), timeout);
+    rig.Usb().Hold_Transfers(false);
+    EXPECT_EQ(rig.Request(Unit_G2, 99, Get, &value, 1),
+              platform::Hresult_From_Win32(Win32_Error::Gen_Failure))
+        << "a refusal is an answer too";
+
+    rig.Usb().Hold_Transfers(true);
+    for (unsigned i = 0; i < platform::linux_host::Timeouts_Before_Giving_Up; ++i) {
+        const auto before = sent();
+        EXPECT_EQ(rig.Request(Unit_G2, 3, Get, &value, 1), timeout);
+        EXPECT_EQ(sent(), before + 1) << "timeout " << i + 1 << " went to the camera";
+    }
+    const auto given_up = sent();
+    rig.Usb().Hold_Transfers(false); // answering again makes no difference to this session
+    std::uint8_t address[2] = {0xFF, 0x20};
+    std::uint32_t returned = 7;
+    EXPECT_EQ(rig.Request(Unit_G2, 2, Set, address, 2), timeout);
+    EXPECT_EQ(rig.Request(Unit_G2, 15, Get, nullptr, 0, &returned), timeout);
+    EXPECT_EQ(returned, 0u);
+    EXPECT_EQ(rig.Request(Unit_G2, 0, Get, nullptr, 0), timeout) << "nor does it pair";
+    EXPECT_EQ(sent(), given_up) << "nothing more reached the camera";
+    EXPECT_NE(log.Text().find("]=E the camera stopped answering: nothing more is sent to it until it is "
+                              "opened again (the device did not answer in time)"),
+              std::string::npos)
+        << log.Text();
+
+    // Opened again (the next refresh binds anew): it is asked again.
+    rig.filter = rig.device->Bind_Filter();
+    rig.control = rig.filter->Query_Control();
+    EXPECT_EQ(rig.Request(Unit_G2, 2, Set, address, 2), platform::S_OK);
+    EXPECT_EQ(rig.Request(Unit_G2, 3, Get, &value, 1), platform::S_OK);
+    EXPECT_EQ(value, 0xD2);
+}
+
+// The tool started on real cameras says when there is none, rather than showing an empty list.
+TEST(Linux_Backend, ToolOnAHostWithoutCamerasSaysWhereToLook) {
+    test::Linux_Host host;
+    host.Add_Bus(1);
+    ::unsetenv("ZUNQ_SF_SIMULATION");
+    const platform::Scoped_Backend restored(nullptr);
+    std::string error;
+    EXPECT_TRUE(Choose_Backend(error));
+    EXPECT_EQ(error, "no camera was found on this host; docs/linux.md says what the tool needs to reach one");
+    EXPECT_NE(platform::Current_Backend()->Watch_Video_Device_Changes([](const auto&) {}), nullptr)
+        << "the host's backend, so a camera plugged in later is seen";
+
+    host.Add_Camera({1, {1}}, "SPCA2620", "direct");
+    EXPECT_TRUE(Choose_Backend(error));
+    EXPECT_EQ(error, "");
 }
 
 TEST(Linux_Backend, CameraAnotherProgramHoldsIsNotListed) {

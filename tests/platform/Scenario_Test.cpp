@@ -57,7 +57,11 @@ TEST(Scenario, DefaultsAndImpliedRootHubs) {
 
 TEST(Scenario, BadInputGetsAnErrorThatSaysWhere) {
     const std::pair<std::string, std::string> cases[] = {
-        {"{", "scenario: not JSON text"},
+        {"{", "scenario: not JSON text: line 1, column 2: syntax error while parsing object key - unexpected "
+              "end of input; expected string literal"},
+        {"{\n  \"cameras\": [\n    {\"name\": \"\u00e9\" \"x\"}]}", // columns count characters, not bytes
+         "scenario: not JSON text: line 3, column 20: syntax error while parsing object - unexpected string "
+         "literal; expected '}'"},
         {"[]", "scenario: expected an object"},
         {R"({"cameras": [], "extra": 1})", "scenario.extra: unknown key"},
         {Camera(R"("colour": "red")"), "cameras[0].colour: unknown key"},
@@ -171,6 +175,9 @@ TEST(Scenario, TheEnvironmentNamesTheFileOrNothing) {
     ::setenv(Scenario_Environment_Variable, "/no/such/scenario.json", 1);
     EXPECT_EQ(Backend_From_Environment(error), nullptr);
     EXPECT_EQ(error, "/no/such/scenario.json: cannot be read");
+    ::setenv(Scenario_Environment_Variable, ZUNQ_SOURCE_DIR, 1);
+    EXPECT_EQ(Backend_From_Environment(error), nullptr);
+    EXPECT_EQ(error, std::string(ZUNQ_SOURCE_DIR) + ": is a directory");
     ::unsetenv(Scenario_Environment_Variable); // a named file is served: see the discovery tests
 }
 
