@@ -8,7 +8,9 @@
 bool Choose_Backend(std::string& error) {
     error.clear();
     std::string scenario_error;
-    if (auto simulated = platform::simulated::Backend_From_Environment(scenario_error)) {
+    // A person watches the tool: the simulated cameras pace and come back in real time.
+    if (auto simulated = platform::simulated::Backend_From_Environment(
+            scenario_error, platform::simulated::Simulated_Time::Real)) {
         platform::Install_Backend(std::move(simulated));
         return true;
     }

@@ -80,8 +80,11 @@ std::shared_ptr<Simulated_Camera> Add_Chip_Camera(Simulated_Backend& backend,
     Chip_Model model{std::string(family.Name), Chip_Identity(identity[0], identity[1], identity[2]), {}};
     model.Power_On_Registers.insert(model.Power_On_Registers.end(), desc.Registers.begin(),
                                     desc.Registers.end());
-    if (family.Restart)
+    if (family.Restart) {
         model.Restart_Triggers.push_back(*family.Restart);
+        model.Restart_Reconnects = desc.Restart_Reconnects;
+    }
+    model.Leave_Writes = desc.Leave_Writes;
 
     auto camera = backend.Add_Camera(desc.Name, std::move(model));
     for (const Unit_Key& key : keys)

@@ -164,6 +164,10 @@ struct Chip_Camera_Description {
     // What the flash data selector answers to its length query, in place of the family's.
     std::optional<std::uint32_t> Chunk_Length;
     std::vector<Planned_Fault> Faults; // planned on the camera when it is built
+    // With a value, the family's restart takes the camera off the host and back as said (none:
+    // it restarts in place and stays listed).
+    std::optional<Reconnection> Restart_Reconnects = {};
+    std::vector<Leave_Write> Leave_Writes = {}; // writes that take it off the host
 };
 
 // A desc by family and layout names (null members for names that are not in the tables).

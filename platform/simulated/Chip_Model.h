@@ -1,9 +1,11 @@
 #pragma once
 // What makes a simulated chip the chip it is, apart from its extension units: the values its
-// registers hold after power-on (the identity registers the probes read among them) and the
-// register writes that restart it.
+// registers hold after power-on (the identity registers the probes read among them), the
+// register writes that restart it, and whether a restart or another write takes the camera off
+// the host for a while.
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -19,6 +21,11 @@ struct Chip_Model {
     std::string Name;
     std::vector<Register_Value> Power_On_Registers;
     std::vector<Restart_Trigger> Restart_Triggers;
+    // With a value, every restart also takes the camera off the host and brings it back as said;
+    // without, the chip restarts in place and the camera stays listed.
+    std::optional<Reconnection> Restart_Reconnects = {};
+    // Writes that take the camera off the host (the chip restarts with them).
+    std::vector<Leave_Write> Leave_Writes = {};
 };
 
 // Power-on values of the three identity registers, in the order of Chip_Identity_Registers.

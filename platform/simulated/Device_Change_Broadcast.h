@@ -1,6 +1,7 @@
 #pragma once
 // The simulated host's device-change notifications: every watch hears every arrival and
-// removal, in the order they are reported, on the thread that plugs or unplugs the camera.
+// removal, in the order they are reported, on the thread that reports them (the backend's
+// delivering thread).
 #include <cstdint>
 #include <map>
 #include <memory>

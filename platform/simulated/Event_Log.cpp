@@ -34,6 +34,12 @@ std::string Describe(const Event& event) {
         std::snprintf(head, sizeof head, "#%llu %s restarts", static_cast<unsigned long long>(event.Sequence),
                       event.Camera.c_str());
         return head;
+    case Event_Kind::Unplugged:
+        std::snprintf(head, sizeof head, "#%llu %s unplugged",
+                      static_cast<unsigned long long>(event.Sequence), event.Camera.c_str());
+        return head;
+    case Event_Kind::Plugged:
+        return "#" + std::to_string(event.Sequence) + " " + event.Camera + " plugged in as " + event.Property;
     case Event_Kind::Property_Read:
         std::snprintf(head, sizeof head, "#%llu %s property %s -> 0x%x",
                       static_cast<unsigned long long>(event.Sequence), event.Camera.c_str(),
@@ -75,6 +81,11 @@ void Event_Log::Record_Pause(std::uint32_t milliseconds) {
     event.Time_Ms = now_ms_;
     event.Pause_Ms = milliseconds;
     events_.push_back(std::move(event));
+    now_ms_ += milliseconds;
+}
+
+void Event_Log::Advance_Time(std::uint64_t milliseconds) {
+    const std::lock_guard lock(mutex_);
     now_ms_ += milliseconds;
 }
 

@@ -1,8 +1,9 @@
 #pragma once
 // The one ordered record of what simulated cameras saw: every request each camera received
 // (with its outcome), every property read of a camera's video-input device, every pause the
-// library took through the virtual clock and every chip restart, in the order they happened. Tests assert
-// exact sequences on it, for example "a 10 ms pause after each chunk write".
+// library took through the virtual clock, every chip restart and every time a camera left the
+// host or came back, in the order they happened. Tests assert exact sequences on it, for
+// example "a 10 ms pause after each chunk write".
 #include <cstdint>
 #include <mutex>
 #include <string>
@@ -21,13 +22,20 @@ enum class Request_Code : std::uint8_t {
     Get_Len = 0x85,
 };
 
-enum class Event_Kind : std::uint8_t { Request, Pause, Restart, Property_Read };
+enum class Event_Kind : std::uint8_t {
+    Request,
+    Pause,
+    Restart,
+    Property_Read,
+    Unplugged, // the camera left the host (off its port, out of the enumeration)
+    Plugged,   // the camera came back (Property: its new capture path)
+};
 
 struct Event {
     std::uint64_t Sequence = 0; // 1 for the first event of the log, and so on
-    std::uint64_t Time_Ms = 0;  // virtual time: the sum of the pauses before the event
+    std::uint64_t Time_Ms = 0;  // virtual time: the pauses and advances before the event
     Event_Kind Kind = Event_Kind::Request;
-    std::string Camera; // request, restart and property read: the camera's name
+    std::string Camera; // every kind but a pause: the camera's name
 
     // Request.
     std::uint64_t Request_Number = 0; // the camera's own count, from 1 (fault plans count alike)
@@ -40,7 +48,7 @@ struct Event {
     std::uint32_t Bytes_Returned = 0; // length query: the length answered
     HRESULT Result = S_OK;            // request and property read
 
-    // Property read: the property's name.
+    // Property read: the property's name. Plugged: the capture path the camera came back under.
     std::string Property;
 
     // Pause.
@@ -53,10 +61,12 @@ std::string Describe(const Event& event);
 // Thread-safe: cameras and clocks of several threads append to one log.
 class Event_Log {
 public:
-    // Appends a request, restart or property-read event, stamping its sequence number and time.
+    // Appends an event of any kind but a pause, stamping its sequence number and time.
     void Record(Event event);
     // Appends a pause and advances the virtual time by it.
     void Record_Pause(std::uint32_t milliseconds);
+    // Advances the virtual time without a pause of the library (a test's own advance).
+    void Advance_Time(std::uint64_t milliseconds);
 
     std::uint64_t Now_Ms() const;
     std::vector<Event> Events() const;

@@ -25,6 +25,7 @@ constexpr std::size_t Usb_String_Units = 126; // what a string descriptor can ho
 constexpr std::size_t Longest_Text = 4096;
 constexpr std::size_t Largest_File = 1u << 20;
 constexpr std::uint32_t Default_Root_Hub_Ports = 4;
+constexpr std::uint64_t Longest_Absence_Ms = 3'600'000; // an hour
 
 // The first error met, with the place in the file it belongs to, and the directory the
 // files a scenario names are read from and written to (none: text not read from a file, which
@@ -330,6 +331,82 @@ bool Read_Registers(Checker& check, const Json& object, const std::string& where
     return true;
 }
 
+// How long a camera that leaves stays away: milliseconds, or "never".
+bool Read_Back_After(Checker& check, const Json& object, const std::string& where,
+                     std::optional<std::uint64_t>& back_after_ms) {
+    const Json* value = Member(object, "back_after_ms");
+    if (!value)
+        return check.Fail(At(where, "back_after_ms"), "missing");
+    if (value->is_string() && value->get_ref<const std::string&>() == "never") {
+        back_after_ms.reset();
+        return true;
+    }
+    const auto number = Number_Of(*value);
+    if (!number || *number > Longest_Absence_Ms)
+        return check.Fail(At(where, "back_after_ms"), "expected milliseconds from 0 to " +
+                                                          std::to_string(Longest_Absence_Ms) +
+                                                          ", or \"never\"");
+    back_after_ms = *number;
+    return true;
+}
+
+// One way the camera leaves the host: a register write ("write") or its chip's restart
+// ("restart"), with when it comes back and what its registers then hold.
+bool Read_Leave(Checker& check, const Json& object, const std::string& where, Chip_Camera_Description& chip) {
+    if (!Check_Keys(check, object, where, {"write", "restart", "back_after_ms", "registers"}))
+        return false;
+    const Json* write = Member(object, "write");
+    const Json* restart = Member(object, "restart");
+    if ((write != nullptr) == (restart != nullptr))
+        return check.Fail(where, "expected one of \"write\" and \"restart\"");
+    Reconnection reconnection;
+    if (!Read_Back_After(check, object, where, reconnection.Back_After_Ms))
+        return false;
+    if (const Json* registers = Member(object, "registers");
+        registers && !Read_Registers(check, *registers, At(where, "registers"), reconnection.Registers))
+        return false;
+    const Simulated_Chip_Family& family = *chip.Family;
+    if (restart) {
+        if (!restart->is_boolean() || !restart->get<bool>())
+            return check.Fail(At(where, "restart"), "expected true");
+        if (!family.Restart)
+            return check.Fail(At(where, "restart"),
+                              "the " + std::string(family.Name) + " family has no restart");
+        if (chip.Restart_Reconnects)
+            return check.Fail(At(where, "restart"), "the restart is given twice");
+        chip.Restart_Reconnects = std::move(reconnection);
+        return true;
+    }
+    std::vector<Register_Value> written;
+    if (!Read_Registers(check, *write, At(where, "write"), written))
+        return false;
+    if (written.size() != 1)
+        return check.Fail(At(where, "write"), "expected one register write, like {\"0x20D8\": \"0x5A\"}");
+    const Restart_Trigger trigger{written[0].Address, written[0].Value};
+    const auto same = [&](const Restart_Trigger& other) {
+        return other.Address == trigger.Address && other.Value == trigger.Value;
+    };
+    if (family.Restart && same(*family.Restart))
+        return check.Fail(At(where, "write"), "that write restarts the chip: use \"restart\"");
+    if (std::any_of(chip.Leave_Writes.begin(), chip.Leave_Writes.end(),
+                    [&](const Leave_Write& given) { return same(given.Write); }))
+        return check.Fail(At(where, "write"), "the write is given twice");
+    chip.Leave_Writes.push_back({trigger, std::move(reconnection)});
+    return true;
+}
+
+bool Read_Leaves(Checker& check, const Json& list, const std::string& where, Chip_Camera_Description& chip) {
+    if (!list.is_array())
+        return check.Fail(where, "expected a list");
+    if (chip.Family->File_Channel)
+        return check.Fail(where, "the " + std::string(chip.Family->Name) + " family does not leave the host");
+    for (std::size_t i = 0; i < list.size(); ++i) {
+        if (!Read_Leave(check, list[i], At(where, i), chip))
+            return false;
+    }
+    return true;
+}
+
 bool Read_Usb(Checker& check, const Json& object, const std::string& where, Scenario_Usb& usb) {
     if (!Check_Keys(check, object, where,
                     {"vid", "pid", "bcd", "manufacturer", "product", "serial", "hub", "port"}))
@@ -365,7 +442,7 @@ bool Read_Camera(Checker& check, const Json& object, const std::string& where, s
                  Scenario_Camera& camera) {
     if (!Check_Keys(check, object, where,
                     {"name", "family", "layout", "registers", "flash", "usb", "device_path", "friendly_name",
-                     "description", "wave_in_id", "fails", "chunk_length", "faults"}))
+                     "description", "wave_in_id", "fails", "chunk_length", "faults", "leaves"}))
         return false;
     std::string name = "camera-" + std::to_string(index);
     std::string family;
@@ -400,6 +477,9 @@ bool Read_Camera(Checker& check, const Json& object, const std::string& where, s
     }
     if (const Json* faults = Member(object, "faults");
         faults && !Read_Faults(check, *faults, At(where, "faults"), camera.Chip.Faults))
+        return false;
+    if (const Json* leaves = Member(object, "leaves");
+        leaves && !Read_Leaves(check, *leaves, At(where, "leaves"), camera.Chip))
         return false;
     const Json* usb = Member(object, "usb");
     if (!usb)
@@ -643,7 +723,7 @@ std::vector<std::shared_ptr<Simulated_Camera>> Build_Scenario(Simulated_Backend&
     return cameras;
 }
 
-std::shared_ptr<Simulated_Backend> Backend_From_Environment(std::string& error) {
+std::shared_ptr<Simulated_Backend> Backend_From_Environment(std::string& error, Simulated_Time time) {
     error.clear();
     const char* path = std::getenv(Scenario_Environment_Variable);
     if (!path || !*path)
@@ -653,7 +733,7 @@ std::shared_ptr<Simulated_Backend> Backend_From_Environment(std::string& error) 
         error = load.Error;
         return nullptr;
     }
-    auto backend = std::make_shared<Simulated_Backend>();
+    auto backend = std::make_shared<Simulated_Backend>(time);
     Build_Scenario(*backend, *load.Loaded);
     return backend;
 }

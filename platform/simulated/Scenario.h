@@ -77,9 +77,11 @@ Scenario_Load Load_Scenario_File(const std::string& path);
 std::vector<std::shared_ptr<Simulated_Camera>> Build_Scenario(Simulated_Backend& backend,
                                                               const Scenario& scenario);
 
-// With ZUNQ_SF_SIMULATION naming a scenario file: a new simulated backend serving its cameras.
-// Unset or empty: null, and `error` empty (the host's own cameras are meant). A file that
-// cannot be loaded: null and the reason in `error`.
-std::shared_ptr<Simulated_Backend> Backend_From_Environment(std::string& error);
+// With ZUNQ_SF_SIMULATION naming a scenario file: a new simulated backend serving its cameras,
+// on virtual or real time (a program a person watches asks for real time). Unset or empty:
+// null, and `error` empty (the host's own cameras are meant). A file that cannot be loaded:
+// null and the reason in `error`.
+std::shared_ptr<Simulated_Backend> Backend_From_Environment(std::string& error,
+                                                            Simulated_Time time = Simulated_Time::Virtual);
 
 } // namespace platform::simulated

@@ -3,6 +3,7 @@
 #include <map>
 #include <optional>
 #include <span>
+#include <utility>
 #include <vector>
 
 #include "platform/Video_Input.h"
@@ -14,15 +15,18 @@ namespace {
 
 class Camera_Channel final : public Ks_Control {
 public:
-    explicit Camera_Channel(std::shared_ptr<Simulated_Camera> camera) : camera_(std::move(camera)) {}
+    Camera_Channel(std::shared_ptr<Simulated_Camera> camera, std::uint64_t connection)
+        : camera_(std::move(camera)), connection_(connection) {}
 
     HRESULT Ks_Property(const KSP_NODE& property, std::uint32_t property_length, void* data,
                         std::uint32_t data_length, std::uint32_t* bytes_returned) override {
-        return camera_->Ks_Property(property, property_length, data, data_length, bytes_returned);
+        return camera_->Ks_Property_On(connection_, property, property_length, data, data_length,
+                                       bytes_returned);
     }
 
 private:
     std::shared_ptr<Simulated_Camera> camera_;
+    std::uint64_t connection_;
 };
 
 Request_Code Code_Of(const KSP_NODE& property, std::uint32_t data_length) {
@@ -49,23 +53,47 @@ Simulated_Camera::Simulated_Camera(std::string name, Chip_Model model, std::shar
     std::map<std::uint16_t, std::vector<std::uint8_t>> trigger_values;
     for (const Restart_Trigger& trigger : model_.Restart_Triggers)
         trigger_values[trigger.Address].push_back(trigger.Value);
+    for (const Leave_Write& leave : model_.Leave_Writes)
+        trigger_values[leave.Write.Address].push_back(leave.Write.Value);
     // The restart happens once the request that triggered it has been answered and logged.
     for (auto& [address, values] : trigger_values) {
-        registers_.Attach(address, address, std::make_shared<Restart_Register>(std::move(values), [this] {
-                              restart_pending_ = true;
-                          }));
+        registers_.Attach(
+            address, address,
+            std::make_shared<Restart_Register>(
+                std::move(values), [this, address](std::uint8_t value) { Triggered(address, value); }));
     }
     Add_Register_Selectors(*chip_unit_, registers_);
     registers_.Power_On();
 }
 
+std::uint64_t Simulated_Camera::Connection() const {
+    const std::lock_guard lock(mutex_);
+    return connection_;
+}
+
 std::unique_ptr<Ks_Control> Simulated_Camera::Open_Control() {
-    return std::make_unique<Camera_Channel>(shared_from_this());
+    return Open_Control(Connection());
+}
+
+std::unique_ptr<Ks_Control> Simulated_Camera::Open_Control(std::uint64_t connection) {
+    return std::make_unique<Camera_Channel>(shared_from_this(), connection);
 }
 
 HRESULT Simulated_Camera::Ks_Property(const KSP_NODE& property, std::uint32_t property_length, void* data,
                                       std::uint32_t data_length, std::uint32_t* bytes_returned) {
-    const std::lock_guard lock(mutex_);
+    return Request(std::nullopt, property, property_length, data, data_length, bytes_returned);
+}
+
+HRESULT Simulated_Camera::Ks_Property_On(std::uint64_t connection, const KSP_NODE& property,
+                                         std::uint32_t property_length, void* data, std::uint32_t data_length,
+                                         std::uint32_t* bytes_returned) {
+    return Request(connection, property, property_length, data, data_length, bytes_returned);
+}
+
+HRESULT Simulated_Camera::Request(std::optional<std::uint64_t> connection, const KSP_NODE& property,
+                                  std::uint32_t property_length, void* data, std::uint32_t data_length,
+                                  std::uint32_t* bytes_returned) {
+    std::unique_lock lock(mutex_);
     Event event;
     event.Kind = Event_Kind::Request;
     event.Camera = name_;
@@ -77,8 +105,8 @@ HRESULT Simulated_Camera::Ks_Property(const KSP_NODE& property, std::uint32_t pr
     event.Length = data_length;
 
     std::uint32_t returned = 0;
-    const HRESULT result =
-        Carry(property, property_length, event.Code, event.Request_Number, data, data_length, returned);
+    const HRESULT result = Carry(connection, property, property_length, event.Code, event.Request_Number,
+                                 data, data_length, returned);
     event.Result = result;
     event.Bytes_Returned = returned;
     if (bytes_returned)
@@ -91,21 +119,47 @@ HRESULT Simulated_Camera::Ks_Property(const KSP_NODE& property, std::uint32_t pr
     }
     log_->Record(std::move(event));
 
-    if (restart_pending_) {
+    const Reconnection* leaving = std::exchange(leave_pending_, nullptr);
+    if (leaving) {
         restart_pending_ = false;
-        Restart();
+        Restart(leaving->Registers);
+    } else if (std::exchange(restart_pending_, false)) {
+        Restart({});
+        if (model_.Restart_Reconnects)
+            leaving = &*model_.Restart_Reconnects;
+    }
+    lock.unlock();
+    if (leaving) {
+        const std::lock_guard leave_lock(leave_mutex_);
+        if (leave_handler_)
+            leave_handler_(*this, *leaving);
     }
     return result;
 }
 
-HRESULT Simulated_Camera::Carry(const KSP_NODE& property, std::uint32_t property_length, Request_Code code,
-                                std::uint64_t number, void* data, std::uint32_t data_length,
-                                std::uint32_t& bytes_returned) {
+void Simulated_Camera::Triggered(std::uint16_t address, std::uint8_t value) {
+    for (const Leave_Write& leave : model_.Leave_Writes) {
+        if (leave.Write.Address == address && leave.Write.Value == value) {
+            leave_pending_ = &leave.Then;
+            return;
+        }
+    }
+    restart_pending_ = true;
+}
+
+void Simulated_Camera::Set_Leave_Handler(Leave_Handler handler) {
+    const std::lock_guard lock(leave_mutex_);
+    leave_handler_ = std::move(handler);
+}
+
+HRESULT Simulated_Camera::Carry(std::optional<std::uint64_t> connection, const KSP_NODE& property,
+                                std::uint32_t property_length, Request_Code code, std::uint64_t number,
+                                void* data, std::uint32_t data_length, std::uint32_t& bytes_returned) {
     if (property_length != sizeof(KSP_NODE) || code == Request_Code::Invalid)
         return Hresult_From_Win32(Win32_Error::Invalid_Parameter);
     if (!data && data_length != 0)
         return E_POINTER;
-    if (!plugged_)
+    if (!Present(connection))
         return Unplugged_Result;
     const auto fault = faults_.Fault_For(number, property.Property.Id, code);
     using Kind = Fault_Action::Kind;
@@ -126,18 +180,23 @@ HRESULT Simulated_Camera::Carry(const KSP_NODE& property, std::uint32_t property
     return result;
 }
 
-void Simulated_Camera::Restart() {
+void Simulated_Camera::Restart(const std::vector<Register_Value>& registers) {
     ++restart_count_;
     Event event;
     event.Kind = Event_Kind::Restart;
     event.Camera = name_;
     log_->Record(std::move(event));
+    std::vector<Register_Value> values = model_.Power_On_Registers;
+    values.insert(values.end(), registers.begin(), registers.end());
+    registers_.Set_Power_On_Values(std::move(values));
     registers_.Power_On();
     flash_.Power_On();
 }
 
-HRESULT Simulated_Camera::Read_Video_Property(std::string_view name, std::string& text) {
+HRESULT Simulated_Camera::Read_Video_Property(std::string_view name, std::string& text,
+                                              std::optional<std::uint64_t> connection) {
     const std::lock_guard lock(mutex_);
+    const bool present = Present(connection);
     std::optional<std::string> value;
     if (name == Property_Device_Path)
         value = video_input_.Device_Path;
@@ -147,15 +206,15 @@ HRESULT Simulated_Camera::Read_Video_Property(std::string_view name, std::string
         value = video_input_.Description;
     else if (name == Property_Wave_In_Id && video_input_.Wave_In_Id)
         value = std::to_string(*video_input_.Wave_In_Id);
-    if (!plugged_)
+    if (!present)
         value.reset(); // a device that is gone has no properties
     Event event;
     event.Kind = Event_Kind::Property_Read;
     event.Camera = name_;
     event.Property = std::string(name);
-    const HRESULT result = value      ? S_OK
-                           : plugged_ ? Hresult_From_Win32(Win32_Error::Not_Found)
-                                      : Hresult_From_Win32(Win32_Error::Device_Not_Connected);
+    const HRESULT result = value     ? S_OK
+                           : present ? Hresult_From_Win32(Win32_Error::Not_Found)
+                                     : Hresult_From_Win32(Win32_Error::Device_Not_Connected);
     event.Result = result;
     log_->Record(std::move(event));
     if (value)
@@ -170,6 +229,8 @@ void Simulated_Camera::Unplug() {
 
 void Simulated_Camera::Plug_In(const std::string& device_path) {
     const std::lock_guard lock(mutex_);
+    if (!plugged_)
+        ++connection_;
     plugged_ = true;
     if (!device_path.empty())
         video_input_.Device_Path = device_path;

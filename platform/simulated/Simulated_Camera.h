@@ -13,8 +13,10 @@
 //   Fault_Plan      requests that fail on purpose
 //   Event_Log       what happened, in order
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -56,26 +58,44 @@ public:
     // Makes the chip unit answer at (node, GUID).
     void Bind_Chip_Unit(std::uint32_t node_id, const GUID& guid) { units_.Bind(node_id, guid, chip_unit_); }
 
-    // A control channel to this camera, as the platform hands one to the library's camera
-    // device object. It keeps the camera alive.
-    std::unique_ptr<Ks_Control> Open_Control();
+    // The camera's present connection to the host: 0 at first, one more each time it is
+    // plugged in again. To the host a camera plugged in again is a new device: what was opened
+    // on an earlier connection stays gone.
+    std::uint64_t Connection() const;
 
-    // The request handling behind every channel (the Ks_Control contract).
+    // A control channel to this camera on its present connection (or on `connection`), as the
+    // platform hands one to the library's camera device object. It keeps the camera alive.
+    std::unique_ptr<Ks_Control> Open_Control();
+    std::unique_ptr<Ks_Control> Open_Control(std::uint64_t connection);
+
+    // The request handling behind every channel (the Ks_Control contract): on the present
+    // connection, or on `connection`, which fails as for a gone device once it has ended.
     HRESULT Ks_Property(const KSP_NODE& property, std::uint32_t property_length, void* data,
                         std::uint32_t data_length, std::uint32_t* bytes_returned);
+    HRESULT Ks_Property_On(std::uint64_t connection, const KSP_NODE& property, std::uint32_t property_length,
+                           void* data, std::uint32_t data_length, std::uint32_t* bytes_returned);
 
     // A property of the camera's video-input device (the Video_Input_Device contract),
-    // written to the event log.
-    HRESULT Read_Video_Property(std::string_view name, std::string& text);
+    // written to the event log; on `connection`, when given, as Ks_Property_On.
+    HRESULT Read_Video_Property(std::string_view name, std::string& text,
+                                std::optional<std::uint64_t> connection = std::nullopt);
 
     // Unplugged, the camera answers every request and property read with Device_Not_Connected
-    // (each still logged), as a device that is gone; its channels stay valid. Plugged in
-    // again it answers as before, under `device_path` (its capture path at its new place on
-    // the USB tree) unless that is empty. The backend's Unplug_Camera and Plug_Camera do this
-    // together with the enumeration, the tree and the notifications.
+    // (each still logged), as a device that is gone; its channels stay valid and keep failing.
+    // Plugged in again it starts a new connection and answers as before through what is
+    // opened on it, under `device_path` (its capture path at its new place on the USB tree)
+    // unless that is empty. The backend's Unplug_Camera and Plug_Camera do this together with
+    // the enumeration, the tree and the notifications.
     void Unplug();
     void Plug_In(const std::string& device_path);
     bool Plugged() const;
+
+    // Where the camera goes when it leaves the host (a leave write, or a restart of a model whose
+    // restart reconnects): the backend takes it off the host and brings it back. Called on the
+    // thread of the request that made it leave, once that request has been answered and logged.
+    // Set by the backend; setting another waits for a call under way.
+    using Leave_Handler = std::function<void(Simulated_Camera& camera, const Reconnection& reconnection)>;
+    void Set_Leave_Handler(Leave_Handler handler);
 
     std::uint64_t Request_Count() const;
     // How often the chip restarted since it was created.
@@ -83,9 +103,18 @@ public:
 
 private:
     Simulated_Camera(std::string name, Chip_Model model, std::shared_ptr<Event_Log> log);
-    HRESULT Carry(const KSP_NODE& property, std::uint32_t property_length, Request_Code code,
-                  std::uint64_t number, void* data, std::uint32_t data_length, std::uint32_t& bytes_returned);
-    void Restart();
+    HRESULT Request(std::optional<std::uint64_t> connection, const KSP_NODE& property,
+                    std::uint32_t property_length, void* data, std::uint32_t data_length,
+                    std::uint32_t* bytes_returned);
+    HRESULT Carry(std::optional<std::uint64_t> connection, const KSP_NODE& property,
+                  std::uint32_t property_length, Request_Code code, std::uint64_t number, void* data,
+                  std::uint32_t data_length, std::uint32_t& bytes_returned);
+    bool Present(std::optional<std::uint64_t> connection) const {
+        return plugged_ && (!connection || *connection == connection_);
+    }
+    void Triggered(std::uint16_t address, std::uint8_t value);
+    // Powers the chip on again with the model's registers and `registers` over them.
+    void Restart(const std::vector<Register_Value>& registers);
 
     std::string name_;
     Chip_Model model_;
@@ -101,7 +130,12 @@ private:
     std::uint64_t request_count_ = 0;
     unsigned restart_count_ = 0;
     bool restart_pending_ = false;
+    const Reconnection* leave_pending_ = nullptr; // a leave write's, in model_
     bool plugged_ = true;
+    std::uint64_t connection_ = 0;
+
+    std::mutex leave_mutex_; // held while the handler runs
+    Leave_Handler leave_handler_;
 };
 
 } // namespace platform::simulated

@@ -49,9 +49,11 @@ bool Connected(const Simulated_Usb_Device* device) {
     return device && device->Spec().Status == Usb_Connection_Status::Device_Connected;
 }
 
+// Hubs stay while the tree lives; the devices on their ports may change under a walk.
 class Simulated_Hub_Handle final : public Usb_Hub {
 public:
-    explicit Simulated_Hub_Handle(const Simulated_Usb_Hub& hub) : hub_(hub) {}
+    Simulated_Hub_Handle(const Simulated_Usb_Hub& hub, std::mutex& tree_mutex)
+        : hub_(hub), tree_mutex_(tree_mutex) {}
 
     HRESULT Node_Information(Usb_Hub_Information& information) override {
         information.Number_Of_Ports = hub_.Port_Count();
@@ -59,6 +61,7 @@ public:
     }
 
     HRESULT Connection_Information(std::uint32_t port, Usb_Connection_Information& information) override {
+        const std::lock_guard lock(tree_mutex_);
         if (!Valid(port))
             return Bad_Port;
         if (hub_.Connection_Fails(static_cast<std::uint8_t>(port)))
@@ -81,6 +84,7 @@ public:
     }
 
     HRESULT Port_Driver_Key_Name(std::uint32_t port, std::string& name) override {
+        const std::lock_guard lock(tree_mutex_);
         const Simulated_Usb_Device* device = Device(port);
         if (!device)
             return Not_Connected;
@@ -89,6 +93,7 @@ public:
     }
 
     HRESULT Port_Hub_Name(std::uint32_t port, std::string& name) override {
+        const std::lock_guard lock(tree_mutex_);
         const Simulated_Usb_Device* device = Device(port);
         if (!device || !device->Downstream_Hub())
             return Not_Found;
@@ -98,6 +103,7 @@ public:
 
     HRESULT Port_Descriptor(std::uint32_t port, const Usb_Descriptor_Request& request,
                             std::vector<std::uint8_t>& reply) override {
+        const std::lock_guard lock(tree_mutex_);
         const Simulated_Usb_Device* device = Device(port);
         if (!Connected(device))
             return Not_Connected;
@@ -125,6 +131,7 @@ private:
     }
 
     const Simulated_Usb_Hub& hub_;
+    std::mutex& tree_mutex_;
 };
 
 // Visits every hub below `hub` (itself included) and every device on their ports, depth first
@@ -155,6 +162,7 @@ std::string Simulated_Usb_Tree::Next_Driver_Key(const char* class_guid) {
 }
 
 Simulated_Usb_Host_Controller& Simulated_Usb_Tree::Add_Host_Controller(std::uint8_t root_ports) {
+    const std::lock_guard lock(mutex_);
     auto controller = std::make_unique<Simulated_Usb_Host_Controller>();
     const std::uint32_t number = Next_Number();
     const std::uint32_t hash = Instance_Hash(number);
@@ -190,6 +198,7 @@ Simulated_Usb_Host_Controller& Simulated_Usb_Tree::Add_Host_Controller(std::uint
 }
 
 void Simulated_Usb_Tree::Report_Again(const Simulated_Usb_Host_Controller& controller) {
+    const std::lock_guard lock(mutex_);
     reported_again_.push_back(&controller);
 }
 
@@ -265,6 +274,7 @@ void Simulated_Usb_Tree::Name_Capture_Function(Simulated_Usb_Device& device,
 
 Simulated_Usb_Hub& Simulated_Usb_Tree::Add_Hub(Simulated_Usb_Hub& parent, std::uint8_t port,
                                                std::uint8_t ports, Usb_Device_Description device) {
+    const std::lock_guard lock(mutex_);
     device.Capture.reset();
     device.Listed = false; // a hub's path is in the hub set
     Simulated_Usb_Device& hub_device = Plug(parent, port, std::move(device));
@@ -280,10 +290,12 @@ Simulated_Usb_Hub& Simulated_Usb_Tree::Add_Hub(Simulated_Usb_Hub& parent, std::u
 
 Simulated_Usb_Device& Simulated_Usb_Tree::Add_Device(Simulated_Usb_Hub& hub, std::uint8_t port,
                                                      Usb_Device_Description desc) {
+    const std::lock_guard lock(mutex_);
     return Plug(hub, port, std::move(desc));
 }
 
 Simulated_Usb_Device* Simulated_Usb_Tree::Find_Capture_Device(const std::string& capture_path) const {
+    const std::lock_guard lock(mutex_);
     const Simulated_Usb_Device* found = nullptr;
     for (const auto& controller : controllers_)
         Visit(
@@ -297,6 +309,7 @@ Simulated_Usb_Device* Simulated_Usb_Tree::Find_Capture_Device(const std::string&
 }
 
 Usb_Device_Description Simulated_Usb_Tree::Unplug(Simulated_Usb_Device& device) {
+    const std::lock_guard lock(mutex_);
     if (device.Downstream_Hub())
         std::abort(); // unplugging a hub would take its devices along: no test or scenario needs it
     Simulated_Usb_Hub& hub = device.Hub();
@@ -318,6 +331,7 @@ const Simulated_Usb_Hub* Simulated_Usb_Tree::Find_Hub(const std::string& name) c
 }
 
 std::unique_ptr<Device_Set> Simulated_Usb_Tree::Open_Device_Set(const GUID* interface_class) {
+    const std::lock_guard lock(mutex_);
     std::vector<Devnode_Entry> entries;
     const auto take = [&](const GUID& set_class, const Simulated_Devnode& node, const std::string& path) {
         if (!interface_class)
@@ -354,6 +368,7 @@ std::unique_ptr<Device_Set> Simulated_Usb_Tree::Open_Device_Set(const GUID* inte
 }
 
 std::unique_ptr<Usb_Host_Controller> Simulated_Usb_Tree::Open_Host_Controller(const std::string& path) {
+    const std::lock_guard lock(mutex_);
     for (const auto& controller : controllers_)
         if (controller->Path() == path)
             return std::make_unique<Simulated_Controller_Handle>(*controller);
@@ -361,10 +376,11 @@ std::unique_ptr<Usb_Host_Controller> Simulated_Usb_Tree::Open_Host_Controller(co
 }
 
 std::unique_ptr<Usb_Hub> Simulated_Usb_Tree::Open_Hub(const std::string& name) {
+    const std::lock_guard lock(mutex_);
     const Simulated_Usb_Hub* hub = Find_Hub(name);
     if (!hub || !hub->Opens())
         return nullptr;
-    return std::make_unique<Simulated_Hub_Handle>(*hub);
+    return std::make_unique<Simulated_Hub_Handle>(*hub, mutex_);
 }
 
 } // namespace platform::simulated

@@ -14,9 +14,13 @@
 //   camera.Capture_Path();   // the path the camera's video-input device carries
 //
 // Every name, path, instance id and driver key the tree makes up is unique on the tree. Build
-// the tree before the walk runs; the walk reads it from one thread.
+// the tree before the walk runs; the walk reads it from one thread. Devices may be added and
+// taken off (cameras leaving the host and coming back) from other threads while a walk runs:
+// the tree's operations and its hub handles take one lock, and what they answer are copies.
+// The accessors of the hubs and devices themselves are for building and for tests.
 #include <cstdint>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <set>
 #include <string>
@@ -152,6 +156,7 @@ private:
     Simulated_Usb_Device& Plug(Simulated_Usb_Hub& hub, std::uint8_t port, Usb_Device_Description desc);
     const Simulated_Usb_Hub* Find_Hub(const std::string& name) const;
 
+    mutable std::mutex mutex_; // every operation of the tree and of its hub handles
     std::vector<std::unique_ptr<Simulated_Usb_Host_Controller>> controllers_;
     std::vector<const Simulated_Usb_Host_Controller*> reported_again_;
     std::uint32_t numbers_ = 0;

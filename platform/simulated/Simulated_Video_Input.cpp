@@ -9,36 +9,42 @@ namespace platform::simulated {
 
 namespace {
 
+// Device and filter belong to the camera's connection at enumeration: once the camera has left
+// the host they answer as a gone device, also after it is back.
 class Camera_Filter final : public Video_Input_Filter {
 public:
-    explicit Camera_Filter(std::shared_ptr<Simulated_Camera> camera) : camera_(std::move(camera)) {}
+    Camera_Filter(std::shared_ptr<Simulated_Camera> camera, std::uint64_t connection)
+        : camera_(std::move(camera)), connection_(connection) {}
 
     std::unique_ptr<Ks_Control> Query_Control() override {
         if (camera_->Video_Input().Fails == Bind_Failure::Control)
             return nullptr;
-        return camera_->Open_Control();
+        return camera_->Open_Control(connection_);
     }
 
 private:
     std::shared_ptr<Simulated_Camera> camera_;
+    std::uint64_t connection_;
 };
 
 class Camera_Device final : public Video_Input_Device {
 public:
-    explicit Camera_Device(std::shared_ptr<Simulated_Camera> camera) : camera_(std::move(camera)) {}
+    explicit Camera_Device(std::shared_ptr<Simulated_Camera> camera)
+        : camera_(std::move(camera)), connection_(camera_->Connection()) {}
 
     HRESULT Read_Property(std::string_view name, std::string& text) override {
-        return camera_->Read_Video_Property(name, text);
+        return camera_->Read_Video_Property(name, text, connection_);
     }
 
     std::unique_ptr<Video_Input_Filter> Bind_Filter() override {
         if (camera_->Video_Input().Fails == Bind_Failure::Filter)
             return nullptr;
-        return std::make_unique<Camera_Filter>(camera_);
+        return std::make_unique<Camera_Filter>(camera_, connection_);
     }
 
 private:
     std::shared_ptr<Simulated_Camera> camera_;
+    std::uint64_t connection_;
 };
 
 } // namespace

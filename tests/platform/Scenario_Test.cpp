@@ -181,4 +181,49 @@ TEST(Scenario, TheEnvironmentNamesTheFileOrNothing) {
     ::unsetenv(Scenario_Environment_Variable); // a named file is served: see the discovery tests
 }
 
+TEST(Scenario, CamerasLeaveByAWriteOrTheirRestartAndComeBackOrNot) {
+    const Scenario_Load load = Parse_Scenario(Camera(R"("leaves": [
+        {"write": {"0x20D8": "0x5A"}, "back_after_ms": 2500, "registers": {"0x20FF": "0x80"}},
+        {"restart": true, "back_after_ms": "never"}])"));
+    ASSERT_TRUE(load.Loaded) << load.Error;
+    const Chip_Camera_Description& chip = load.Loaded->Cameras[0].Chip;
+    ASSERT_EQ(chip.Leave_Writes.size(), 1u);
+    EXPECT_EQ(chip.Leave_Writes[0].Write.Address, 0x20D8);
+    EXPECT_EQ(chip.Leave_Writes[0].Write.Value, 0x5A);
+    EXPECT_EQ(chip.Leave_Writes[0].Then.Back_After_Ms, 2500u);
+    ASSERT_EQ(chip.Leave_Writes[0].Then.Registers.size(), 1u);
+    EXPECT_EQ(chip.Leave_Writes[0].Then.Registers[0].Value, 0x80);
+    ASSERT_TRUE(chip.Restart_Reconnects);
+    EXPECT_FALSE(chip.Restart_Reconnects->Back_After_Ms);
+
+    const std::pair<std::string, std::string> cases[] = {
+        {Camera(R"("leaves": {})"), "cameras[0].leaves: expected a list"},
+        {Camera(R"("leaves": [{"back_after_ms": 1}])"),
+         "cameras[0].leaves[0]: expected one of \"write\" and \"restart\""},
+        {Camera(R"("leaves": [{"restart": true, "write": {"1": 2}, "back_after_ms": 1}])"),
+         "cameras[0].leaves[0]: expected one of \"write\" and \"restart\""},
+        {Camera(R"("leaves": [{"restart": true}])"), "cameras[0].leaves[0].back_after_ms: missing"},
+        {Camera(R"("leaves": [{"restart": true, "back_after_ms": "soon"}])"),
+         "cameras[0].leaves[0].back_after_ms: expected milliseconds from 0 to 3600000, or \"never\""},
+        {Camera(R"("leaves": [{"restart": false, "back_after_ms": 1}])"),
+         "cameras[0].leaves[0].restart: expected true"},
+        {Camera(
+             R"("leaves": [{"restart": true, "back_after_ms": 1}, {"restart": true, "back_after_ms": 2}])"),
+         "cameras[0].leaves[1].restart: the restart is given twice"},
+        {Camera(R"("leaves": [{"write": {"0x20D8": 1, "0x20D9": 2}, "back_after_ms": 1}])"),
+         "cameras[0].leaves[0].write: expected one register write, like {\"0x20D8\": \"0x5A\"}"},
+        {Camera(R"("leaves": [{"write": {"0x2034": 1}, "back_after_ms": 1}])"),
+         "cameras[0].leaves[0].write: that write restarts the chip: use \"restart\""},
+        {Camera(
+             R"("leaves": [{"write": {"1": 2}, "back_after_ms": 1}, {"write": {"1": 2}, "back_after_ms": 3}])"),
+         "cameras[0].leaves[1].write: the write is given twice"},
+        {Camera(R"("leaves": [{"restart": true, "back_after_ms": 1, "when": 2}])"),
+         "cameras[0].leaves[0].when: unknown key"},
+        {R"({"cameras": [{"family": "SOC_M5", "usb": {"vid": 1, "pid": 2, "hub": "root", "port": 1}, "leaves": []}]})",
+         "cameras[0].leaves: the SOC_M5 family does not leave the host"},
+    };
+    for (const auto& [text, error] : cases)
+        EXPECT_EQ(Parse_Scenario(text).Error, error) << text;
+}
+
 } // namespace

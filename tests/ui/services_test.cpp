@@ -49,6 +49,23 @@ TEST_F(Services_Test, TimersRunOnTheInjectedClockAndDuringWaits) {
     services.Advance_Clock(1000);
     EXPECT_EQ(dialog.events, Events{});
 
+    // A test keeps another clock in step: it hears each step before what is due at its end
+    // runs, and what the step brings (a device change) is handled before the wait returns.
+    std::vector<std::uint64_t> steps;
+    services.on_clock_advance = [&](std::uint64_t milliseconds) {
+        steps.push_back(milliseconds);
+        if (steps.size() == 4)
+            devices.Arrive("\\\\?\\usb#vid_0c45&pid_6340");
+    };
+    dialog.SetTimer(3, 100);
+    services.At(250, [&] { dialog.events.push_back("action"); });
+    Wait_Dispatching(300);
+    EXPECT_EQ(steps, (std::vector<std::uint64_t>{100, 100, 50, 50}));
+    EXPECT_EQ(dialog.events,
+              (Events{"WM_TIMER 3", "WM_TIMER 3", "action", "WM_DEVICECHANGE 32768", "WM_TIMER 3"}));
+    services.on_clock_advance = nullptr;
+    dialog.KillTimer(3);
+
     // A window's timers end with its window.
     dialog.SetTimer(2, 10);
     EXPECT_TRUE(services.Timer_Running(dialog, 2));

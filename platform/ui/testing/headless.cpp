@@ -153,6 +153,18 @@ void Scripted_Services::At(std::uint64_t delay_ms, std::function<void()> action)
     actions_.push_back({now_ms + delay_ms, next_order_++, std::move(action)});
 }
 
+void Scripted_Services::Move_Clock_To(std::uint64_t time_ms) {
+    if (time_ms <= now_ms) {
+        return;
+    }
+    const std::uint64_t step = time_ms - now_ms;
+    now_ms = time_ms;
+    if (on_clock_advance) {
+        on_clock_advance(step);
+        Pump();
+    }
+}
+
 void Scripted_Services::Advance_Clock(std::uint64_t milliseconds) {
     const std::uint64_t target = now_ms + milliseconds;
     for (;;) {
@@ -166,13 +178,21 @@ void Scripted_Services::Advance_Clock(std::uint64_t milliseconds) {
         });
         const bool action_due = action != actions_.end() && action->due <= target;
         const bool timer_due = timer != timers_.end() && timer->second.due <= target;
-        if (action_due && (!timer_due || action->due <= timer->second.due)) {
-            now_ms = std::max(now_ms, action->due);
+        const bool action_first = action_due && (!timer_due || action->due <= timer->second.due);
+        if (!action_first && !timer_due) {
+            break;
+        }
+        const std::uint64_t due = action_first ? action->due : timer->second.due;
+        if (due > now_ms) {
+            // The step first; what it brought may change what is due, so look again.
+            Move_Clock_To(due);
+            continue;
+        }
+        if (action_first) {
             auto run = std::move(action->run);
             actions_.erase(action);
             run();
-        } else if (timer_due) {
-            now_ms = std::max(now_ms, timer->second.due);
+        } else {
             timer->second.due += timer->second.period;
             const auto key = timer->first;
             if (timer->second.alive.expired()) {
@@ -180,12 +200,10 @@ void Scripted_Services::Advance_Clock(std::uint64_t milliseconds) {
                 continue;
             }
             Deliver_Timer(*const_cast<CWnd*>(key.first), key.second);
-        } else {
-            break;
         }
         Pump();
     }
-    now_ms = std::max(now_ms, target);
+    Move_Clock_To(target);
 }
 
 void Scripted_Services::Wait_Dispatching(UINT milliseconds) {

@@ -49,6 +49,10 @@ public:
     // through Advance_Clock or a dialog's Wait_Dispatching.
     std::uint64_t now_ms = 0;
     std::vector<UINT> waits; // each Wait_Dispatching's length
+    // Told each step the clock takes (the milliseconds it moved on), before what is due at
+    // the step's end runs and with the posted work handled after it: a test keeps another
+    // virtual clock in step, such as the simulated cameras' (Simulated_Backend::Advance_Clock).
+    std::function<void(std::uint64_t milliseconds)> on_clock_advance;
     void Advance_Clock(std::uint64_t milliseconds);
     void At(std::uint64_t delay_ms, std::function<void()> action);
     bool Timer_Running(const CWnd& window, UINT_PTR id) const;
@@ -81,6 +85,8 @@ private:
         std::uint64_t order;
         std::function<void()> run;
     };
+    void Move_Clock_To(std::uint64_t time_ms);
+
     Dialog_Services* previous_;
     std::map<std::pair<const CWnd*, UINT_PTR>, Timer> timers_;
     std::vector<Action> actions_;
