@@ -66,7 +66,7 @@ protected:
         EXPECT_EQ(Download_Buffer, nullptr);
         EXPECT_EQ(Text(*dialog, 1074), "");
         Click(dialog->m_Page1, 1031);
-        EXPECT_EQ(Boxes().back(), "请先加载文件！");
+        EXPECT_EQ(Boxes(), Texts{"请先加载文件！"});
         services.message_boxes.clear();
     }
 };
