@@ -120,21 +120,28 @@ void ZUNQ_USB_CAMDlg::Run_Load_Steps() {
         Refuse_Unreadable_File();
         return;
     }
+    const auto image = Show_Checked_Image();
+    if (image == nullptr)
+        return;
+    Fill_Identity_Page();
+    Make_Download_Buffer(*image);
+    UpdateData(FALSE);
+}
+
+std::unique_ptr<Firmware_Massage_Base_class_Usb_Des> ZUNQ_USB_CAMDlg::Show_Checked_Image() {
     Pad_Firmware_Image();
-    const auto image = Create_Firmware_Object(m_pPaddedImage.get(), m_nPaddedSize);
+    auto image = Create_Firmware_Object(m_pPaddedImage.get(), m_nPaddedSize);
     const Firmware_Chip_Code chip_code = Detect_Firmware_Chip_Code(m_pPaddedImage.get(), m_nPaddedSize);
     if (image == nullptr || !image->Check_Image(false)) {
         Refuse_Failed_Check();
-        return;
+        return nullptr;
     }
     Show_Image_Tabs(chip_code);
     m_Page1.m_nChipCode = chip_code;
     Read_Image_Identity(*image, chip_code);
     Show_Image_Identity();
-    // The settings file's record of the loaded identity ("LoadBin") is written at this point.
-    Fill_Identity_Page();
-    Make_Download_Buffer(*image);
-    UpdateData(FALSE);
+    Write_LoadBin();
+    return image;
 }
 
 // The tabs and pages keep what they showed.

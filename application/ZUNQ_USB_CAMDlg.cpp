@@ -9,6 +9,7 @@ namespace {
 constexpr const char* Window_Title = "ZUNQ SF Tool V4.120";
 constexpr const char* Flash_Name_Face = "黑体";
 constexpr const char* Trace_Log_File = "log.txt";
+constexpr const char* Settings_File = "./info.ini";
 
 // The pages start this far below the tab control's top (at 96 pixels per inch), clear of its
 // tab strip, which is taller on screens wider than 1920 pixels.
@@ -80,6 +81,9 @@ BOOL ZUNQ_USB_CAMDlg::OnInitDialog() {
     m_Page1.Reset_Page();
     for (int id : {1080, 1078, 1079}) // the external ID shows only for an image that has one
         m_Page1.GetDlgItem(id)->ShowWindow(SW_HIDE);
+    // The image of the last successful burn comes back while it still carries what was burnt.
+    Init_Key_Table();
+    Load_Ini_Firmware(Settings_File);
     Open_Trace_Log(Trace_Log_File);
     m_hDeviceList = Device_List_Create();
     m_nDeviceCount = Device_List_Refresh(m_hDeviceList);

@@ -11,12 +11,13 @@
 #include "CDialog2.h"
 #include "CDialog3.h"
 #include "Flash_Notices.h"
+#include "IniConfig.h"
 #include "extension_unit_integrate/Extension_Unit_Integrate.h"
 #include "firmware_image/Firmware_Massage_Base_class_Usb_Des.h"
 #include "platform/ui/afx.h"
 #include "resources/resource.h"
 
-class ZUNQ_USB_CAMDlg : public CDialogEx {
+class ZUNQ_USB_CAMDlg : public CDialogEx, public IniConfig {
 public:
     ZUNQ_USB_CAMDlg(CWnd* pParent = nullptr);
     ~ZUNQ_USB_CAMDlg() override;
@@ -77,6 +78,10 @@ public:
     // named by m_strFilePath.
     void Pad_Firmware_Image();
     void Load_Firmware_File();
+    // The start-up load of the image of the last successful burn named by the settings file
+    // `file_name`; the record is forgotten when that image is unreadable or no longer
+    // carries the identity that was burnt.
+    void Load_Ini_Firmware(const char* file_name);
 
     // Shows page `index` of the tab control and hides the others; any other index changes
     // nothing.
@@ -131,6 +136,10 @@ private:
     void Release_Image_Buffers();
     // The steps from the file read to the image shown, for the path in m_strFilePath.
     void Run_Load_Steps();
+    // From the image as read: padded, made and checked by the image model (a failed check
+    // refused), then shown in the tabs, the identity page's field groups and the image panel,
+    // and stored under "LoadBin". Null when refused.
+    std::unique_ptr<Firmware_Massage_Base_class_Usb_Des> Show_Checked_Image();
     void Refuse_Unreadable_File();
     void Refuse_Failed_Check();
     void Clear_Image_Panel();
@@ -140,6 +149,8 @@ private:
     void Show_Image_Identity();
     void Fill_Identity_Page();
     void Make_Download_Buffer(Firmware_Massage_Base_class_Usb_Des& image);
+    // The start-up load's end when the settings file's record names no usable image.
+    void Forget_Download_Record();
 };
 
 // The about box: the icon, the tool's name and "确定".

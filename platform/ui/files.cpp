@@ -1,6 +1,12 @@
 #include "platform/ui/files.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <algorithm>
+#include <atomic>
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -68,6 +74,15 @@ bool Has_Line_Break(std::string_view text) {
     return text.find_first_of("\r\n") != std::string_view::npos;
 }
 
+// Names that, written back, would read as other lines: a line break anywhere, ']' closing a
+// section name early, '=' ending a key early, and a key starting a line with '[', which reads
+// as a section header.
+bool Can_Write_Names(std::string_view section, std::string_view key, std::string_view value) {
+    return !Has_Line_Break(section) && !Has_Line_Break(key) && !Has_Line_Break(value) &&
+           section.find(']') == std::string_view::npos && key.find('=') == std::string_view::npos &&
+           !key.empty() && key.front() != '[';
+}
+
 } // namespace
 
 Profile_Text::Profile_Text(std::string_view bytes) {
@@ -117,9 +132,7 @@ std::optional<std::string> Profile_Text::Get(std::string_view section, std::stri
 bool Profile_Text::Set(std::string_view section, std::string_view key, std::string_view value) {
     section = Trim(section);
     key = Trim(key);
-    if (Has_Line_Break(section) || Has_Line_Break(key) || Has_Line_Break(value) ||
-        section.find(']') != std::string_view::npos || key.find('=') != std::string_view::npos ||
-        key.empty()) {
+    if (!Can_Write_Names(section, key, value)) {
         return false;
     }
     const std::string entry = std::string(key) + "=" + std::string(value);
@@ -185,12 +198,64 @@ int Read_Whole_File(const char* path, std::vector<std::uint8_t>& out, std::size_
 
 namespace {
 
+// The file's bytes; nullopt when it is missing or is no regular file (a device or a pipe
+// would never end or block).
 std::optional<std::string> Read_Text(const char* path) {
+    std::error_code error;
+    if (!std::filesystem::is_regular_file(path, error)) {
+        return std::nullopt;
+    }
     std::ifstream in(path, std::ios::binary);
     if (!in) {
         return std::nullopt;
     }
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    std::string text{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    if (in.bad()) {
+        return std::nullopt;
+    }
+    return text;
+}
+
+bool Write_All(int file, std::string_view bytes) {
+    while (!bytes.empty()) {
+        const ssize_t written = ::write(file, bytes.data(), bytes.size());
+        if (written < 0 && errno == EINTR) {
+            continue;
+        }
+        if (written <= 0) {
+            return false;
+        }
+        bytes.remove_prefix(static_cast<std::size_t>(written));
+    }
+    return true;
+}
+
+// Replaces the file at `path` by one holding `text`: the text goes to a new file beside it,
+// on the disk before the rename puts it in place, so the file is always the old text or the
+// new one, whole, whether the disk fills up, the process dies or the power goes. The new
+// file is made with O_EXCL under a name of this process's own, so no link and no other
+// writer's file is ever written through; it takes the old file's permissions.
+bool Replace_File(const std::string& path, std::string_view text, std::optional<mode_t> mode) {
+    static std::atomic<unsigned> next_number{0};
+    std::string temporary;
+    int file = -1;
+    for (int tries = 0; file < 0 && tries < 100; ++tries) {
+        temporary = path + "." + std::to_string(::getpid()) + "-" + std::to_string(next_number++) + ".tmp";
+        file = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (file < 0 && errno != EEXIST) {
+            return false;
+        }
+    }
+    if (file < 0) {
+        return false;
+    }
+    const bool written = (!mode || ::fchmod(file, *mode) == 0) && Write_All(file, text) && ::fsync(file) == 0;
+    const bool closed = ::close(file) == 0;
+    if (!written || !closed || ::rename(temporary.c_str(), path.c_str()) != 0) {
+        ::unlink(temporary.c_str());
+        return false;
+    }
+    return true;
 }
 
 } // namespace
@@ -220,33 +285,23 @@ BOOL WritePrivateProfileStringA(LPCTSTR lpAppName, LPCTSTR lpKeyName, LPCTSTR lp
     if (lpAppName == nullptr || lpKeyName == nullptr || lpString == nullptr || lpFileName == nullptr) {
         return FALSE;
     }
-    std::error_code error;
-    const bool exists = std::filesystem::exists(lpFileName, error);
+    // A missing file starts empty; anything else that cannot be read as a file is left alone.
+    struct stat old_file {};
+    std::optional<mode_t> mode;
     std::string old_text;
-    if (exists) {
+    if (::stat(lpFileName, &old_file) == 0) {
         auto text = zunq::ui::Read_Text(lpFileName);
         if (!text) {
             return FALSE;
         }
         old_text = std::move(*text);
+        mode = old_file.st_mode & 07777;
+    } else if (errno != ENOENT) {
+        return FALSE;
     }
     zunq::ui::Profile_Text profile(old_text);
     if (!profile.Set(lpAppName, lpKeyName, lpString)) {
         return FALSE;
     }
-    const std::string temporary = std::string(lpFileName) + ".tmp";
-    {
-        std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-        const auto text = profile.Text();
-        if (!out || !out.write(text.data(), static_cast<std::streamsize>(text.size())) || !out.flush()) {
-            std::filesystem::remove(temporary, error);
-            return FALSE;
-        }
-    }
-    std::filesystem::rename(temporary, lpFileName, error);
-    if (error) {
-        std::filesystem::remove(temporary, error);
-        return FALSE;
-    }
-    return TRUE;
+    return zunq::ui::Replace_File(lpFileName, profile.Text(), mode) ? TRUE : FALSE;
 }

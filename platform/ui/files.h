@@ -25,8 +25,8 @@ public:
     std::optional<std::string> Get(std::string_view section, std::string_view key) const;
 
     // Sets the key in the section, adding the key or the section when missing. Refuses
-    // (false, text unchanged) names with line breaks, a section name with ']' and a key
-    // with '=', since written back they would read as other lines.
+    // (false, text unchanged) names with line breaks, a section name with ']', a key with
+    // '=' or starting with '[', since written back they would read as other lines.
     bool Set(std::string_view section, std::string_view key, std::string_view value);
 
     std::string Text() const;
@@ -53,5 +53,7 @@ DWORD GetPrivateProfileStringA(LPCTSTR lpAppName, LPCTSTR lpKeyName, LPCTSTR lpD
                                char* lpReturnedString, DWORD nSize, LPCTSTR lpFileName);
 
 // Writes one value, creating the file, section or key as needed. The file is replaced
-// through a temporary file, so a failed write leaves the old contents whole.
+// whole through a temporary file that is on the disk before it is renamed into place, so
+// the file never holds a half-written text and a failed write leaves the old one intact;
+// FALSE, file unchanged, when it exists but cannot be read as a regular file.
 BOOL WritePrivateProfileStringA(LPCTSTR lpAppName, LPCTSTR lpKeyName, LPCTSTR lpString, LPCTSTR lpFileName);

@@ -1,5 +1,7 @@
 #include "Tool_Test.h"
 
+#include <stdlib.h>
+
 #include "resources/resources.h"
 
 namespace zunq::application::tests {
@@ -15,6 +17,17 @@ Scenario Parse(const std::string& json) {
     const auto load = platform::simulated::Parse_Scenario(json);
     EXPECT_TRUE(load.Loaded) << load.Error;
     return load.Loaded.value_or(Scenario{});
+}
+
+Temporary_Working_Directory::Temporary_Working_Directory() : previous_(std::filesystem::current_path()) {
+    std::string pattern = (std::filesystem::temp_directory_path() / "zunq-tool-XXXXXX").string();
+    path_ = mkdtemp(pattern.data());
+    std::filesystem::current_path(path_);
+}
+
+Temporary_Working_Directory::~Temporary_Working_Directory() {
+    std::filesystem::current_path(previous_);
+    std::filesystem::remove_all(path_);
 }
 
 Tool_Test::Tool_Test() {

@@ -3,6 +3,7 @@
 // installed backend, their plugging delivered to the dialog, the dialog services scripted.
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <memory>
 #include <optional>
 #include <string>
@@ -22,6 +23,18 @@ using namespace zunq::ui::testing;
 
 Scenario Demo_Scenario();
 Scenario Parse(const std::string& json);
+
+// A fresh temporary folder as the working directory while it lives, so that the files the
+// tool keeps there ("./info.ini", "log.txt") are each test's own.
+class Temporary_Working_Directory {
+public:
+    Temporary_Working_Directory();
+    ~Temporary_Working_Directory();
+    const std::filesystem::path& Path() const { return path_; }
+
+private:
+    std::filesystem::path previous_, path_;
+};
 
 class Tool_Test : public ::testing::Test {
 protected:
@@ -46,6 +59,7 @@ protected:
     // The texts of the device panel, statics 1018 to 1023.
     std::vector<std::string> Device_Panel();
 
+    Temporary_Working_Directory working_directory;
     Scripted_Services services;
     std::shared_ptr<Simulated_Backend> backend;
     std::vector<std::shared_ptr<Simulated_Camera>> cameras;

@@ -1,6 +1,8 @@
 // Profile-string files and whole-file reads.
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 
+#include <csignal>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -57,8 +59,31 @@ TEST_F(Files, ProfileValuesAreWrittenInPlaceAndReadBack) {
     const auto before = File_Text();
     EXPECT_FALSE(WritePrivateProfileStringA("LoadBin", "vid", "a\r\nb=c", ini.c_str()));
     EXPECT_FALSE(WritePrivateProfileStringA("Load]Bin", "vid", "x", ini.c_str()));
+    EXPECT_FALSE(WritePrivateProfileStringA("LoadBin", "[vid]", "x", ini.c_str()))
+        << "would read as a section";
     EXPECT_EQ(File_Text(), before);
-    EXPECT_FALSE(std::filesystem::exists(ini + ".tmp"));
+
+    // Other bytes than UTF-8 are kept and read as they are.
+    EXPECT_TRUE(WritePrivateProfileStringA("LoadBin", "iproduct", "\xb9\xcc\xbc\xfe\xff", ini.c_str()));
+    EXPECT_EQ(Read("LoadBin", "iproduct"), "\xb9\xcc\xbc\xfe\xff");
+}
+
+// The disk filling up halfway through a write: the file keeps its whole old text, and the
+// new text's partial copy is gone.
+TEST_F(Files, AFailedWriteLeavesTheFileAsItWas) {
+    ASSERT_TRUE(WritePrivateProfileStringA("SourceFileInfo", "iaudioproduct", "/fw/camera.bin", ini.c_str()));
+    const auto before = File_Text();
+    const auto ignored = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit limit{};
+    getrlimit(RLIMIT_FSIZE, &limit);
+    const rlimit small{before.size() + 8, limit.rlim_max};
+    setrlimit(RLIMIT_FSIZE, &small);
+    const BOOL written = WritePrivateProfileStringA("Date", "Year_Month_Day", "2026/12/5", ini.c_str());
+    setrlimit(RLIMIT_FSIZE, &limit);
+    std::signal(SIGXFSZ, ignored);
+    EXPECT_FALSE(written);
+    EXPECT_EQ(File_Text(), before);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder), {}), 1) << "no temporary file left";
 }
 
 TEST_F(Files, ProfileTextKeepsWhatItDoesNotChange) {

@@ -1,0 +1,144 @@
+// The settings file's operations, and the start-up load of the image named by its record of
+// the last successful burn.
+#include "IniConfig.h"
+
+#include "Image_Loading.h"
+#include "ZUNQ_USB_CAMDlg.h"
+
+namespace {
+
+// Every value is read into a buffer of this many characters, so it comes back cut to 254.
+constexpr DWORD Value_Buffer_Size = 255;
+
+// The identity keys 0-5 of LoadBin, SourceFileInfo and DownloadInfo, in the dialog's fields.
+std::array<CString*, 6> Image_Panel(ZUNQ_USB_CAMDlg& dlg) {
+    return {&dlg.m_strFwVid,     &dlg.m_strFwPid,          &dlg.m_strFwBcd,
+            &dlg.m_strFwProduct, &dlg.m_strFwManufacturer, &dlg.m_strFwSerial};
+}
+
+std::array<CString*, 6> Loaded_Identity(ZUNQ_USB_CAMDlg& dlg) {
+    return {&dlg.m_strVid,     &dlg.m_strPid,          &dlg.m_strBcd,
+            &dlg.m_strProduct, &dlg.m_strManufacturer, &dlg.m_strSerial};
+}
+
+std::array<CString*, 6> Identity_Page(ZUNQ_USB_CAMDlg& dlg) {
+    CDialog1& page = dlg.m_Page1;
+    return {&page.m_strVidText,     &page.m_strPidText,          &page.m_strBcdText,
+            &page.m_strProductText, &page.m_strManufacturerText, &page.m_strSerialText};
+}
+
+} // namespace
+
+// Only the main dialog derives from IniConfig (its constructor is the dialog's alone).
+ZUNQ_USB_CAMDlg& IniConfig::Dialog() {
+    return static_cast<ZUNQ_USB_CAMDlg&>(*this);
+}
+
+void IniConfig::Init_Key_Table() {
+    const std::vector<std::string> identity{"vid",          "pid",           "bcd",          "iproduct",
+                                            "imanufacture", "iserialnumber", "iaudioproduct"};
+    std::vector<std::string> source_file_info = identity;
+    source_file_info.push_back("path");
+    Ini_Key_Table.push_back({"LoadBin", identity});
+    Ini_Key_Table.push_back({"SourceFileInfo", source_file_info});
+    Ini_Key_Table.push_back({"DownloadInfo", identity});
+    Ini_Key_Table.push_back({"Date", {"Year_Month_Day", "Hour_Minute_Second"}});
+}
+
+CString IniConfig::Read_Value(int record, int key) const {
+    const Ini_Record& entry = Ini_Key_Table.at(static_cast<std::size_t>(record));
+    char value[Value_Buffer_Size];
+    GetPrivateProfileStringA(entry.section.c_str(), entry.keys.at(static_cast<std::size_t>(key)).c_str(), "",
+                             value, Value_Buffer_Size, Ini_File_Name);
+    return value;
+}
+
+void IniConfig::Write_Value(int record, int key, const char* value) const {
+    const Ini_Record& entry = Ini_Key_Table.at(static_cast<std::size_t>(record));
+    WritePrivateProfileStringA(entry.section.c_str(), entry.keys.at(static_cast<std::size_t>(key)).c_str(),
+                               value, Ini_File_Name);
+}
+
+void IniConfig::Write_Values(int record, const std::array<CString*, 6>& values) const {
+    for (int key = 0; key < 6; ++key)
+        Write_Value(record, key, *values[static_cast<std::size_t>(key)]);
+}
+
+void IniConfig::Write_LoadBin() {
+    Write_Values(Ini_LoadBin, Image_Panel(Dialog()));
+}
+
+void IniConfig::Write_Download_Record() {
+    ZUNQ_USB_CAMDlg& dlg = Dialog();
+    Write_Values(Ini_Source_File_Info, Image_Panel(dlg));
+    Write_Value(Ini_Source_File_Info, Ini_Source_Path_Key, dlg.m_strPathEdit);
+    Write_Values(Ini_Download_Info, Identity_Page(dlg));
+    SYSTEMTIME now;
+    GetLocalTime(&now);
+    CString date, time;
+    date.Format("%d/%d/%d", now.wYear, now.wMonth, now.wDay);
+    time.Format("%d:%d:%d", now.wHour, now.wMinute, now.wSecond);
+    Write_Value(Ini_Date, 0, date);
+    Write_Value(Ini_Date, 1, time);
+}
+
+void IniConfig::Clear_Sections() {
+    for (const auto& [record, keys] :
+         {std::pair{Ini_LoadBin, 6}, {Ini_Source_File_Info, 7}, {Ini_Download_Info, 6}})
+        for (int key = 0; key < keys; ++key)
+            Write_Value(record, key, "");
+}
+
+// UTF-8 never has an ASCII byte inside a multi-byte character, so comparing bytes with ASCII
+// letters folded compares the characters.
+bool IniConfig::Compare_Source_Info() {
+    const std::array<CString*, 6> loaded = Loaded_Identity(Dialog());
+    for (int key = 0; key < 6; ++key)
+        if (Read_Value(Ini_Source_File_Info, key).CompareNoCase(*loaded[static_cast<std::size_t>(key)]) != 0)
+            return false;
+    return true;
+}
+
+void IniConfig::Read_Download_Info() {
+    ZUNQ_USB_CAMDlg& dlg = Dialog();
+    const std::array<CString*, 6> page = Identity_Page(dlg);
+    for (int key = 0; key < 6; ++key)
+        *page[static_cast<std::size_t>(key)] = Read_Value(Ini_Download_Info, key);
+    const CString path = Read_Value(Ini_Source_File_Info, Ini_Source_Path_Key);
+    dlg.m_strFilePath = path;
+    dlg.m_strPathEdit = path;
+    dlg.m_strFileTitle = Get_File_Title(path);
+}
+
+// The load steps with the path from the record of the last successful burn, used as stored.
+// The image is kept only when it still carries the identity that was burnt; an image that
+// fails the check is refused as a load by hand is, and the record stays.
+void ZUNQ_USB_CAMDlg::Load_Ini_Firmware(const char* file_name) {
+    UpdateData(TRUE);
+    Ini_File_Name = file_name;
+    const CString path = Read_Value(Ini_Source_File_Info, Ini_Source_Path_Key);
+    if (Load_File_To_Buffer(path, m_pImage, m_nImageSize) != 0) {
+        Forget_Download_Record();
+        return;
+    }
+    const auto image = Show_Checked_Image();
+    if (image == nullptr)
+        return;
+    if (!Compare_Source_Info()) {
+        Forget_Download_Record();
+        return;
+    }
+    Read_Download_Info();
+    Fill_Identity_Page();
+    Make_Download_Buffer(*image);
+    UpdateData(FALSE);
+}
+
+// Without a message; whatever the load had made is freed, so no image counts as loaded.
+void ZUNQ_USB_CAMDlg::Forget_Download_Record() {
+    m_strPathEdit.Empty();
+    Clear_Image_Panel();
+    Clear_Sections();
+    Release_Image_Buffers();
+    UpdateData(FALSE);
+}

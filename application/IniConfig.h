@@ -1,0 +1,67 @@
+#pragma once
+// The settings file "./info.ini": the identity of every image loaded ("LoadBin"), and the
+// record of the last successful burn, from which the tool reloads that image at start-up:
+// the burnt image's identity and path ("SourceFileInfo"), the identity page's values at the
+// burn ("DownloadInfo") and the local date and time ("Date"). Values are read and written
+// one at a time through the profile-string functions; a missing file or key reads as "", and
+// failed writes go unnoticed.
+//
+// The main dialog's second base: its operations read and write the dialog's fields, so only
+// the dialog makes one.
+#include <array>
+#include <string>
+#include <vector>
+
+#include "platform/ui/cstring.h"
+
+class ZUNQ_USB_CAMDlg;
+
+struct Ini_Record {
+    std::string section;
+    std::vector<std::string> keys;
+};
+
+// The records of Ini_Key_Table, in its order.
+enum Ini_Record_Index { Ini_LoadBin = 0, Ini_Source_File_Info = 1, Ini_Download_Info = 2, Ini_Date = 3 };
+// SourceFileInfo keeps the burnt image's path under its seventh key ("iaudioproduct").
+inline constexpr int Ini_Source_Path_Key = 6;
+
+class IniConfig {
+public:
+    CString Ini_File_Name;                 // the file every read and write goes to
+    std::vector<Ini_Record> Ini_Key_Table; // the sections and their keys, named by index
+
+    // Appends the four records: LoadBin, SourceFileInfo, DownloadInfo, Date.
+    void Init_Key_Table();
+    // LoadBin keys 0-5 = the image panel's VID, PID, firmware version, product, manufacturer,
+    // serial. Called by every load whose image passes the check.
+    void Write_LoadBin();
+    // The record of a successful burn. Called on the user-interface thread by the burn's
+    // timer once the download is complete, while the dialog still holds what was burnt:
+    // SourceFileInfo keys 0-5 = the image panel's six values, key 6 = the path box; DownloadInfo
+    // keys 0-5 = the identity page's VID, PID, firmware version, product, manufacturer,
+    // serial; Date = the local date "%d/%d/%d" and time "%d:%d:%d", taken once.
+    void Write_Download_Record();
+    // Writes "" to LoadBin keys 0-5, SourceFileInfo keys 0-6 and DownloadInfo keys 0-5; the
+    // keys stay, and Date is kept.
+    void Clear_Sections();
+    // True when SourceFileInfo keys 0-5 equal the loaded image's VID, PID, firmware version,
+    // product, manufacturer and serial, without regard to ASCII letter case.
+    bool Compare_Source_Info();
+    // The identity page's six values from DownloadInfo; the file path, path box and title
+    // from SourceFileInfo's path.
+    void Read_Download_Info();
+
+protected:
+    // One value, cut to 254 bytes.
+    CString Read_Value(int record, int key) const;
+    void Write_Value(int record, int key, const char* value) const;
+
+private:
+    friend class ZUNQ_USB_CAMDlg;
+    IniConfig() = default;
+
+    ZUNQ_USB_CAMDlg& Dialog();
+    // Writes the six values to keys 0-5 of the record.
+    void Write_Values(int record, const std::array<CString*, 6>& values) const;
+};

@@ -1,0 +1,178 @@
+// The settings file "./info.ini": the identity of every load, the record of a successful burn
+// and the start-up load of the image it names, kept only while that image still carries the
+// identity that was burnt. Each test runs in a folder of its own (Tool_Test), so "./info.ini"
+// starts missing.
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
+#include "Download_State.h"
+#include "Tool_Test.h"
+#include "test_images/Image_Builder.h"
+
+namespace zunq::application::tests {
+namespace {
+
+namespace fs = std::filesystem;
+using namespace test_images;
+using Texts = std::vector<std::string>;
+
+// What Clear_Sections leaves (and a first start writes): the identity keys, without values.
+constexpr const char* Identity_Keys_Empty =
+    "vid=\r\npid=\r\nbcd=\r\niproduct=\r\nimanufacture=\r\niserialnumber=\r\n";
+const std::string Empty_Record = std::string("[LoadBin]\r\n") + Identity_Keys_Empty + "[SourceFileInfo]\r\n" +
+                                 Identity_Keys_Empty + "iaudioproduct=\r\n[DownloadInfo]\r\n" +
+                                 Identity_Keys_Empty;
+// The date of the burns here: 9:05:03 on 5 December 2026.
+constexpr const char* Burn_Date = "[Date]\r\nYear_Month_Day=2026/12/5\r\nHour_Minute_Second=9:5:3\r\n";
+
+class Settings_File : public Tool_Test {
+protected:
+    Settings_File() { Install_Host(nullptr); }
+
+    std::string Write_Image(const fs::path& name, const Bytes& bytes) {
+        const fs::path path = working_directory.Path() / name;
+        std::ofstream(path, std::ios::binary)
+            .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+        return path.string();
+    }
+    std::string Ini() {
+        std::ifstream in("info.ini", std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(in), {});
+    }
+    // The tool started again, as a new process: no burn buffer left from before.
+    ZUNQ_USB_CAMDlg& Restart() {
+        Download_Buffer.reset();
+        Download_Size = 0;
+        services.message_boxes.clear();
+        return Start_Dialog();
+    }
+    // "加载程序" for `path`, then the record a successful burn of it writes.
+    void Load_And_Record_Burn(const std::string& path) {
+        services.file_answers.push_back(path);
+        Click(*dialog, 1001);
+        dialog->Write_Download_Record();
+    }
+    Texts Boxes() {
+        Texts texts;
+        for (const auto& box : services.message_boxes)
+            texts.push_back(box.text);
+        return texts;
+    }
+    // No image counts as loaded: nothing to burn or save, the path box empty.
+    void Expect_No_Image() {
+        EXPECT_EQ(dialog->m_nImageSize, 0u);
+        EXPECT_EQ(dialog->m_pImage, nullptr);
+        EXPECT_EQ(Download_Buffer, nullptr);
+        EXPECT_EQ(Text(*dialog, 1074), "");
+        Click(dialog->m_Page1, 1031);
+        EXPECT_EQ(Boxes(), Texts{"请先加载文件！"});
+        services.message_boxes.clear();
+    }
+};
+
+TEST_F(Settings_File, FirstStartWritesTheEmptyRecordAndLoadsNothing) {
+    Start_Dialog();
+    EXPECT_EQ(Boxes(), Texts{});
+    Expect_No_Image();
+    EXPECT_EQ(Ini(), Empty_Record);
+}
+
+TEST_F(Settings_File, ABurntImageIsReloadedWhileItCarriesTheBurntIdentity) {
+    Start_Dialog(Demo_Scenario());
+    const std::string path = Write_Image("camera.bin", Build_2089_Image({}));
+    services.file_answers.push_back(path);
+    Click(*dialog, 1001);
+    Type(dialog->m_Page1, 1030, "abcd", true);
+    services.local_time = {2026, 12, 6, 5, 9, 5, 3, 0};
+    dialog->Write_Download_Record();
+    const std::string identity = "vid=1bcf\r\npid=2c99\r\nbcd=0100\r\niproduct=Camera 2089\r\n"
+                                 "imanufacture=Maker 2089\r\niserialnumber=SN2089-0001\r\n";
+    EXPECT_EQ(Ini(), "[LoadBin]\r\n" + identity + "[SourceFileInfo]\r\n" + identity +
+                         "iaudioproduct=" + path + "\r\n[DownloadInfo]\r\n" +
+                         "vid=abcd\r\npid=2c99\r\nbcd=0100\r\niproduct=Camera 2089\r\n"
+                         "imanufacture=Maker 2089\r\niserialnumber=SN2089-0001\r\n" +
+                         Burn_Date);
+
+    // Reloaded as a load by hand would show it: the image's values on the identity page.
+    ZUNQ_USB_CAMDlg& dlg = Restart();
+    EXPECT_EQ(Boxes(), Texts{});
+    EXPECT_EQ(Text(dlg, 1074), path);
+    EXPECT_EQ(dlg.m_strFileTitle, (working_directory.Path() / "camera").string());
+    EXPECT_EQ(Text(dlg, 1027), "Camera 2089");
+    EXPECT_EQ(Text(dlg.m_Page1, 1030), "1bcf");
+    EXPECT_EQ(dlg.m_Page1.m_nChipCode, 108);
+    EXPECT_EQ(Download_Size, 0x10000u);
+    EXPECT_NE(Download_Buffer, nullptr);
+
+    // A product text differing only in letter case still matches.
+    Write_Image("camera.bin",
+                Build_2089_Image({.Strings = {"MAKER 2089", "camera 2089", "SN2089-0001", "Mic"}}));
+    EXPECT_EQ(Text(Restart(), 1027), "camera 2089");
+    EXPECT_EQ(Text(*dialog, 1074), path);
+
+    // Another VID: forgotten without a word, the date kept.
+    Write_Image(
+        "camera.bin",
+        Build_2089_Image(
+            {.Device = {.Vid = 0x1bd0, .Manufacturer_Index = 1, .Product_Index = 2, .Serial_Index = 3}}));
+    Restart();
+    EXPECT_EQ(Boxes(), Texts{});
+    Expect_No_Image();
+    EXPECT_EQ(dialog->m_pPaddedImage, nullptr);
+    EXPECT_EQ(Text(*dialog, 1024), "");
+    EXPECT_EQ(Ini(), Empty_Record + Burn_Date);
+}
+
+TEST_F(Settings_File, AnUnusablePathIsForgottenAndAnUnusableImageRefusedAtEveryStart) {
+    Start_Dialog();
+    // A path past 254 characters comes back cut, naming nothing.
+    const fs::path folders = fs::path(std::string(90, 'a')) / std::string(90, 'b') / std::string(90, 'c');
+    fs::create_directories(working_directory.Path() / folders);
+    const std::string long_path = Write_Image(folders / "camera.bin", Build_Chip_Image({}));
+    Load_And_Record_Burn(long_path);
+    ASSERT_NE(Ini().find("iaudioproduct=" + long_path + "\r\n"), std::string::npos);
+    Restart();
+    EXPECT_EQ(Boxes(), Texts{});
+    Expect_No_Image();
+    EXPECT_EQ(Ini(), Empty_Record + Burn_Date);
+
+    // An image that no longer passes the check: refused, the record kept for the next start.
+    const std::string path = Write_Image("camera.bin", Build_Chip_Image({}));
+    Load_And_Record_Burn(path);
+    Write_Image("camera.bin", Bytes(0x10000, 0x5a));
+    const std::string record = Ini();
+    for (int start = 0; start < 2; ++start) {
+        Restart();
+        EXPECT_EQ(Boxes(), Texts{"固件校检失败！"});
+        EXPECT_EQ(dialog->m_nImageSize, 0u);
+        EXPECT_EQ(Ini(), record);
+    }
+}
+
+TEST_F(Settings_File, AFileWrittenByHandIsReadAndKeptAroundTheValuesWritten) {
+    const std::string path = Write_Image("2092.bin", Build_Chip_Image({}));
+    const std::string by_hand = "; written by hand\n[Other]\nkeep = \xff\xfe bytes\n\n"
+                                "[sourcefileinfo]\n VID = 1BCF\npid=2c99\nbcd = 0100\niproduct = \"Camera\"\n"
+                                "imanufacture=Maker\n\tiSerialNumber = SN0001\niaudioproduct = " +
+                                path + "\n\n[LoadBin]\nvid = 0000 ; old\n\n[Date]\nYear_Month_Day=2025/1/2\n";
+    std::ofstream("info.ini", std::ios::binary) << by_hand;
+    ZUNQ_USB_CAMDlg& dlg = Start_Dialog();
+    EXPECT_EQ(Boxes(), Texts{});
+    EXPECT_EQ(Text(dlg, 1074), path);
+    std::string expected = by_hand;
+    expected.replace(expected.find("vid = 0000 ; old\n"), 17,
+                     "vid=1bcf\npid=2c99\r\nbcd=0100\r\niproduct=Camera\r\nimanufacture=Maker\r\n"
+                     "iserialnumber=SN0001\r\n");
+    EXPECT_EQ(Ini(), expected);
+
+    // The start-up load sets the image family as a load by hand does, so the 2092's strings
+    // still may not grow past what the image holds.
+    Click(dlg.m_Page1, 1075);
+    Type(dlg.m_Page1, 1034, "X");
+    EXPECT_EQ(Text(dlg.m_Page1, 1034), "Camera");
+    EXPECT_EQ(Boxes(), Texts{"字符长度超过限制！请重新输入！"});
+}
+
+} // namespace
+} // namespace zunq::application::tests
