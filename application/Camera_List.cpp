@@ -84,6 +84,12 @@ bool ZUNQ_USB_CAMDlg::Is_Remembered_Port(const Device_Info_Record& record) const
 void ZUNQ_USB_CAMDlg::Read_Flash_Name(int index, int tries) {
     Extension_Unit_Base_Protocol* protocol =
         Device_List_Get_Protocol(m_hDeviceList, static_cast<std::uint32_t>(index));
+    // A request between the download's own would break the download: the camera being burnt
+    // shows the model the burn found.
+    if (protocol != nullptr && protocol == m_pBurnProtocol) {
+        m_strFlashName = Flash_Model_Name(m_nBurnFlashModel);
+        return;
+    }
     int model = 0;
     for (int attempt = 0; attempt < tries; ++attempt) {
         model = Protocol_Get_Flash_Model(protocol);
@@ -121,6 +127,12 @@ void ZUNQ_USB_CAMDlg::OnLbnSelchangeCameraList() {
 BOOL ZUNQ_USB_CAMDlg::OnDeviceChange(UINT nEventType, DWORD_PTR) {
     if (nEventType != DBT_DEVICEARRIVAL && nEventType != DBT_DEVICEREMOVECOMPLETE) {
         UpdateData(FALSE);
+        return TRUE;
+    }
+    if (m_eBurnStage == Burn_Stage::Downloading) {
+        // Kept for the burn's end; one refresh stands for a run of changes of one kind.
+        if (m_DeferredDeviceChanges.empty() || m_DeferredDeviceChanges.back() != nEventType)
+            m_DeferredDeviceChanges.push_back(nEventType);
         return TRUE;
     }
     const bool arrival = nEventType == DBT_DEVICEARRIVAL;

@@ -65,6 +65,8 @@ void ZUNQ_USB_CAMDlg::Pad_Firmware_Image() {
 }
 
 void ZUNQ_USB_CAMDlg::OnBnClickedLoadBin() {
+    if (Refuse_Load_During_Burn())
+        return;
     Start_New_Load();
     CString initial_name = m_strFilePath;
     initial_name.Replace('/', '\\');
@@ -79,7 +81,9 @@ void ZUNQ_USB_CAMDlg::OnBnClickedLoadBin() {
 
 // One dropped file is loaded; several load nothing.
 void ZUNQ_USB_CAMDlg::OnDropFiles(HDROP hDropInfo) {
-    if (DragQueryFileA(hDropInfo, 0xFFFFFFFF, nullptr, 0) == 1) {
+    if (Refuse_Load_During_Burn()) {
+        DragFinish(hDropInfo);
+    } else if (DragQueryFileA(hDropInfo, 0xFFFFFFFF, nullptr, 0) == 1) {
         const UINT length = DragQueryFileA(hDropInfo, 0, nullptr, 0);
         std::string name(length + 1, '\0');
         DragQueryFileA(hDropInfo, 0, name.data(), length + 1);

@@ -24,6 +24,10 @@ ZUNQ_USB_CAMDlg::ZUNQ_USB_CAMDlg(CWnd* pParent) : CDialogEx(IDD_ZUNQ_USB_CAM_DIA
 }
 
 ZUNQ_USB_CAMDlg::~ZUNQ_USB_CAMDlg() {
+    // A burn still under way (the dialog is closed only after one, but may be destroyed
+    // otherwise) is waited for: no thread outlives the dialog, nor uses the list released here.
+    KillTimer(Burn_Timer_Id);
+    m_BurnThreads.Join();
     Device_List_Release(m_hDeviceList);
 }
 
@@ -41,6 +45,8 @@ ON_WM_DROPFILES()
 ON_WM_SIZE()
 ON_WM_CTLCOLOR()
 ON_NOTIFY(TCN_SELCHANGE, 1122, &ZUNQ_USB_CAMDlg::OnTcnSelchangeTab)
+ON_BN_CLICKED(1009, &ZUNQ_USB_CAMDlg::OnBnClickedDownload)
+ON_WM_TIMER()
 END_MESSAGE_MAP()
 
 void ZUNQ_USB_CAMDlg::DoDataExchange(CDataExchange* pDX) {

@@ -6,10 +6,12 @@
 #include <array>
 #include <cstdint>
 #include <memory>
+#include <vector>
 
 #include "CDialog1.h"
 #include "CDialog2.h"
 #include "CDialog3.h"
+#include "Download_Worker.h"
 #include "Flash_Notices.h"
 #include "IniConfig.h"
 #include "extension_unit_integrate/Extension_Unit_Integrate.h"
@@ -83,6 +85,28 @@ public:
     // carries the identity that was burnt.
     void Load_Ini_Firmware(const char* file_name);
 
+    // The burn (Burn.cpp, Download_Worker.cpp). It is under way from the click on "下载" until
+    // a refusal, or until the worker has ended and the timer has reported the outcome;
+    // meanwhile loads are refused and a close waits for its end. While the worker downloads,
+    // device arrivals and removals are kept for its end: handling them would release the
+    // device list, and with it the protocol the worker uses.
+    enum class Burn_Stage { Idle, Preparing, Downloading };
+    Burn_Stage m_eBurnStage = Burn_Stage::Idle;
+    bool Is_Burn_Under_Way() const { return m_eBurnStage != Burn_Stage::Idle; }
+    static constexpr UINT_PTR Burn_Timer_Id = 1;
+    static constexpr UINT Burn_Timer_Period_Ms = 100;
+    Burn_Threads m_BurnThreads;
+    Extension_Unit_Base_Protocol* m_pBurnProtocol = nullptr; // the worker's, while it downloads
+    int m_nBurnFlashModel = 0;                               // the flash model the burn's check found
+    bool m_bBurnOutcomeShown = false;          // the timer has appended the success or failure lines
+    bool m_bCloseAfterBurn = false;            // a close came during the burn
+    std::vector<UINT> m_DeferredDeviceChanges; // arrivals and removals during the download
+
+    // Writes the pages' edits into the burn's image `buffer` of `size` bytes.
+    void Apply_Config_For_Download(std::uint8_t* buffer, std::uint32_t size);
+    // Appends `text` to the log box, after whatever it holds.
+    void Append_Log(const char* text);
+
     // Shows page `index` of the tab control and hides the others; any other index changes
     // nothing.
     void Show_Page(int index);
@@ -107,6 +131,9 @@ protected:
     afx_msg void OnSize(UINT nType, int cx, int cy);
     afx_msg HBRUSH OnCtlColor(CDC* pDC, CWnd* pWnd, UINT nCtlColor);
     afx_msg void OnTcnSelchangeTab(NMHDR* pNMHDR, LRESULT* pResult);
+    afx_msg void OnBnClickedDownload();
+    afx_msg void OnTimer(UINT_PTR nIDEvent);
+    void OnCancel() override;
     DECLARE_MESSAGE_MAP()
 
 private:
@@ -151,6 +178,30 @@ private:
     void Make_Download_Buffer(Firmware_Massage_Base_class_Usb_Des& image);
     // The start-up load's end when the settings file's record names no usable image.
     void Forget_Download_Record();
+    // A load asked for while a burn is under way: refused with a message; true when it was.
+    bool Refuse_Load_During_Burn();
+
+    // Steps of the burn.
+    // From the checks to the threads started; false when the burn was refused or stopped.
+    bool Run_Burn_Steps();
+    void Refuse_Burn(const char* message);
+    void Fill_Download_Buffer();
+    // Reads the flash model up to ten times until one is recognised; false when none is.
+    bool Check_Flash_Model(Extension_Unit_Base_Protocol* protocol);
+    void Stop_On_Unknown_Flash(Extension_Unit_Base_Protocol* protocol);
+    // Prepares the camera's chip as its register 0x20FF says; false when the burn stops.
+    bool Prepare_Camera(Extension_Unit_Base_Protocol* protocol);
+    bool Restart_Into_Download_Mode(Extension_Unit_Base_Protocol* protocol);
+    bool Clear_Header_And_Restart(Extension_Unit_Base_Protocol* protocol);
+    // Asks for the selected camera `tries` times, a second apart, until it is there.
+    void Poll_Camera(int tries);
+    void Start_Download();
+    void On_Burn_Tick();
+    void Set_Download_Button(const char* text, BOOL enabled);
+    void Give_Download_Button_Back();
+    // The burn is over: the device changes kept meanwhile are handled, a close asked for
+    // meanwhile is carried out.
+    void End_Burn();
 };
 
 // The about box: the icon, the tool's name and "确定".

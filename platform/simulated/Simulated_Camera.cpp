@@ -11,12 +11,15 @@
 
 namespace platform::simulated {
 
-namespace {
-
 class Camera_Channel final : public Ks_Control {
 public:
     Camera_Channel(std::shared_ptr<Simulated_Camera> camera, std::uint64_t connection)
-        : camera_(std::move(camera)), connection_(connection) {}
+        : camera_(std::move(camera)), connection_(connection) {
+        ++camera_->open_channels_;
+    }
+    ~Camera_Channel() override { --camera_->open_channels_; }
+    Camera_Channel(const Camera_Channel&) = delete;
+    Camera_Channel& operator=(const Camera_Channel&) = delete;
 
     HRESULT Ks_Property(const KSP_NODE& property, std::uint32_t property_length, void* data,
                         std::uint32_t data_length, std::uint32_t* bytes_returned) override {
@@ -28,6 +31,8 @@ private:
     std::shared_ptr<Simulated_Camera> camera_;
     std::uint64_t connection_;
 };
+
+namespace {
 
 Request_Code Code_Of(const KSP_NODE& property, std::uint32_t data_length) {
     const std::uint32_t flags = property.Property.Flags;

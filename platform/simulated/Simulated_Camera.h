@@ -12,6 +12,7 @@
 //   Video_Input_Identity  what the camera shows as a video-input device
 //   Fault_Plan      requests that fail on purpose
 //   Event_Log       what happened, in order
+#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -67,6 +68,9 @@ public:
     // platform hands one to the library's camera device object. It keeps the camera alive.
     std::unique_ptr<Ks_Control> Open_Control();
     std::unique_ptr<Ks_Control> Open_Control(std::uint64_t connection);
+    // How many of the camera's control channels are open now: the record of whether a program
+    // let go of the camera (a real host gives the camera's kernel driver back when it does).
+    unsigned Open_Channels() const { return open_channels_.load(); }
 
     // The request handling behind every channel (the Ks_Control contract): on the present
     // connection, or on `connection`, which fails as for a gone device once it has ended.
@@ -102,6 +106,7 @@ public:
     unsigned Restart_Count() const;
 
 private:
+    friend class Camera_Channel;
     Simulated_Camera(std::string name, Chip_Model model, std::shared_ptr<Event_Log> log);
     HRESULT Request(std::optional<std::uint64_t> connection, const KSP_NODE& property,
                     std::uint32_t property_length, void* data, std::uint32_t data_length,
@@ -133,6 +138,8 @@ private:
     const Reconnection* leave_pending_ = nullptr; // a leave write's, in model_
     bool plugged_ = true;
     std::uint64_t connection_ = 0;
+
+    std::atomic<unsigned> open_channels_{0};
 
     std::mutex leave_mutex_; // held while the handler runs
     Leave_Handler leave_handler_;

@@ -48,6 +48,9 @@ constexpr WORD HIWORD(std::uintptr_t v) {
 constexpr WPARAM MAKEWPARAM(unsigned low, unsigned high) {
     return (low & 0xFFFF) | ((high & 0xFFFF) << 16);
 }
+constexpr LPARAM MAKELPARAM(unsigned low, unsigned high) {
+    return static_cast<LPARAM>((low & 0xFFFF) | ((high & 0xFFFF) << 16));
+}
 
 struct MSG {
     HWND hwnd = nullptr;

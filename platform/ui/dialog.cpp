@@ -3,10 +3,15 @@
 #include <QApplication>
 #include <QEventLoop>
 #include <QImage>
+#include <QSocketNotifier>
 #include <QTimer>
 
+#include <cerrno>
+#include <csignal>
+#include <fcntl.h>
 #include <map>
 #include <mutex>
+#include <unistd.h>
 #include <utility>
 
 #include "platform/ui/detail.h"
@@ -266,6 +271,54 @@ void zunq::ui::Call_When_Main_Window_First_Painted(std::function<void()> painted
     First_Paint_Callback() = std::move(painted);
 }
 
+namespace {
+
+// The termination signals reach the user-interface thread through a pipe: the handler only
+// writes a byte to it (all a handler may safely do), and a notifier of the event loop reads it.
+int signal_pipe[2] = {-1, -1};
+bool signals_wanted = false;
+
+extern "C" void Note_Termination_Signal(int) {
+    const int saved = errno;
+    const char byte = 1;
+    [[maybe_unused]] const ssize_t written = write(signal_pipe[1], &byte, 1);
+    errno = saved;
+}
+
+void Close_Main_Window() {
+    char bytes[16];
+    while (read(signal_pipe[0], bytes, sizeof bytes) > 0) {
+    }
+    const CWinApp* app = AfxGetApp();
+    if (app != nullptr && app->m_pMainWnd != nullptr) {
+        app->m_pMainWnd->Send_To_Map(WM_SYSCOMMAND, SC_CLOSE, 0);
+    }
+}
+
+void Watch_Termination_Signals() {
+    if (signal_pipe[0] >= 0 || pipe2(signal_pipe, O_CLOEXEC | O_NONBLOCK) != 0) {
+        return;
+    }
+    auto* notifier = new QSocketNotifier(signal_pipe[0], QSocketNotifier::Read, qApp);
+    QObject::connect(notifier, &QSocketNotifier::activated, qApp, [] { Close_Main_Window(); });
+    struct sigaction action {};
+    action.sa_handler = Note_Termination_Signal;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART;
+    sigaction(SIGINT, &action, nullptr);
+    sigaction(SIGTERM, &action, nullptr);
+}
+
+} // namespace
+
+void zunq::ui::Close_Main_Window_On_Termination_Signals() {
+    if (qApp != nullptr) {
+        Watch_Termination_Signals();
+    } else {
+        signals_wanted = true;
+    }
+}
+
 int AfxWinMain(int argc, char** argv, const zunq::ui::Resource_Tables& resources) {
     QApplication application(argc, argv);
     // The modal loops end the program, not the last window closing.
@@ -273,6 +326,9 @@ int AfxWinMain(int argc, char** argv, const zunq::ui::Resource_Tables& resources
     if (First_Paint_Callback())
         application.installEventFilter(new First_Paint_Watch(&application));
     zunq::ui::Ensure_Ui_Dispatcher();
+    if (signals_wanted) {
+        Watch_Termination_Signals();
+    }
     zunq::ui::Install_Resources(resources);
     CWinApp* app = AfxGetApp();
     if (app == nullptr) {

@@ -1,0 +1,259 @@
+// The burn's start, on the user-interface thread: the checks, the image put into the download
+// buffer, the flash part recognised, the camera's chip prepared as its register 0x20FF says
+// (some roads restart the camera, which leaves the host and comes back), the pages' edits
+// applied, then the timer, the download worker and the progress thread started.
+#include <algorithm>
+#include <array>
+#include <utility>
+
+#include "Download_State.h"
+#include "ZUNQ_USB_CAMDlg.h"
+
+namespace {
+
+constexpr std::uint8_t No_Device = 0xFF;
+
+constexpr const char* No_Camera_Message = "请先选择设备!";
+constexpr const char* No_Image_Message = "请先选择更新的程序！";
+constexpr const char* Wrong_Image_Message = "设备与固件不匹配！";
+constexpr const char* Preview_Running_Message = "请先关闭预览相机后再进行烧录！";
+constexpr const char* Header_Unreadable_Message = "读取设备Flash失败，未写入任何数据！";
+constexpr const char* Load_During_Burn_Message = "正在烧录，请在烧录结束后再加载程序！";
+
+constexpr const char* Image_Loaded_Line = "固件加载成功\r\n";
+constexpr const char* Flash_Unknown_Lines = "Flash型号错误\r\n烧录失败\r\n";
+constexpr const char* Burn_Start_Lines = "设备校检完成\r\n烧录开始\r\n烧录进行中...\r\n";
+constexpr const char* Check_Failed_Lines = "设备校检失败\r\n烧录失败\r\n";
+constexpr const char* Close_After_Burn_Line = "烧录结束后将关闭窗口\r\n";
+
+constexpr const char* Download_Text = "下载";
+constexpr const char* Downloading_Text = "正在下载";
+
+constexpr int Flash_Model_Reads = 10;
+constexpr int Polls_After_Write = 30;
+constexpr int Polls_After_Reset = 20;
+constexpr UINT Delay_Ms = 1000;
+
+// The chip's registers the preparation reads and writes.
+constexpr std::uint16_t Road_Register = 0x20FF;
+constexpr std::uint16_t Preview_Register = 0x2310;
+constexpr std::uint8_t Preview_Running = 5;
+constexpr std::uint16_t Download_Mode_Register = 0x20D8;
+constexpr std::uint8_t Download_Mode_Value = 0x5A;
+
+// The start of flash piece 0 that the 0xC5/0xC9 chips boot from: its first two bytes cleared
+// and the rest of its first 64 bytes erased, so the chip restarts without its old code.
+constexpr std::size_t Piece_Size = 4096;
+constexpr std::size_t Header_Size = 64;
+
+// A byte preset to 0: a read that writes nothing (no camera) reads 0.
+std::uint8_t Read_Register(Extension_Unit_Base_Protocol* protocol, std::uint16_t address) {
+    std::uint8_t value = 0;
+    Protocol_Read_Reg(protocol, address, &value);
+    return value;
+}
+
+} // namespace
+
+// A one-second wait during which the dialog keeps handling its events, device changes among
+// them, while a camera restarts.
+void Delay_With_Message_Pump() {
+    zunq::ui::Wait_Dispatching(Delay_Ms);
+}
+
+void ZUNQ_USB_CAMDlg::OnBnClickedDownload() {
+    if (Is_Burn_Under_Way())
+        return;
+    m_eBurnStage = Burn_Stage::Preparing;
+    if (!Run_Burn_Steps())
+        End_Burn();
+}
+
+bool ZUNQ_USB_CAMDlg::Run_Burn_Steps() {
+    m_Page1.Reset_Page();
+    m_Progress.SendMessage(PBM_SETRANGE, 0, MAKELPARAM(0, 100));
+    m_Progress.SendMessage(PBM_SETPOS, 0);
+    Set_Download_Button(Downloading_Text, FALSE);
+    if (m_nSelectedDevice == No_Device) {
+        Refuse_Burn(No_Camera_Message);
+        return false;
+    }
+    Extension_Unit_Base_Protocol* protocol = Device_List_Get_Protocol(m_hDeviceList, m_nSelectedDevice);
+    if (m_nImageSize == 0) {
+        Refuse_Burn(No_Image_Message);
+        return false;
+    }
+    Fill_Download_Buffer();
+    Append_Log(Image_Loaded_Line);
+    if (!Check_Flash_Model(protocol)) {
+        Stop_On_Unknown_Flash(protocol);
+        return false;
+    }
+    Append_Log(Burn_Start_Lines);
+    if (!Prepare_Camera(protocol))
+        return false;
+    Apply_Config_For_Download(Download_Buffer.get(), Download_Size);
+    Start_Download();
+    m_Page1.Reset_Page();
+    m_Page2.UpdateData(FALSE);
+    return true;
+}
+
+void ZUNQ_USB_CAMDlg::Refuse_Burn(const char* message) {
+    AfxMessageBox(message);
+    Give_Download_Button_Back();
+    m_Page1.Reset_Page();
+    m_Page2.UpdateData(FALSE);
+}
+
+// The padded image, cut to the buffer: a 64 KB family's image read from a longer file has a
+// 256 KB padded copy.
+void ZUNQ_USB_CAMDlg::Fill_Download_Buffer() {
+    std::fill_n(Download_Buffer.get(), Download_Size, 0);
+    std::copy_n(m_pPaddedImage.get(), std::min(m_nPaddedSize, Download_Size), Download_Buffer.get());
+}
+
+bool ZUNQ_USB_CAMDlg::Check_Flash_Model(Extension_Unit_Base_Protocol* protocol) {
+    for (int read = 0; read < Flash_Model_Reads; ++read) {
+        m_nBurnFlashModel = Protocol_Get_Flash_Model(protocol);
+        if ((m_nBurnFlashModel & 0xFFFF) != 0)
+            return true;
+    }
+    return false;
+}
+
+void ZUNQ_USB_CAMDlg::Stop_On_Unknown_Flash(Extension_Unit_Base_Protocol* protocol) {
+    Show_Flash_Notices(protocol);
+    Append_Log(Flash_Unknown_Lines);
+    Give_Download_Button_Back();
+    m_Page1.Reset_Page();
+    m_Page2.UpdateData(FALSE);
+}
+
+bool ZUNQ_USB_CAMDlg::Prepare_Camera(Extension_Unit_Base_Protocol* protocol) {
+    switch (Read_Register(protocol, Road_Register)) {
+    case 0x00:
+    case 0x04:
+        return Restart_Into_Download_Mode(protocol);
+    case 0xFF:
+        // This chip stays on the host through the write: the list it is in stays good.
+        Protocol_Write_Reg(protocol, Download_Mode_Register, Download_Mode_Value);
+        Delay_With_Message_Pump();
+        Poll_Camera(Polls_After_Write);
+        return true;
+    case 0xC5:
+    case 0xC9:
+        return Clear_Header_And_Restart(protocol);
+    default:
+        return true;
+    }
+}
+
+// The chip leaves the host on the write and comes back ready for the download; it refuses
+// while its preview runs.
+bool ZUNQ_USB_CAMDlg::Restart_Into_Download_Mode(Extension_Unit_Base_Protocol* protocol) {
+    if (Read_Register(protocol, Preview_Register) == Preview_Running) {
+        Append_Log(Check_Failed_Lines);
+        AfxMessageBox(Preview_Running_Message);
+        Give_Download_Button_Back();
+        return false;
+    }
+    Protocol_Write_Reg(protocol, Download_Mode_Register, Download_Mode_Value);
+    Delay_With_Message_Pump();
+    Recreate_Device_List();
+    Poll_Camera(Polls_After_Write);
+    return true;
+}
+
+// Only an image of the chip's own kind may replace its boot code. A header that cannot be read
+// is not rewritten: writing back what was not read would erase the rest of the sector.
+bool ZUNQ_USB_CAMDlg::Clear_Header_And_Restart(Extension_Unit_Base_Protocol* protocol) {
+    if (Download_Size < 2 || Download_Buffer[0] != 0x89 || Download_Buffer[1] != 0x17) {
+        Refuse_Burn(Wrong_Image_Message);
+        return false;
+    }
+    std::array<std::uint8_t, Piece_Size> piece;
+    piece.fill(0xFF);
+    if (Protocol_Read_ISP_Mem_Piece(protocol, 0, piece.data()) < 0) {
+        Append_Log(Check_Failed_Lines);
+        Refuse_Burn(Header_Unreadable_Message);
+        return false;
+    }
+    piece[0] = piece[1] = 0x00;
+    std::fill(piece.begin() + 2, piece.begin() + Header_Size, 0xFF);
+    Protocol_Write_ISP_Mem_Piece(protocol, 0, piece.data());
+    Protocol_Reset_Device(protocol);
+    Delay_With_Message_Pump();
+    Recreate_Device_List();
+    Poll_Camera(Polls_After_Reset);
+    return true;
+}
+
+// The list and the selection are read afresh on every try: device changes handled during the
+// waits replace them.
+void ZUNQ_USB_CAMDlg::Poll_Camera(int tries) {
+    for (int tried = 0; tried < tries; ++tried) {
+        const bool found = Device_List_Get_Protocol(m_hDeviceList, m_nSelectedDevice) != nullptr;
+        Delay_With_Message_Pump();
+        if (found)
+            return;
+    }
+}
+
+// The waits may have replaced the device list: the worker gets the protocol of the list as it
+// is now, which stays until the worker has ended (device changes wait for it).
+void ZUNQ_USB_CAMDlg::Start_Download() {
+    m_pBurnProtocol = Device_List_Get_Protocol(m_hDeviceList, m_nSelectedDevice);
+    Store_Download_Progress(0);
+    Download_Result.store(0);
+    m_bBurnOutcomeShown = false;
+    m_eBurnStage = Burn_Stage::Downloading;
+    SetTimer(Burn_Timer_Id, Burn_Timer_Period_Ms);
+    m_BurnThreads.Start(m_pBurnProtocol, m_Progress);
+}
+
+void ZUNQ_USB_CAMDlg::Set_Download_Button(const char* text, BOOL enabled) {
+    CWnd* button = GetDlgItem(1009);
+    button->SetWindowText(text);
+    button->EnableWindow(enabled);
+}
+
+void ZUNQ_USB_CAMDlg::Give_Download_Button_Back() {
+    Set_Download_Button(Download_Text, TRUE);
+}
+
+void ZUNQ_USB_CAMDlg::End_Burn() {
+    m_eBurnStage = Burn_Stage::Idle;
+    m_pBurnProtocol = nullptr;
+    for (const UINT event : std::exchange(m_DeferredDeviceChanges, {}))
+        OnDeviceChange(event, 0);
+    if (std::exchange(m_bCloseAfterBurn, false))
+        CDialogEx::OnCancel();
+}
+
+void ZUNQ_USB_CAMDlg::Append_Log(const char* text) {
+    CWnd* log = GetDlgItem(1068);
+    const auto end = static_cast<WPARAM>(log->GetWindowTextLength());
+    log->SendMessage(EM_SETSEL, end, static_cast<LPARAM>(end));
+    log->SendMessage(EM_SCROLLCARET);
+    log->SendMessage(EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(text));
+}
+
+// The close box, and a termination signal, during a burn: the dialog closes once it is over,
+// so no thread outlives it and the camera is not left half written.
+void ZUNQ_USB_CAMDlg::OnCancel() {
+    if (!Is_Burn_Under_Way()) {
+        CDialogEx::OnCancel();
+        return;
+    }
+    if (!std::exchange(m_bCloseAfterBurn, true))
+        Append_Log(Close_After_Burn_Line);
+}
+
+// The image the burn reads stays as it is until the burn is over.
+bool ZUNQ_USB_CAMDlg::Refuse_Load_During_Burn() {
+    if (!Is_Burn_Under_Way())
+        return false;
+    AfxMessageBox(Load_During_Burn_Message);
+    return true;
+}

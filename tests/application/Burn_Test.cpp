@@ -1,0 +1,463 @@
+// The burn through the dialog on simulated cameras: its refusals, the chip preparation of each
+// road with its waits and polls on the virtual clock, the worker's results as the operator
+// meets them, the outcome the timer reports, and what waits for a burn under way.
+#include <algorithm>
+#include <csignal>
+#include <fstream>
+#include <iterator>
+
+#include "Burn_Tool.h"
+#include "Download_State.h"
+#include "ZUNQ_USB_CAM.h"
+
+namespace zunq::application::tests {
+namespace {
+
+using Texts = std::vector<std::string>;
+using Bytes = std::vector<std::uint8_t>;
+using platform::simulated::Event;
+using platform::simulated::Event_Kind;
+using platform::simulated::Fault_Action;
+using platform::simulated::Planned_Fault;
+using platform::simulated::Request_Code;
+
+const std::string Started = "固件加载成功\r\n设备校检完成\r\n烧录开始\r\n烧录进行中...\r\n";
+const std::string Succeeded = "烧录结束\r\n刷新配置信息\r\n烧录成功\r\n\r\n";
+const std::string Failed = "固件校检失败\r\n烧录失败\r\n\r\n";
+const std::string Check_Failed = "设备校检失败\r\n烧录失败\r\n";
+constexpr std::uint32_t Data_Selector = 15;                          // the flash data transfers
+constexpr auto Refused = static_cast<platform::HRESULT>(0x8007001F); // a request the camera stalls
+
+// The demo's cameras, in the list's order.
+enum Demo { Desk_2620, Door_2281, Hall_2092, Lab_2650, Lab_2282 };
+
+class Burn : public Burn_Tool {
+protected:
+    unsigned Restarts(int camera) { return cameras.at(static_cast<std::size_t>(camera))->Restart_Count(); }
+    std::uint64_t Requests(int camera) {
+        return cameras.at(static_cast<std::size_t>(camera))->Request_Count();
+    }
+    // The one-second waits of the burn so far.
+    std::size_t Waits() {
+        return static_cast<std::size_t>(std::count(services.waits.begin(), services.waits.end(), 1000u));
+    }
+    std::vector<Event> Events_Of(Event_Kind kind) {
+        std::vector<Event> found;
+        for (const Event& event : backend->Log().Events())
+            if (event.Kind == kind)
+                found.push_back(event);
+        return found;
+    }
+    // Reads from every camera's video-input devices: the device list was made again.
+    std::size_t Refreshes() { return Events_Of(Event_Kind::Property_Read).size(); }
+    // Every box so far was the worker's, shown by the user-interface thread for it.
+    bool Boxes_Came_From_The_Worker() {
+        return std::all_of(services.message_boxes.begin(), services.message_boxes.end(),
+                           [](const auto& box) { return box.from_other_thread; });
+    }
+    void Flip_Every_Data_Read(int camera) {
+        cameras.at(static_cast<std::size_t>(camera))
+            ->Faults()
+            .Plan({Planned_Fault::Match::Selector,
+                   0,
+                   Data_Selector,
+                   Request_Code::Get_Cur,
+                   {Fault_Action::Kind::Flip_Byte, platform::S_OK, 0}});
+    }
+    // The settings file's record of the last successful burn.
+    std::string Source_Record() {
+        std::ifstream file(working_directory.Path() / "info.ini");
+        const std::string text{std::istreambuf_iterator<char>(file), {}};
+        const auto start = text.find("[SourceFileInfo]");
+        return start == std::string::npos ? "" : text.substr(start, text.find("[DownloadInfo]") - start);
+    }
+    const std::string Source_Record_Before = "[SourceFileInfo]\r\nvid=\r\npid=\r\nbcd=\r\niproduct=\r\n"
+                                             "imanufacture=\r\niserialnumber=\r\niaudioproduct=\r\n";
+};
+
+TEST_F(Burn, RefusalsGiveTheButtonBackAndWriteNothing) {
+    ZUNQ_USB_CAMDlg& dlg = Start_Dialog(Parse(R"({"hubs": [{"name": "ROOT", "ports": 4}], "cameras": [
+        {"name": "plain", "family": "SPCA2620", )" +
+                                              Flash_2620 + R"(,
+         "usb": {"vid": "0x0C45", "pid": "0x6366", "hub": "ROOT", "port": 1}},
+        {"name": "no-flash", "family": "SPCA2620",
+         "usb": {"vid": "0x0C45", "pid": "0x6367", "hub": "ROOT", "port": 2}},
+        {"name": "preview", "family": "SPCA2650", )" +
+                                              Flash_2650 + R"(,
+         "registers": {"0x20FF": "0x00", "0x2310": "0x05"},
+         "usb": {"vid": "0x0C45", "pid": "0x6380", "hub": "ROOT", "port": 3}},
+        {"name": "boot-c9", "family": "SPCA2085", )" +
+                                              Flash_2620 + R"(,
+         "usb": {"vid": "0x0C45", "pid": "0x6362", "hub": "ROOT", "port": 4}}]})"));
+    const auto no_change = [&](const std::string& why) {
+        SCOPED_TRACE(why);
+        EXPECT_TRUE(Burn_Button_Idle());
+        EXPECT_FALSE(dlg.Is_Burn_Under_Way());
+        EXPECT_EQ(Restarts(2) + Restarts(3), 0u);
+        EXPECT_EQ(Events_Of(Event_Kind::Unplugged).size(), 1u) << "the test's own unplug only";
+        EXPECT_TRUE(std::all_of(Flash(3).begin(), Flash(3).end(), [](std::uint8_t b) { return b == 0xFF; }));
+    };
+
+    // Neither a camera nor an image: only the camera is asked for.
+    const auto place = Unplug(0);
+    Click_Download();
+    EXPECT_EQ(Boxes(), Texts{"请先选择设备!"});
+    EXPECT_EQ(Log_Box(), "");
+    no_change("no camera");
+    Plug(0, place);
+    Click_Download();
+    EXPECT_EQ(Boxes(), Texts{"请先选择更新的程序！"});
+    EXPECT_EQ(Log_Box(), "");
+    no_change("no image");
+
+    // No flash part: ten reads of the model, no more, then the notices.
+    Load_Demo_Image("SPCA2620");
+    const std::uint64_t unselected = Requests(1);
+    Select(dlg, 1016, 1); // the selection reads the model once
+    const std::uint64_t one_read = Requests(1) - unselected;
+    ASSERT_GT(one_read, 0u);
+    const std::uint64_t before = Requests(1);
+    Click_Download();
+    EXPECT_EQ(Requests(1) - before, 10 * one_read);
+    EXPECT_EQ(Log_Box(), "固件加载成功\r\nFlash型号错误\r\n烧录失败\r\n");
+    EXPECT_TRUE(dlg.m_FlashErrorDlg.IsWindowVisible());
+    EXPECT_EQ(dlg.m_FlashListDlg.m_strFlashList, Supported_Flash_List("ZUN_8M_1"));
+    EXPECT_EQ(Boxes(), Texts{});
+    no_change("no flash part");
+
+    // The preview running: the check fails before anything is written.
+    dlg.m_FlashErrorDlg.ShowWindow(SW_HIDE);
+    dlg.SetDlgItemText(1068, "");
+    Select(dlg, 1016, 2);
+    Click_Download();
+    EXPECT_EQ(Log_Box(), Started + Check_Failed);
+    EXPECT_EQ(Boxes(), Texts{"请先关闭预览相机后再进行烧录！"});
+    EXPECT_EQ(Waits(), 0u);
+    no_change("preview");
+
+    // A chip that boots from piece 0 takes only an image of its own kind...
+    dlg.SetDlgItemText(1068, "");
+    Select(dlg, 1016, 3);
+    Click_Download();
+    EXPECT_EQ(Boxes(), Texts{"设备与固件不匹配！"});
+    EXPECT_EQ(Log_Box(), Started);
+    no_change("wrong image");
+
+    // ... and its piece 0 is rewritten only when it could be read.
+    Load_Demo_Image("SPCA2092");
+    cameras[3]->Faults().Fail_Selector(Data_Selector, Refused, Request_Code::Get_Cur);
+    dlg.SetDlgItemText(1068, "");
+    Click_Download();
+    EXPECT_EQ(Boxes(), Texts{"读取设备Flash失败，未写入任何数据！"});
+    EXPECT_EQ(Log_Box(), Started + Check_Failed);
+    no_change("piece 0 unreadable");
+}
+
+TEST_F(Burn, TheFlashCountsAsRecognisedOnItsTenthRead) {
+    ZUNQ_USB_CAMDlg& dlg = Start_Dialog(One_Camera(R"("family": "SPCA2650", )" + Flash_2650 +
+                                                   R"(, "registers": {"0x20FF": "0x00", "0x2310": "0x05"})"));
+    Load_Demo_Image("SPCA2650");
+    // One read's requests: the selection's.
+    const auto& camera = cameras[0];
+    Select(dlg, 1016, -1);
+    const std::uint64_t start = Requests(0);
+    Select(dlg, 1016, 0);
+    const std::uint64_t one_read = Requests(0) - start;
+    ASSERT_GT(one_read, 0u);
+    for (const int failing_reads : {9, 10}) {
+        SCOPED_TRACE(failing_reads);
+        const std::uint64_t first = camera->Request_Count() + 1;
+        for (std::uint64_t n = first; n < first + failing_reads * one_read; ++n)
+            camera->Faults().Fail_Request(n, Refused);
+        dlg.SetDlgItemText(1068, "");
+        Click_Download();
+        if (failing_reads == 9) {
+            EXPECT_EQ(Log_Box(), Started + Check_Failed) << "recognised, then refused on its preview";
+        } else {
+            EXPECT_EQ(Log_Box(), "固件加载成功\r\nFlash型号错误\r\n烧录失败\r\n");
+            EXPECT_EQ(camera->Request_Count() - first + 1, 10 * one_read);
+        }
+        Boxes();
+        camera->Faults().Clear();
+    }
+}
+
+TEST_F(Burn, EachRoadPreparesItsChipWithItsWaitsAndPolls) {
+    ZUNQ_USB_CAMDlg& dlg = Start_Dialog(Demo_Scenario());
+    struct Road {
+        Demo camera;
+        std::size_t waits;     // one after the preparation, one per poll
+        bool recreates;        // the device list made again
+        unsigned restarts;     // by the preparation, and by the worker after the download
+        std::size_t comebacks; // new connections: the camera back on its port as a new device
+    };
+    const Road roads[] = {
+        {Desk_2620, 0, false, 1, 1},                             // no preparation; restarted afterwards
+        {Door_2281, 0, false, 1, 1}, {Hall_2092, 3, true, 2, 2}, // piece 0 and a restart: back after 2 s
+        {Lab_2650, 4, true, 2, 2},                               // the write: back after 2.5 s reading 0x80
+        {Lab_2282, 2, false, 1, 1},                              // the write: it stays
+    };
+    for (const Road& road : roads) {
+        const int i = road.camera;
+        SCOPED_TRACE(cameras[static_cast<std::size_t>(i)]->Name());
+        Select(dlg, 1016, i);
+        Load_Demo_Image(cameras[static_cast<std::size_t>(i)]->Model().Name);
+        const std::string old_path = cameras[static_cast<std::size_t>(i)]->Video_Input().Device_Path;
+        const unsigned restarts = Restarts(i);
+        const std::size_t refreshes = Refreshes();
+        const std::size_t plugged = Events_Of(Event_Kind::Plugged).size();
+        services.waits.clear();
+        dlg.SetDlgItemText(1068, "");
+
+        Click_Download();
+        EXPECT_EQ(Waits(), road.waits);
+        EXPECT_EQ(Refreshes() > refreshes, road.recreates);
+        const Bytes image = Download_Image();
+        ASSERT_TRUE(Run_Until_Burn_Ends());
+        EXPECT_EQ(Log_Box(), Started + Succeeded);
+        EXPECT_EQ(Boxes(), Texts{});
+        EXPECT_TRUE(std::equal(image.begin(), image.end(), Flash(i).begin()));
+
+        // Restarted after the download, it comes back and is selected again.
+        Run_Clock(3000);
+        EXPECT_EQ(Restarts(i) - restarts, road.restarts);
+        const auto comebacks = Events_Of(Event_Kind::Plugged);
+        ASSERT_EQ(comebacks.size() - plugged, road.comebacks);
+        EXPECT_NE(comebacks.back().Property, old_path);
+        EXPECT_EQ(Items(dlg, 1016).size(), 5u);
+        EXPECT_EQ(Selection(dlg, 1016), i);
+    }
+
+    // 0x04 with the camera present at once: the list is made again, and one poll finds it.
+    Start_Dialog(
+        One_Camera(R"("family": "SPCA2650", )" + Flash_2650 + R"(, "registers": {"0x20FF": "0x04"})"));
+    Load_Demo_Image("SPCA2650");
+    services.waits.clear();
+    const std::size_t refreshes = Refreshes();
+    Click_Download();
+    EXPECT_EQ(Waits(), 2u);
+    EXPECT_GT(Refreshes(), refreshes);
+    ASSERT_TRUE(Run_Until_Burn_Ends());
+    EXPECT_EQ(Log_Box(), Started + Succeeded);
+}
+
+TEST_F(Burn, ACameraThatNeverComesBackFailsWithoutARestart) {
+    const auto check = [&](const std::string& camera, const std::string& image, std::size_t waits) {
+        Start_Dialog(One_Camera(camera));
+        auto& flash = cameras[0]->Flash().Part()->Contents();
+        std::fill(flash.begin(), flash.begin() + 4096, 0x3C);
+        const Bytes before = flash;
+        Load_Demo_Image(image);
+        services.waits.clear();
+        Click_Download();
+        EXPECT_EQ(Waits(), waits);
+        EXPECT_TRUE(Run_Until_Burn_Ends());
+        EXPECT_EQ(Boxes(), Texts{"烧录失败！"});
+        EXPECT_TRUE(Boxes_Came_From_The_Worker());
+        EXPECT_EQ(Log_Box(), Started + Failed);
+        EXPECT_EQ(Restarts(0), 1u) << "the preparation's, none after the download";
+        return std::pair(before, flash);
+    };
+    {
+        SCOPED_TRACE("the write");
+        const auto [before, after] = check(R"("family": "SPCA2650", )" + Flash_2650 +
+                                               R"(, "registers": {"0x20FF": "0x00"},
+            "leaves": [{"write": {"0x20D8": "0x5A"}, "back_after_ms": "never"}])",
+                                           "SPCA2650", 31);
+        EXPECT_EQ(before, after);
+    }
+    {
+        SCOPED_TRACE("piece 0 and the restart");
+        const auto [before, after] = check(R"("family": "SPCA2085", )" + Flash_2620 +
+                                               R"(, "leaves": [{"restart": true, "back_after_ms": "never"}])",
+                                           "SPCA2092", 21);
+        // The start of piece 0 cleared, the rest of the flash as it was.
+        EXPECT_EQ(after[0], 0x00);
+        EXPECT_EQ(after[1], 0x00);
+        EXPECT_TRUE(
+            std::all_of(after.begin() + 2, after.begin() + 64, [](std::uint8_t b) { return b == 0xFF; }));
+        EXPECT_TRUE(std::equal(after.begin() + 64, after.end(), before.begin() + 64));
+    }
+}
+
+TEST_F(Burn, EveryFailedDownloadIsReportedByTheWorkerAndTheTimer) {
+    ZUNQ_USB_CAMDlg& dlg = Start_Dialog(Demo_Scenario());
+    const struct {
+        const char* image;
+        bool empty; // the download buffer emptied: the download's refusal of an empty image
+        bool flip;  // every chunk reads back wrong
+        const char* box;
+    } failures[] = {
+        {"SPCA2620", true, false, "加载固件失败！"},
+        {"SPCA2281", false, false, "设备与固件不匹配！"},
+        {"SPCA2620", false, true, "烧录失败！"},
+    };
+    for (const auto& failure : failures) {
+        SCOPED_TRACE(failure.box);
+        Load_Demo_Image(failure.image);
+        if (failure.empty)
+            Download_Size = 0;
+        if (failure.flip)
+            Flip_Every_Data_Read(Desk_2620);
+        dlg.SetDlgItemText(1068, "");
+        const unsigned restarts = Restarts(Desk_2620);
+        Click_Download();
+        ASSERT_TRUE(Run_Until_Burn_Ends());
+        EXPECT_TRUE(Boxes_Came_From_The_Worker());
+        EXPECT_EQ(Boxes(), Texts{failure.box});
+        EXPECT_EQ(Log_Box(), Started + Failed);
+        EXPECT_EQ(Restarts(Desk_2620), restarts + 1);
+        EXPECT_TRUE(Burn_Button_Idle());
+        EXPECT_FALSE(services.Timer_Running(dlg, ZUNQ_USB_CAMDlg::Burn_Timer_Id));
+        const float stopped_at = Read_Download_Progress();
+        EXPECT_LT(stopped_at, 100);
+        EXPECT_EQ(Position(dlg, 1063), static_cast<int>(stopped_at)) << "the bar ends on the last value";
+        CString label;
+        label.Format("%.0f%%", static_cast<double>(stopped_at));
+        EXPECT_EQ(Text(dlg, 1119), label);
+        EXPECT_EQ(Source_Record(), Source_Record_Before) << "no download record";
+        cameras[Desk_2620]->Faults().Clear();
+        Run_Clock(3000); // the camera back from its restart
+    }
+}
+
+// A complete burn, then a second one on the same camera whose last chunk reads back wrong: at
+// 99.8 % the label already shows 100 %, and neither that nor the first burn's 100.0 is taken
+// for a success.
+TEST_F(Burn, OnlyTheLibrarysExact100IsASuccessOfThisBurn) {
+    ZUNQ_USB_CAMDlg& dlg = Start_Dialog(
+        One_Camera(R"("family": "SPCA2650", )" + Flash_2650 + R"(, "registers": {"0x20FF": "0x80"})"));
+    Load_Demo_Image("SPCA2650");
+    const Bytes before = Flash(0);
+    const std::uint64_t first_start = Requests(0);
+    Click_Download();
+    const Bytes image = Download_Image();
+    ASSERT_TRUE(Run_Until_Burn_Ends());
+    EXPECT_EQ(Log_Box(), Started + Succeeded);
+    EXPECT_EQ(Text(dlg, 1119), "100%");
+    EXPECT_TRUE(std::equal(image.begin(), image.end(), Flash(0).begin()));
+    EXPECT_TRUE(std::equal(Flash(0).begin() + image.size(), Flash(0).end(), before.begin() + image.size()));
+    EXPECT_EQ(Restarts(0), 1u);
+    const std::string record = Source_Record();
+    EXPECT_NE(record.find("iproduct=ZUNQ"), std::string::npos) << record;
+
+    // The same requests again, the last chunk's read-back flipped.
+    std::uint64_t last_read = 0;
+    for (const Event& event : backend->Log().Requests())
+        if (event.Selector == Data_Selector && event.Code == Request_Code::Get_Cur)
+            last_read = event.Request_Number;
+    cameras[0]->Faults().Flip_Byte(Requests(0) + (last_read - first_start), 0);
+    Click_Download();
+    ASSERT_TRUE(Run_Until_Burn_Ends());
+    EXPECT_EQ(Read_Download_Progress(), static_cast<float>(579 / 5.8));
+    EXPECT_EQ(Text(dlg, 1119), "100%");
+    EXPECT_EQ(Position(dlg, 1063), 99);
+    EXPECT_EQ(Log_Box(), Started + Succeeded + Started + Failed);
+    EXPECT_EQ(Boxes(), Texts{"烧录失败！"});
+    EXPECT_EQ(Source_Record(), record);
+    EXPECT_EQ(Restarts(0), 2u);
+}
+
+// The copy into the download buffer stops at its end: a 64 KB family's image from a longer
+// file has a 256 KB padded copy.
+TEST_F(Burn, ThePaddedImageIsCutToTheDownloadBuffer) {
+    ZUNQ_USB_CAMDlg& dlg = Start_Dialog(Demo_Scenario());
+    Load_Demo_Image("SPCA2620");
+    ASSERT_EQ(Download_Size, 0x10000u);
+    auto padded = std::make_unique<std::uint8_t[]>(0x40000);
+    std::copy_n(dlg.m_pPaddedImage.get(), 0x10000, padded.get());
+    std::fill_n(padded.get() + 0x10000, 0x30000, 0xA5);
+    dlg.m_pPaddedImage = std::move(padded);
+    dlg.m_nPaddedSize = 0x40000;
+    Click_Download();
+    ASSERT_TRUE(Run_Until_Burn_Ends());
+    EXPECT_EQ(Log_Box(), Started + Succeeded);
+}
+
+// While the worker downloads (here: while it waits for the operator to close its box) loads
+// are refused and free nothing, the camera being burnt is asked nothing, device changes wait
+// for the worker's end and a close for the burn's.
+TEST_F(Burn, WhileTheWorkerRunsLoadsDeviceChangesAndACloseWait) {
+    ZUNQ_USB_CAMDlg& dlg = Start_Dialog(Demo_Scenario());
+    const std::string other = Write_File("other.bin", Demo_Image("SPCA2620"));
+    Load_Demo_Image("SPCA2281"); // not the camera's: the worker fails and asks for its box
+    const std::string flash_name = Text(dlg, 1141);
+    bool held = false;
+    services.answer_message_box = [&](const zunq::ui::Message_Box_Request& box) {
+        if (!box.from_other_thread || std::exchange(held, true))
+            return IDOK;
+        const std::uint8_t* buffer = Download_Buffer.get();
+        Load(other);
+        Drop_Files(dlg, {other});
+        EXPECT_EQ(Download_Buffer.get(), buffer);
+        EXPECT_EQ(dlg.m_strFilePath, (working_directory.Path() / "SPCA2281.bin").string());
+        const std::uint64_t requests = Requests(Desk_2620);
+        Select(dlg, 1016, 1);
+        Select(dlg, 1016, 0);
+        EXPECT_EQ(Requests(Desk_2620), requests);
+        EXPECT_EQ(Text(dlg, 1141), flash_name);
+        Unplug(Lab_2282);
+        EXPECT_EQ(Items(dlg, 1016).size(), 5u);
+        Close(dlg);
+        EXPECT_TRUE(dlg.IsWindowVisible());
+        return IDOK;
+    };
+    Click_Download();
+    ASSERT_TRUE(Run_Until_Burn_Ends());
+    EXPECT_TRUE(held);
+    const std::string refused = "正在烧录，请在烧录结束后再加载程序！";
+    EXPECT_EQ(Boxes(), (Texts{"设备与固件不匹配！", refused, refused}));
+    EXPECT_EQ(Log_Box(), Started + "烧录结束后将关闭窗口\r\n" + Failed);
+    EXPECT_EQ(Items(dlg, 1016).size(), 3u) << "the unplug, and the burnt camera's restart";
+    EXPECT_FALSE(dlg.IsWindowVisible()) << "closed once the burn was over";
+    Run_Clock(3000);
+    EXPECT_EQ(Items(dlg, 1016).size(), 4u);
+}
+
+// A dialog destroyed while its worker still waits for its box: the box is shown, the worker
+// ends, and only then is the device list released.
+TEST_F(Burn, ADialogDestroyedDuringABurnWaitsForItsWorker) {
+    Start_Dialog(Demo_Scenario());
+    Load_Demo_Image("SPCA2281");
+    Click_Download();
+    dialog.reset();
+    EXPECT_EQ(Boxes(), Texts{"设备与固件不匹配！"});
+    for (const auto& camera : cameras)
+        EXPECT_EQ(camera->Open_Channels(), 0u) << camera->Name();
+}
+
+// SIGTERM and SIGINT close the tool as its close box does: after a burn under way, and then the
+// application's dialog releases every camera.
+TEST_F(Burn, TerminationSignalsCloseTheToolAfterTheBurn) {
+    const Scenario demo = Demo_Scenario();
+    Install_Host(&demo);
+    zunq::ui::Close_Main_Window_On_Termination_Signals();
+    int runs = 0;
+    services.run_modal = [&](CDialog& shown) {
+        running = &dynamic_cast<ZUNQ_USB_CAMDlg&>(shown);
+        if (++runs == 2) {
+            std::raise(SIGINT);
+            Pump();
+            EXPECT_FALSE(shown.Is_Modal_Running());
+            return;
+        }
+        Load_Demo_Image("SPCA2620");
+        Click_Download();
+        std::raise(SIGTERM);
+        Pump();
+        EXPECT_TRUE(shown.Is_Modal_Running());
+        EXPECT_TRUE(Run_Until_Burn_Ends());
+        EXPECT_EQ(Log_Box(), Started + "烧录结束后将关闭窗口\r\n" + Succeeded);
+        EXPECT_FALSE(shown.Is_Modal_Running());
+    };
+    for (int run = 0; run < 2; ++run) {
+        EXPECT_EQ(theApp.InitInstance(), FALSE);
+        running = nullptr;
+        for (const auto& camera : cameras)
+            EXPECT_EQ(camera->Open_Channels(), 0u) << camera->Name();
+    }
+    EXPECT_EQ(runs, 2);
+}
+
+} // namespace
+} // namespace zunq::application::tests
