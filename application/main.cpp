@@ -36,6 +36,10 @@ void Tell_Parent_When_Painted() {
 } // namespace
 
 int main(int argc, char** argv) {
+    // Ctrl+C and a `kill` close the dialog as its close box does (after a burn under way), so
+    // the device list is released and every camera given back to its kernel driver; one that
+    // comes during the start closes the dialog as soon as it is up.
+    zunq::ui::Close_Main_Window_On_Termination_Signals();
     std::string error;
     const bool chosen = Choose_Backend(error);
     if (!error.empty())
@@ -43,9 +47,6 @@ int main(int argc, char** argv) {
     if (!chosen)
         return 2;
     Tell_Parent_When_Painted();
-    // Ctrl+C and a `kill` close the dialog as its close box does (after a burn under way), so
-    // the device list is released and every camera given back to its kernel driver.
-    zunq::ui::Close_Main_Window_On_Termination_Signals();
     Backend_Device_Changes device_changes;
     zunq::ui::Install_Device_Change_Source(&device_changes);
     const int result = AfxWinMain(argc, argv, zunq::resources::Tool_Resources());

@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QEventLoop>
 #include <QImage>
+#include <QPointer>
 #include <QSocketNotifier>
 #include <QTimer>
 
@@ -275,8 +276,10 @@ namespace {
 
 // The termination signals reach the user-interface thread through a pipe: the handler only
 // writes a byte to it (all a handler may safely do), and a notifier of the event loop reads it.
+// The handlers are installed at once; a signal that comes before the event loop runs waits in
+// the pipe and closes the main window as soon as it is up.
 int signal_pipe[2] = {-1, -1};
-bool signals_wanted = false;
+QPointer<QSocketNotifier> signal_notifier; // goes with the application
 
 extern "C" void Note_Termination_Signal(int) {
     const int saved = errno;
@@ -295,12 +298,10 @@ void Close_Main_Window() {
     }
 }
 
-void Watch_Termination_Signals() {
+void Catch_Termination_Signals() {
     if (signal_pipe[0] >= 0 || pipe2(signal_pipe, O_CLOEXEC | O_NONBLOCK) != 0) {
         return;
     }
-    auto* notifier = new QSocketNotifier(signal_pipe[0], QSocketNotifier::Read, qApp);
-    QObject::connect(notifier, &QSocketNotifier::activated, qApp, [] { Close_Main_Window(); });
     struct sigaction action {};
     action.sa_handler = Note_Termination_Signal;
     sigemptyset(&action.sa_mask);
@@ -309,13 +310,21 @@ void Watch_Termination_Signals() {
     sigaction(SIGTERM, &action, nullptr);
 }
 
+// User-interface thread, once the application exists.
+void Watch_Termination_Signals() {
+    if (signal_pipe[0] < 0 || signal_notifier != nullptr) {
+        return;
+    }
+    signal_notifier = new QSocketNotifier(signal_pipe[0], QSocketNotifier::Read, qApp);
+    QObject::connect(signal_notifier, &QSocketNotifier::activated, qApp, [] { Close_Main_Window(); });
+}
+
 } // namespace
 
 void zunq::ui::Close_Main_Window_On_Termination_Signals() {
+    Catch_Termination_Signals();
     if (qApp != nullptr) {
         Watch_Termination_Signals();
-    } else {
-        signals_wanted = true;
     }
 }
 
@@ -326,9 +335,7 @@ int AfxWinMain(int argc, char** argv, const zunq::ui::Resource_Tables& resources
     if (First_Paint_Callback())
         application.installEventFilter(new First_Paint_Watch(&application));
     zunq::ui::Ensure_Ui_Dispatcher();
-    if (signals_wanted) {
-        Watch_Termination_Signals();
-    }
+    Watch_Termination_Signals();
     zunq::ui::Install_Resources(resources);
     CWinApp* app = AfxGetApp();
     if (app == nullptr) {

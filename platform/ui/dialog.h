@@ -132,8 +132,9 @@ void Call_When_Main_Window_First_Painted(std::function<void()> painted);
 
 // Makes SIGINT (a terminal's Ctrl+C) and SIGTERM reach the application's main window as its
 // close box does, on the user-interface thread, so that the program ends the way closing its
-// dialog ends it: handlers run, destructors release what the program holds. Call once, before
-// AfxWinMain or, in a program that made the application already, on its user-interface thread.
+// dialog ends it: handlers run, destructors release what the program holds. Call first thing
+// in main (a signal before the main window is up closes it once it is), or, in a program that
+// made the application already, on its user-interface thread.
 void Close_Main_Window_On_Termination_Signals();
 
 // Waits `milliseconds` by the dialog services' clock while the user-interface thread keeps
