@@ -1,6 +1,11 @@
 #include "platform/ui/files.h"
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <algorithm>
+#include <atomic>
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -181,6 +186,68 @@ int Read_Whole_File(const char* path, std::vector<std::uint8_t>& out, std::size_
     }
     out = std::move(bytes);
     return 0;
+}
+
+namespace {
+
+// A new file beside `target`, named so that it reads as no saved file of the tool: hidden,
+// with the process id and a counter. -1 with errno set when the folder takes no new file.
+int Create_Temporary_File(const std::filesystem::path& target, std::string& name) {
+    static std::atomic<unsigned> counter{0};
+    const std::filesystem::path folder = target.has_parent_path() ? target.parent_path() : ".";
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        name = (folder /
+                (".zunq-write-" + std::to_string(::getpid()) + "-" + std::to_string(counter++) + ".tmp"))
+                   .string();
+        const int file = ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (file >= 0 || errno != EEXIST) {
+            return file;
+        }
+    }
+    return -1;
+}
+
+// 0, or the errno of the write that failed.
+int Write_All(int file, const std::uint8_t* data, std::size_t size) {
+    while (size > 0) {
+        const ssize_t written = ::write(file, data, size);
+        if (written < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            return errno;
+        }
+        data += written;
+        size -= static_cast<std::size_t>(written);
+    }
+    return 0;
+}
+
+} // namespace
+
+int Write_Whole_File(const char* path, const std::uint8_t* data, std::size_t size) {
+    if (path == nullptr || *path == '\0' || (data == nullptr && size != 0)) {
+        return EINVAL;
+    }
+    std::string temporary;
+    const int file = Create_Temporary_File(path, temporary);
+    if (file < 0) {
+        return errno;
+    }
+    int error = Write_All(file, data, size);
+    if (error == 0 && ::fsync(file) != 0) {
+        error = errno;
+    }
+    if (::close(file) != 0 && error == 0) {
+        error = errno;
+    }
+    if (error == 0 && ::rename(temporary.c_str(), path) != 0) {
+        error = errno;
+    }
+    if (error != 0) {
+        ::unlink(temporary.c_str());
+    }
+    return error;
 }
 
 namespace {

@@ -1,5 +1,7 @@
 #include "Tool_Test.h"
 
+#include <stdlib.h>
+
 #include "resources/resources.h"
 
 namespace zunq::application::tests {
@@ -15,6 +17,12 @@ Scenario Parse(const std::string& json) {
     const auto load = platform::simulated::Parse_Scenario(json);
     EXPECT_TRUE(load.Loaded) << load.Error;
     return load.Loaded.value_or(Scenario{});
+}
+
+std::filesystem::path Make_Test_Folder(const std::string& prefix) {
+    std::string pattern = (std::filesystem::temp_directory_path() / (prefix + "-XXXXXX")).string();
+    EXPECT_NE(mkdtemp(pattern.data()), nullptr);
+    return pattern;
 }
 
 Tool_Test::Tool_Test() {
@@ -62,6 +70,14 @@ std::vector<std::string> Tool_Test::Device_Panel() {
     std::vector<std::string> texts;
     for (int id = 1018; id <= 1023; ++id)
         texts.push_back(Text(*dialog, id));
+    return texts;
+}
+
+std::vector<std::string> Tool_Test::Boxes() {
+    std::vector<std::string> texts;
+    for (const auto& box : services.message_boxes)
+        texts.push_back(box.text);
+    services.message_boxes.clear();
     return texts;
 }
 

@@ -3,6 +3,7 @@
 // installed backend, their plugging delivered to the dialog, the dialog services scripted.
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <memory>
 #include <optional>
 #include <string>
@@ -22,6 +23,10 @@ using namespace zunq::ui::testing;
 
 Scenario Demo_Scenario();
 Scenario Parse(const std::string& json);
+
+// A new empty folder for a test's files: `prefix` and a unique ending, under the system's
+// temporary folder.
+std::filesystem::path Make_Test_Folder(const std::string& prefix);
 
 class Tool_Test : public ::testing::Test {
 protected:
@@ -45,6 +50,8 @@ protected:
 
     // The texts of the device panel, statics 1018 to 1023.
     std::vector<std::string> Device_Panel();
+    // The texts of the message boxes shown since the last call.
+    std::vector<std::string> Boxes();
 
     Scripted_Services services;
     std::shared_ptr<Simulated_Backend> backend;
