@@ -155,6 +155,34 @@ TEST(Flash_Download, StopsOnMinusOneAndWipesTheHeaderAfterABadCheck) {
     EXPECT_EQ(late_byte.Flash(0, 0x1000), Bytes(0x1000, 0xFF));
 }
 
+TEST(Flash_Download, OnlyExactlyMinusOneStopsAtAChunkAndTheSpca2281StopsOnAnyFailedPiece0Read) {
+    // Chunk 5's data write failing with another result: its read-back still goes out and the
+    // check reports the first byte that stayed erased.
+    Flash_Camera write_fails("SPCA2620");
+    const std::uint64_t chunk_5 = 51 + 32 + 5 * 8;
+    write_fails.camera->Faults().Fail_Request(write_fails.Request_Number(chunk_5 + 4), Failure_Result(3, 3));
+    const auto first_not_ff = std::find_if(write_fails.image.begin() + 5 * 1024, write_fails.image.end(),
+                                           [](std::uint8_t byte) { return byte != 0xFF; });
+    EXPECT_EQ(write_fails.Download(), first_not_ff - (write_fails.image.begin() + 5 * 1024) + 1);
+    const auto requests = write_fails.Requests();
+    ASSERT_GE(requests.size(), chunk_5 + 8);
+    EXPECT_EQ(requests[chunk_5 + 7].Selector, 15u);
+    EXPECT_EQ(requests[chunk_5 + 7].Code, Request_Code::Get_Cur) << "chunk 5 was read back";
+    EXPECT_EQ(write_fails.Flash(0, 0x1000), Bytes(0x1000, 0xFF));
+
+    // The SPCA2281 reads piece 0 first (51 preparation requests, then its one chunk): any
+    // failure of that read ends the download with it, before anything is erased.
+    for (int failure : {-1, Failure_Result(9, 9)}) {
+        Flash_Camera piece_0_fails("SPCA2281");
+        piece_0_fails.camera->Faults().Fail_Request(piece_0_fails.Request_Number(51 + 4), failure);
+        float progress = 0;
+        EXPECT_EQ(piece_0_fails.Download(&progress), failure);
+        EXPECT_EQ(piece_0_fails.Requests().size(), 51 + 4u) << "no erase";
+        EXPECT_FLOAT_EQ(progress, 1 / 0.52f);
+        EXPECT_EQ(piece_0_fails.Flash(), piece_0_fails.old_contents);
+    }
+}
+
 TEST(Flash_Download, AReadBackThatDeliversNothingNeverPasses) {
     // The last chunks carry the zero padding, like the chunk before them: a write and a
     // read-back that are both silently lost must not pass on the bytes still in the buffer.

@@ -177,6 +177,40 @@ TEST(Simulated_Flash, MasterAReleasesTheFlashAndWritesTheStatusOnlyWhenEnabled) 
     EXPECT_EQ(rig.Part().Status(), 0x0C);
 }
 
+TEST(Simulated_Flash, ProgramAndEraseNeedTheWriteEnableLatchAndUseItUp) {
+    Flash_Part_Identity identity;
+    identity.Size = 8192;
+    Simulated_Flash_Part part(identity);
+    const auto transaction = [&](Bytes bytes) {
+        part.Select();
+        for (std::uint8_t byte : bytes)
+            part.Exchange(byte);
+        part.Deselect();
+    };
+    const Bytes program{0x02, 0x00, 0x10, 0x00, 0x12, 0x34};
+    const Bytes erase{0x20, 0x00, 0x00, 0x00};
+    part.Contents()[0] = 0x00;
+    transaction(program);
+    transaction(erase);
+    EXPECT_EQ(part.Contents()[0x1000], 0xFF) << "no program without 0x06";
+    EXPECT_EQ(part.Contents()[0], 0x00) << "no erase without 0x06";
+    transaction({0x06});
+    transaction({0x04});
+    transaction(program);
+    EXPECT_EQ(part.Contents()[0x1000], 0xFF) << "0x04 takes the latch back";
+
+    transaction({0x06});
+    transaction(program);
+    EXPECT_EQ(part.Contents()[0x1000], 0x12);
+    EXPECT_EQ(part.Status() & Flash_Status_Write_Enable, 0);
+    transaction(erase);
+    EXPECT_EQ(part.Contents()[0], 0x00) << "the program used the latch up";
+    transaction({0x06});
+    transaction(erase);
+    EXPECT_EQ(part.Contents()[0], 0xFF);
+    EXPECT_EQ(part.Contents()[0x1000], 0x12) << "only the sector of the address";
+}
+
 Bytes Le(std::uint32_t value) {
     return {std::uint8_t(value), std::uint8_t(value >> 8), std::uint8_t(value >> 16),
             std::uint8_t(value >> 24)};
