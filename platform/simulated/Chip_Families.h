@@ -22,6 +22,7 @@
 #include "platform/simulated/Restart_Trigger.h"
 #include "platform/simulated/Simulated_Backend.h"
 #include "platform/simulated/Simulated_Flash_Part.h"
+#include "platform/simulated/Soc_File_Channel.h"
 
 namespace platform::simulated {
 
@@ -164,6 +165,8 @@ struct Chip_Camera_Description {
     // What the flash data selector answers to its length query, in place of the family's.
     std::optional<std::uint32_t> Chunk_Length;
     std::vector<Planned_Fault> Faults; // planned on the camera when it is built
+    // A system-on-chip camera's update script and the faults of its file channel.
+    Soc_Camera_Scenario Soc;
 };
 
 // A desc by family and layout names (null members for names that are not in the tables).

@@ -73,13 +73,14 @@ Scenario_Load Parse_Scenario(std::string_view json_text,
                              const std::optional<std::string>& file_directory = std::nullopt);
 Scenario_Load Load_Scenario_File(const std::string& path);
 
-// Adds the scenario's cameras to `backend`, in the scenario's order.
+// Adds the scenario's cameras to `backend`, in the scenario's order. Their flash parts are
+// allocated whole (std::bad_alloc when memory runs out).
 std::vector<std::shared_ptr<Simulated_Camera>> Build_Scenario(Simulated_Backend& backend,
                                                               const Scenario& scenario);
 
 // With ZUNQ_SF_SIMULATION naming a scenario file: a new simulated backend serving its cameras.
 // Unset or empty: null, and `error` empty (the host's own cameras are meant). A file that
-// cannot be loaded: null and the reason in `error`.
+// cannot be loaded, or whose cameras do not fit in memory: null and the reason in `error`.
 std::shared_ptr<Simulated_Backend> Backend_From_Environment(std::string& error);
 
 } // namespace platform::simulated

@@ -57,6 +57,8 @@ Simulated_Camera::Simulated_Camera(std::string name, Chip_Model model, std::shar
     }
     Add_Register_Selectors(*chip_unit_, registers_);
     registers_.Power_On();
+    // The chip's work takes the time the host's pauses give it, on the clock of this log.
+    flash_.Set_Time_Source([log = log_.get()] { return log->Now_Ms(); });
 }
 
 std::unique_ptr<Ks_Control> Simulated_Camera::Open_Control() {
@@ -111,7 +113,10 @@ HRESULT Simulated_Camera::Carry(const KSP_NODE& property, std::uint32_t property
     using Kind = Fault_Action::Kind;
     if (fault && fault->What == Kind::Fail)
         return fault->Result;
-    if (fault && fault->What == Kind::Ignore && code != Request_Code::Get_Len) {
+    // A chip still busy with earlier work misses the request as a lost one, but the device
+    // still answers length queries.
+    const bool busy = flash_.Busy();
+    if (((fault && fault->What == Kind::Ignore) || busy) && code != Request_Code::Get_Len) {
         bytes_returned = code == Request_Code::Get_Cur ? data_length : 0;
         return S_OK;
     }

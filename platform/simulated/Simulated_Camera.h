@@ -8,7 +8,8 @@
 //   Unit_Table      which unit answers at which (node, GUID)
 //   Simulated_Unit  the controls of one unit, by selector
 //   Register_Bus    the chip's registers, plain memory with behaviour attached by range
-//   Flash_Controller  opcode slots, program mode and the SPI bus with the flash part
+//   Flash_Controller  opcode slots, program mode, the SPI bus with the flash part, and whether
+//                   the chip is still busy (then every request but a length query is lost)
 //   Video_Input_Identity  what the camera shows as a video-input device
 //   Fault_Plan      requests that fail on purpose
 //   Event_Log       what happened, in order
