@@ -79,8 +79,16 @@ HRESULT Simulated_Camera::Ks_Property(const KSP_NODE& property, std::uint32_t pr
     event.Length = data_length;
 
     std::uint32_t returned = 0;
-    const HRESULT result =
+    HRESULT result =
         Carry(property, property_length, event.Code, event.Request_Number, data, data_length, returned);
+    if (change_answers_) {
+        Camera_Answer answer{event.Code, event.Selector,
+                             std::span(static_cast<std::uint8_t*>(data), data ? data_length : 0), result,
+                             returned};
+        change_answers_(answer);
+        result = answer.Result;
+        returned = answer.Bytes_Returned;
+    }
     event.Result = result;
     event.Bytes_Returned = returned;
     if (bytes_returned)
@@ -183,6 +191,11 @@ void Simulated_Camera::Plug_In(const std::string& device_path) {
 bool Simulated_Camera::Plugged() const {
     const std::lock_guard lock(mutex_);
     return plugged_;
+}
+
+void Simulated_Camera::Change_Answers(std::function<void(Camera_Answer&)> change) {
+    const std::lock_guard lock(mutex_);
+    change_answers_ = std::move(change);
 }
 
 std::uint64_t Simulated_Camera::Request_Count() const {

@@ -14,8 +14,10 @@
 //   Fault_Plan      requests that fail on purpose
 //   Event_Log       what happened, in order
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <mutex>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -30,6 +32,15 @@
 #include "platform/simulated/Video_Input_Identity.h"
 
 namespace platform::simulated {
+
+// How the camera is about to answer a request (Simulated_Camera::Change_Answers).
+struct Camera_Answer {
+    Request_Code Code;
+    std::uint32_t Selector;
+    std::span<std::uint8_t> Data; // a get: the answer the host receives; a set: the bytes sent
+    HRESULT Result;               // E_MORE_DATA for a length query that is answered
+    std::uint32_t Bytes_Returned; // a length query: the length; a get: the bytes answered
+};
 
 class Simulated_Camera : public std::enable_shared_from_this<Simulated_Camera> {
 public:
@@ -78,6 +89,12 @@ public:
     void Plug_In(const std::string& device_path);
     bool Plugged() const;
 
+    // A device can answer anything: from now on every request's answer goes through `change`,
+    // which may rewrite it, after the chip, the fault plan and an unplug made it (fuzz targets;
+    // none: answered as made). Called with the camera's lock held. Set it before the library
+    // runs.
+    void Change_Answers(std::function<void(Camera_Answer&)> change);
+
     std::uint64_t Request_Count() const;
     // How often the chip restarted since it was created.
     unsigned Restart_Count() const;
@@ -99,6 +116,7 @@ private:
     std::shared_ptr<Simulated_Unit> chip_unit_;
 
     mutable std::mutex mutex_; // one request at a time, as a device's control pipe
+    std::function<void(Camera_Answer&)> change_answers_;
     std::uint64_t request_count_ = 0;
     unsigned restart_count_ = 0;
     bool restart_pending_ = false;
