@@ -56,7 +56,7 @@ std::pair<std::int32_t, std::int32_t> Control(const Bytes& image, std::uint32_t 
 }
 
 Bytes Video_Image(std::vector<Format_Description> formats, std::uint8_t still = 1, bool microphone = false) {
-    Image_2688_Spec description;
+    Image_2688_Description description;
     for (auto& configuration : description.Configurations) {
         configuration.Video->Formats = formats;
         configuration.Video->Still_Method = still;
