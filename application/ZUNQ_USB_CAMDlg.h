@@ -102,7 +102,9 @@ public:
     bool m_bCloseAfterBurn = false;            // a close came during the burn
     std::vector<UINT> m_DeferredDeviceChanges; // arrivals and removals during the download
 
-    // Writes the pages' edits into the burn's image `buffer` of `size` bytes.
+    // The burn's edit of the download copy: the pages' edits applied to `size` bytes of
+    // `buffer` in place. Safe whatever the pages hold; when no image object can be built over
+    // the buffer it stays as it is and the operator is told.
     void Apply_Config_For_Download(std::uint8_t* buffer, std::uint32_t size);
     // Appends `text` to the log box, after whatever it holds.
     void Append_Log(const char* text);

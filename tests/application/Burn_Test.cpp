@@ -9,6 +9,7 @@
 #include "Burn_Tool.h"
 #include "Download_State.h"
 #include "ZUNQ_USB_CAM.h"
+#include "firmware_image/Firmware_Factory.h"
 
 namespace zunq::application::tests {
 namespace {
@@ -321,23 +322,33 @@ TEST_F(Burn, EveryFailedDownloadIsReportedByTheWorkerAndTheTimer) {
     }
 }
 
-// A complete burn, then a second one on the same camera whose last chunk reads back wrong: at
-// 99.8 % the label already shows 100 %, and neither that nor the first burn's 100.0 is taken
-// for a success.
+// A complete burn of the edited image, then a second one on the same camera whose last chunk
+// reads back wrong: at 99.8 % the label already shows 100 %, and neither that nor the first
+// burn's 100.0 is taken for a success.
 TEST_F(Burn, OnlyTheLibrarysExact100IsASuccessOfThisBurn) {
     ZUNQ_USB_CAMDlg& dlg = Start_Dialog(
         One_Camera(R"("family": "SPCA2650", )" + Flash_2650 + R"(, "registers": {"0x20FF": "0x80"})"));
     Load_Demo_Image("SPCA2650");
+    Type(dlg.m_Page1, 1032, "1234", true); // the PID edited on the identity page
     const Bytes before = Flash(0);
     const std::uint64_t first_start = Requests(0);
     Click_Download();
+    EXPECT_EQ(Text(dlg, 1009), "正在下载");
+    EXPECT_FALSE(Is_Enabled(dlg, 1009));
     const Bytes image = Download_Image();
     ASSERT_TRUE(Run_Until_Burn_Ends());
     EXPECT_EQ(Log_Box(), Started + Succeeded);
     EXPECT_EQ(Text(dlg, 1119), "100%");
+    EXPECT_EQ(Position(dlg, 1063), 100);
+    EXPECT_TRUE(Burn_Button_Idle());
+    EXPECT_FALSE(services.Timer_Running(dlg, ZUNQ_USB_CAMDlg::Burn_Timer_Id));
+    EXPECT_EQ(Restarts(0), 1u) << "after the download";
+    // The edited image, and nothing beyond it.
     EXPECT_TRUE(std::equal(image.begin(), image.end(), Flash(0).begin()));
     EXPECT_TRUE(std::equal(Flash(0).begin() + image.size(), Flash(0).end(), before.begin() + image.size()));
-    EXPECT_EQ(Restarts(0), 1u);
+    const auto burnt = Create_Firmware_Object(Flash(0).data(), static_cast<std::uint32_t>(image.size()));
+    ASSERT_NE(burnt, nullptr);
+    EXPECT_EQ(burnt->Get_PID(1, nullptr), 0x1234);
     const std::string record = Source_Record();
     EXPECT_NE(record.find("iproduct=ZUNQ"), std::string::npos) << record;
 
