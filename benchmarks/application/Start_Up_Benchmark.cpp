@@ -17,6 +17,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -56,6 +57,15 @@ std::vector<std::string> Tool_Environment(int painted_fd) {
     return environment;
 }
 
+struct Working_Folder {
+    Working_Folder() {
+        std::string pattern = (std::filesystem::temp_directory_path() / "zunq-start-up-XXXXXX").string();
+        Path = mkdtemp(pattern.data());
+    }
+    ~Working_Folder() { std::filesystem::remove_all(Path); }
+    std::string Path;
+};
+
 // Starts the tool, waits for its first paint, then ends it and collects its resource usage.
 Start_Up Start_Tool_Once() {
     constexpr int Longest_Wait_Ms = 20000;
@@ -77,6 +87,10 @@ Start_Up Start_Tool_Once() {
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
     posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
+    // The tool keeps its settings file in its working directory: a folder of its own, not the
+    // one the benchmark was started in.
+    const Working_Folder folder;
+    posix_spawn_file_actions_addchdir_np(&actions, folder.Path.c_str());
 
     const auto start = Clock::now();
     pid_t child = 0;
