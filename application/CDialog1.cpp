@@ -4,15 +4,37 @@
 
 #include <algorithm>
 #include <array>
+#include <cerrno>
 
 #include "ZUNQ_USB_CAMDlg.h"
 #include "firmware_image/Firmware_Factory.h"
+#include "platform/ui/files.h"
 
 namespace {
 
 constexpr const char* Bad_Character_Message = "输入非法！请输入0~F,不区分大小写";
 constexpr const char* Too_Long_Message = "字符长度超过限制！请重新输入！";
 constexpr const char* Load_First_Message = "请先加载文件！";
+constexpr const char* Saved_Message = "信息修改成功！";
+constexpr const char* Not_Applied_Message = "无法应用配置修改，未保存文件！";
+
+// Why a save wrote no file, by the error of the step that failed.
+const char* Save_Failure_Message(int error) {
+    switch (error) {
+    case ENOSPC:
+    case EDQUOT:
+    case EFBIG:
+        return "文件保存失败！磁盘空间不足，未写入文件。";
+    case EACCES:
+    case EPERM:
+    case EROFS:
+    case ENOTDIR:
+    case ENOENT:
+        return "文件保存失败！目标文件夹不可写入，未写入文件。";
+    default:
+        return "文件保存失败！写入文件时出错，未写入文件。";
+    }
+}
 
 constexpr int Hex_Field_Limit = 4;
 constexpr int Text_Field_Limit = 31;
@@ -220,7 +242,40 @@ void CDialog1::Follow_Unlock_Box(int box, int edit) {
 
 // Each click is at most one save, so the box never stays checked.
 void CDialog1::OnBnClickedSave() {
-    if (IsDlgButtonChecked(1031) == BST_CHECKED && Main_Dialog().m_nImageSize == 0)
-        AfxMessageBox(Load_First_Message);
+    if (IsDlgButtonChecked(1031) == BST_CHECKED) {
+        if (Main_Dialog().m_nImageSize == 0)
+            AfxMessageBox(Load_First_Message);
+        else
+            Save_Edited_Image();
+    }
     GetDlgItem(1031)->SendMessage(BM_SETCHECK, BST_UNCHECKED);
+}
+
+// The file appears whole or not at all, and only a complete file is reported as saved.
+void CDialog1::Save_Edited_Image() {
+    const ZUNQ_USB_CAMDlg& main = Main_Dialog();
+    if (!Apply_To_Image(main.m_pPaddedImage.get(), main.m_nPaddedSize)) {
+        AfxMessageBox(Not_Applied_Message);
+        return;
+    }
+    m_strSaveFileName = Save_File_Name();
+    const int error = zunq::ui::Write_Whole_File(m_strSaveFileName, m_pSaveImage.get(),
+                                                 std::min(main.m_nPaddedSize, m_nSaveImageSize));
+    m_pSaveImage.reset();
+    m_nSaveImageSize = 0;
+    AfxMessageBox(error == 0 ? Saved_Message : Save_Failure_Message(error));
+}
+
+// Beside the loaded file: its name without extension, the page's VID and PID, the loaded
+// firmware version and the local time to the second.
+CString CDialog1::Save_File_Name() const {
+    const ZUNQ_USB_CAMDlg& main = Main_Dialog();
+    SYSTEMTIME now;
+    GetLocalTime(&now);
+    CString stamp;
+    stamp.Format("%d-%d-%d-%d-%d-%d", now.wYear, now.wMonth, now.wDay, now.wHour, now.wMinute, now.wSecond);
+    CString name;
+    name.Format("%s_VID%s_PID%s_BCD%s_%s.bin", main.m_strFileTitle.GetString(), m_strVidText.GetString(),
+                m_strPidText.GetString(), main.m_strBcd.GetString(), stamp.GetString());
+    return name;
 }

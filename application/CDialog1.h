@@ -41,6 +41,10 @@ public:
     // Shows or hides a field group's label, edit and unlock box: 1 product, 2 manufacturer,
     // 4 external ID, 7 microphone name; any other group changes nothing.
     void Show_Field_Groups(int group, int nCmdShow);
+    // The pages' edits applied to `size` bytes of `image` (only read) into a new
+    // m_pSaveImage of that size. False, with no save image, when no image object can be
+    // built over `image`.
+    bool Apply_To_Image(const std::uint8_t* image, std::uint32_t size);
 
     BOOL PreTranslateMessage(MSG* pMsg) override {
         return Is_Enter_Or_Escape(pMsg) ? TRUE : CDialogEx::PreTranslateMessage(pMsg);
@@ -79,4 +83,8 @@ private:
     void Restore_Loaded_Values();
     // The unlock box `box` opens its edit while checked.
     void Follow_Unlock_Box(int box, int edit);
+    // The save proper: the edited image written beside the loaded file, the operator told
+    // how it went.
+    void Save_Edited_Image();
+    CString Save_File_Name() const;
 };

@@ -24,15 +24,17 @@ constexpr const char* Video_Format_Tab = "USB配置";
 // Images of at most 64 KB are padded to 64 KB, larger ones to 256 KB.
 constexpr std::uint32_t Small_Image_Size = 0x10000;
 
-// The 256 KB family's mark at 0x100: the letters "CY" or the bytes 0x95, 0x27.
+} // namespace
+
 bool Has_256K_Mark(const std::uint8_t* padded) {
     return (padded[0x100] == 'C' && padded[0x101] == 'Y') || (padded[0x100] == 0x95 && padded[0x101] == 0x27);
 }
 
-// A string the image has: neither empty nor the model's "absent" text.
 bool Is_Present(const CString& text) {
     return !text.IsEmpty() && text != String_No_Use_Text;
 }
+
+namespace {
 
 int Show_Command(const CString& text) {
     return Is_Present(text) ? SW_SHOWNORMAL : SW_HIDE;

@@ -14,3 +14,10 @@ int Load_File_To_Buffer(const char* path, std::unique_ptr<std::uint8_t[]>& buffe
 
 // The path up to its last '.', separators unchanged; empty when it has none.
 CString Get_File_Title(const CString& path);
+
+// The 256 KB family's mark at 0x100 of a padded image: the letters "CY" or the bytes 0x95,
+// 0x27. The image must hold at least 0x102 bytes (a padded image holds 64 KB or more).
+bool Has_256K_Mark(const std::uint8_t* padded);
+
+// A string the image has: neither empty nor the model's "absent" text.
+bool Is_Present(const CString& text);

@@ -83,6 +83,11 @@ public:
     // carries the identity that was burnt.
     void Load_Ini_Firmware(const char* file_name);
 
+    // The burn's edit of the download copy: the pages' edits applied to `size` bytes of
+    // `buffer` in place. Safe whatever the pages hold; when no image object can be built over
+    // the buffer it stays as it is and the operator is told.
+    void Apply_Config_For_Download(std::uint8_t* buffer, std::uint32_t size);
+
     // Shows page `index` of the tab control and hides the others; any other index changes
     // nothing.
     void Show_Page(int index);

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstring>
 
 namespace {
 
@@ -19,6 +20,20 @@ constexpr std::array<Descriptor_Minimum_Row, 4> Descriptor_Minimums{{
 }};
 
 } // namespace
+
+std::size_t Next_Place_Holding(Byte_Span bytes, std::size_t first, std::size_t last, std::size_t ahead,
+                               std::uint8_t value) {
+    // Bytes past the span read 0, so no place whose byte lies there can hold `value`.
+    const std::size_t end = std::min(last + ahead + 1, bytes.size());
+    const std::size_t from = first + ahead;
+    if (from >= end) {
+        return last + 1;
+    }
+    const void* found = std::memchr(bytes.data() + from, value, end - from);
+    return found == nullptr
+               ? last + 1
+               : static_cast<std::size_t>(static_cast<const std::uint8_t*>(found) - bytes.data()) - ahead;
+}
 
 std::uint8_t Read_U8(Byte_Span bytes, std::size_t offset) {
     return offset < bytes.size() ? bytes[offset] : 0;

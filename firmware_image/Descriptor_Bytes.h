@@ -33,6 +33,11 @@ void Store_U32_BE(Mutable_Byte_Span bytes, std::size_t offset, std::uint32_t val
 void Store_Bytes(Mutable_Byte_Span bytes, std::size_t offset, Byte_Span source);
 // The bytes of `bytes` from `offset` on, at most `count` of them (fewer at the end).
 Byte_Span Bytes_At(Byte_Span bytes, std::size_t offset, std::size_t count);
+// The first place p from `first` to `last` whose byte p + `ahead` is `value` (not 0), or
+// last + 1 when there is none: a search over a whole image checks its rarest byte this way,
+// at the speed of memchr, before it compares the rest.
+std::size_t Next_Place_Holding(Byte_Span bytes, std::size_t first, std::size_t last, std::size_t ahead,
+                               std::uint8_t value);
 
 void Append_U8(std::vector<std::uint8_t>& out, std::uint8_t value);
 void Append_U16_LE(std::vector<std::uint8_t>& out, std::uint16_t value);

@@ -44,10 +44,16 @@ bool Holds(Byte_Span image, std::size_t offset, const std::array<std::uint8_t, N
 }
 
 std::uint32_t Find_Device_Descriptor(Byte_Span image) {
-    for (std::uint32_t p = Descriptor_Search_Start; p <= Descriptor_Search_End; ++p) {
+    // Only places holding the class byte (0xEF) are compared whole: the search runs over
+    // nearly the whole image on every load.
+    constexpr std::size_t Class_At = 6;
+    for (std::size_t p = Next_Place_Holding(image, Descriptor_Search_Start, Descriptor_Search_End, Class_At,
+                                            Device_Descriptor_Start[Class_At]);
+         p <= Descriptor_Search_End; p = Next_Place_Holding(image, p + 1, Descriptor_Search_End, Class_At,
+                                                            Device_Descriptor_Start[Class_At])) {
         if (Holds(image, p, Device_Descriptor_Start) &&
             Read_U8(image, p + Device_Descriptor_Last) == One_Configuration) {
-            return p;
+            return static_cast<std::uint32_t>(p);
         }
     }
     return 0;

@@ -94,7 +94,15 @@ void Add_Number_To_String_Descriptor(Stored_String& stored, std::uint32_t n) {
 
 std::uint32_t Find_Next_String_Descriptor(Byte_Span image, std::uint32_t start, std::size_t pattern_length) {
     pattern_length = std::min(pattern_length, Language_List_Pattern.size());
-    for (std::uint32_t p = start; p <= Search_End; ++p) {
+    // When the pattern has the descriptor type, only places holding it are looked at: zero runs
+    // pass the other tests, and the search runs over nearly the whole image.
+    constexpr std::size_t Type_At = 3;
+    const auto next = [&](std::size_t from) {
+        return pattern_length > Type_At
+                   ? Next_Place_Holding(image, from, Search_End, Type_At, String_Descriptor_Type)
+                   : from;
+    };
+    for (std::size_t p = next(start); p <= Search_End; p = next(p + 1)) {
         if (Read_U8(image, p) != 0 || Read_U8(image, p + 1) != Read_U8(image, p + 2)) {
             continue;
         }
@@ -103,7 +111,7 @@ std::uint32_t Find_Next_String_Descriptor(Byte_Span image, std::uint32_t start, 
             match = Read_U8(image, p + k) == Language_List_Pattern[k];
         }
         if (match) {
-            return p;
+            return static_cast<std::uint32_t>(p);
         }
     }
     return 0;

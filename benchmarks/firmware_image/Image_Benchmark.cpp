@@ -27,7 +27,7 @@ std::vector<std::pair<std::string, Bytes>> Family_Images() {
     const Format_Description mjpeg{.Mjpeg = true,
                                    .Frames = Frames_Of({{1920, 1080}, {1280, 720}, {640, 480}})};
     const Format_Description yuv{.Mjpeg = false, .Frames = Frames_Of({{640, 480}, {320, 240}})};
-    Image_2688_Spec camera;
+    Image_2688_Description camera;
     camera.Configurations[0] = {.Video = Video_Function_Description{.Formats = {mjpeg, yuv}},
                                 .Audio = Audio_Function_Description{}};
     camera.Resolutions = {{1920, 1080, 1}, {1280, 720, 1}, {640, 480, 1}};

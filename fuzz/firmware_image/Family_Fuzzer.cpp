@@ -1,16 +1,17 @@
-// Every image family's object over arbitrary 64 KB and 256 KB images: the factory, every
+// Every image family's object over images built around the fuzzed bytes: the factory, every
 // getter, a set of edits, the output build, and the output loaded again. Whatever the
 // image holds, every read and write must stay within the object's buffers and every text
 // within its 260 bytes.
 //
-// Input: one control byte, then a sparse image (tests/test_images/Sparse_Image.h).
-// Control bit 0: a 256 KB image (else 64 KB); bits 1-3: family markers stamped over the
-// image (0 and 7 none); bit 4: the edits are marked modified; bits 5-7: text lengths.
+// Input: a control byte, a 16-bit value for the edits, then the bytes laid over the header
+// and descriptor areas of a family's fixed image (tests/test_images/Fuzz_Images.h). Control
+// bits 0-2: the image; bit 3: the edits are marked modified; bits 4-5: the area the bytes
+// start in; bits 6-7: text lengths.
 #include "firmware_image/Firmware_Factory.h"
 #include "firmware_image/Firmware_IQ_Adjust_Class_2688.h"
-#include "test_images/Sparse_Image.h"
+#include "test_images/Fuzz_Images.h"
 
-#include <array>
+#include <algorithm>
 #include <cstdlib>
 #include <string>
 #include <vector>
@@ -24,22 +25,6 @@ void Require(bool condition) {
         std::abort();
     }
 }
-
-struct Marker {
-    std::uint32_t Offset;
-    std::vector<std::uint8_t> Bytes;
-};
-
-// What detection looks at, per family: the start bytes, the 2089's letters and end
-// marker, the 256 KB marker with either settings tag.
-const std::array<std::vector<Marker>, 6> Family_Markers{{
-    {{0, {0x89, 0x17}}},
-    {{0, {0x89, 0x16}}},
-    {{0, {0x89, 0x26}}},
-    {{0, {0x00}}, {0x2000, {'K', 'U', 'N'}}, {0xFFFE, {0x10, 0xEF}}},
-    {{0, {0x00}}, {0x100, {'C', 'Y'}}, {0x30000, {0x55, 0xAA, 0x33, 0xCC}}},
-    {{0, {0x00}}, {0x100, {0x95, 0x27}}, {0x30000, {0x01, 0x02, 0x33, 0xCC}}},
-}};
 
 void Require_Text(const String_Buffer_260& text) {
     Require(text.Length() <= String_Buffer_260::Capacity);
@@ -94,7 +79,7 @@ void Read_Everything(Image_Object& object) {
 }
 
 void Edit(Image_Object& object, std::uint8_t control, std::uint16_t value) {
-    const std::size_t length = static_cast<std::size_t>(control >> 5) * 9;
+    const std::size_t length = static_cast<std::size_t>(control >> 6) * 21;
     const String_Buffer_260 text(std::string(length, static_cast<char>('0' + control % 10)));
     String_Buffer_260 message;
     object.Set_VID(&value);
@@ -129,44 +114,48 @@ void Edit(Image_Object& object, std::uint8_t control, std::uint16_t value) {
         controls->Set_IQ_Word(0, value);
         controls->Set_IQ_Modify_Flag((value & 2) != 0);
     }
-    object.Set_Modify_Flag((control & 0x10) != 0);
+    object.Set_Modify_Flag((control & 0x08) != 0);
 }
 
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    if (size == 0) {
+    if (size < 3) {
         return 0;
     }
     const std::uint8_t control = data[0];
-    std::vector<std::uint8_t> image = test_images::Decode_Sparse_Image({data + 1, size - 1});
-    image.resize((control & 1) != 0 ? Image_Size_256K : Image_Size_64K, 0);
-    const std::size_t family = (control >> 1) & 7;
-    if (family >= 1 && family <= Family_Markers.size()) {
-        for (const Marker& marker : Family_Markers[family - 1]) {
-            if (marker.Offset + marker.Bytes.size() <= image.size()) {
-                std::copy(marker.Bytes.begin(), marker.Bytes.end(), image.begin() + marker.Offset);
-            }
-        }
-    }
+    const auto& templates = test_images::Fuzz_Templates();
+    // One buffer per image, kept between runs: no run pays for a fresh 256 KB allocation, and
+    // each buffer is exactly as long as its image, so reading past it is still caught.
+    static std::vector<std::vector<std::uint8_t>> images(templates.size());
+    std::vector<std::uint8_t>& image = images[control % templates.size()];
+    test_images::Build_Fuzzed_Image(templates[control % templates.size()], (control >> 4) & 3,
+                                    {data + 3, size - 3}, image);
 
     const auto object = Create_Firmware_Object(image.data(), static_cast<std::uint32_t>(image.size()));
     if (object == nullptr) {
         return 0;
     }
     Read_Everything(*object);
-    const std::uint16_t value = size > 2 ? static_cast<std::uint16_t>(data[1] | data[2] << 8) : 0x1234;
+    const auto value = static_cast<std::uint16_t>(data[1] | data[2] << 8);
     Edit(*object, control, value);
     Read_Everything(*object);
 
     const std::uint32_t output_size = object->Get_Image_Size();
     Require(output_size == Image_Size_64K || output_size == Image_Size_256K);
     const std::uint8_t* built = object->Build_Output_Image();
-    const std::vector<std::uint8_t> output(built, built + output_size);
+    // Kept between runs, one exactly as long as each output size.
+    static std::vector<std::uint8_t> outputs[2] = {std::vector<std::uint8_t>(Image_Size_64K),
+                                                   std::vector<std::uint8_t>(Image_Size_256K)};
+    std::vector<std::uint8_t>& output = outputs[output_size == Image_Size_256K ? 1 : 0];
+    std::copy_n(built, output_size, output.begin());
     // Building again from the same state gives the same image.
     Require(std::equal(output.begin(), output.end(), object->Build_Output_Image()));
-    if (const auto reloaded = Create_Firmware_Object(output.data(), output_size)) {
-        Read_Everything(*reloaded);
+    // An output that differs from what was loaded must load as well (an unchanged one was).
+    if (output != image) {
+        if (const auto reloaded = Create_Firmware_Object(output.data(), output_size)) {
+            Read_Everything(*reloaded);
+        }
     }
     return 0;
 }

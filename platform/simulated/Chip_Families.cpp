@@ -70,8 +70,12 @@ std::shared_ptr<Simulated_Camera> Add_Chip_Camera(Simulated_Backend& backend,
     if (!desc.Family || !desc.Layout)
         return nullptr;
     const Simulated_Chip_Family& family = *desc.Family;
-    if (family.File_Channel && desc.Layout->Own == Own_Units_Use::Pair)
-        return Add_Soc_Camera(backend, desc.Name).Camera;
+    if (family.File_Channel && desc.Layout->Own == Own_Units_Use::Pair) {
+        auto camera = Add_Soc_Camera(backend, desc.Name, desc.Soc).Camera;
+        for (const Planned_Fault& fault : desc.Faults)
+            camera->Faults().Plan(fault);
+        return camera;
+    }
     const std::vector<Unit_Key> keys = Layout_Keys(family, *desc.Layout);
     if (keys.empty() && desc.Layout->Own != Own_Units_Use::None)
         return nullptr;

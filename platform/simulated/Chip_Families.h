@@ -22,6 +22,7 @@
 #include "platform/simulated/Restart_Trigger.h"
 #include "platform/simulated/Simulated_Backend.h"
 #include "platform/simulated/Simulated_Flash_Part.h"
+#include "platform/simulated/Soc_File_Channel.h"
 
 namespace platform::simulated {
 
@@ -168,6 +169,8 @@ struct Chip_Camera_Description {
     // it restarts in place and stays listed).
     std::optional<Reconnection> Restart_Reconnects = {};
     std::vector<Leave_Write> Leave_Writes = {}; // writes that take it off the host
+    // A system-on-chip camera's update script and the faults of its file channel.
+    Soc_Camera_Scenario Soc;
 };
 
 // A desc by family and layout names (null members for names that are not in the tables).

@@ -27,6 +27,18 @@ std::uint8_t Flash_Controller::Exchange(std::uint8_t out) {
     return part_ ? part_->Exchange(out) : 0xFF;
 }
 
+void Flash_Controller::Send(std::span<const std::uint8_t> out) {
+    if (part_)
+        part_->Send(out);
+}
+
+void Flash_Controller::Receive(std::span<std::uint8_t> in) {
+    if (part_)
+        part_->Receive(in);
+    else
+        std::fill(in.begin(), in.end(), 0xFF);
+}
+
 void Flash_Controller::Open(std::uint8_t opcode, std::uint32_t address) {
     Select();
     Exchange(opcode);
@@ -52,8 +64,7 @@ void Flash_Controller::Program(std::uint32_t address, std::span<const std::uint8
         const std::size_t length = std::min(room, data.size());
         Write_Enable();
         Open(Opcode(Program_Slot), address);
-        for (std::uint8_t byte : data.first(length))
-            Exchange(byte);
+        Send(data.first(length));
         Deselect();
         address += static_cast<std::uint32_t>(length);
         data = data.subspan(length);
@@ -62,12 +73,25 @@ void Flash_Controller::Program(std::uint32_t address, std::span<const std::uint8
 
 void Flash_Controller::Read(std::uint32_t address, std::span<std::uint8_t> data) {
     Open(Opcode(Read_Slot), address);
-    for (std::uint8_t& byte : data)
-        byte = Exchange(0xFF);
+    Receive(data);
     Deselect();
 }
 
+std::uint64_t Flash_Controller::Part_Write_Cycles() const {
+    return part_ ? part_->Write_Cycles() : 0;
+}
+
+void Flash_Controller::Busy_For(std::uint32_t milliseconds) {
+    if (now_)
+        busy_until_ = std::max(busy_until_, now_() + milliseconds);
+}
+
+bool Flash_Controller::Busy() const {
+    return now_ && now_() < busy_until_;
+}
+
 void Flash_Controller::Power_On() {
+    busy_until_ = 0;
     opcodes_.fill(0);
     chosen_slot_ = 0;
     program_mode_ = 0;

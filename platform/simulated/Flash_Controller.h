@@ -6,6 +6,7 @@
 // transfer selectors) all go through this one bus.
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <span>
 
@@ -24,6 +25,12 @@ inline constexpr std::uint8_t Read_Slot = 1;
 inline constexpr std::uint8_t Write_Enable_Slot = 4;
 inline constexpr std::uint8_t Sector_Erase_Slot = 6;
 inline constexpr std::uint8_t Program_Slot = 9;
+
+// How long the chip works on after a request before it takes the next one, in the camera's
+// time: the pauses the host keeps after a chunk it writes and after each access of a register
+// script that writes the part's status.
+inline constexpr std::uint32_t Chunk_Program_Busy_Ms = 10;
+inline constexpr std::uint32_t Status_Write_Busy_Ms = 5;
 
 class Flash_Controller {
 public:
@@ -61,6 +68,9 @@ public:
     void Select();
     void Deselect();
     std::uint8_t Exchange(std::uint8_t out);
+    // Exchange byte by byte, in one call: `out` sent, or `in` clocked in (0xFF without a part).
+    void Send(std::span<const std::uint8_t> out);
+    void Receive(std::span<std::uint8_t> in);
     // One whole transaction: select, send `command`, clock `answer.size()` bytes in, release.
     template <std::size_t Sent, std::size_t Received>
     void Transact(const std::array<std::uint8_t, Sent>& command, std::array<std::uint8_t, Received>& answer) {
@@ -72,8 +82,19 @@ public:
         Deselect();
     }
 
+    // Completed write cycles of the part (0 without one): status writes, erases and programs
+    // that changed it.
+    std::uint64_t Part_Write_Cycles() const;
+
+    // The chip is still working: until `milliseconds` of the camera's time have passed it
+    // takes no request (Simulated_Camera ignores them). Without a time source it is never busy.
+    void Busy_For(std::uint32_t milliseconds);
+    bool Busy() const;
+    // Where the camera's time comes from (the virtual clock's log), in milliseconds.
+    void Set_Time_Source(std::function<std::uint64_t()> now) { now_ = std::move(now); }
+
     // The chip powers on: slots, chosen slot, mode and transfer address cleared, the part's
-    // volatile state gone.
+    // volatile state gone, no work left.
     void Power_On();
 
 private:
@@ -86,6 +107,8 @@ private:
     std::uint8_t program_mode_ = 0;
     std::uint32_t transfer_address_ = 0;
     std::shared_ptr<Simulated_Flash_Part> part_;
+    std::function<std::uint64_t()> now_;
+    std::uint64_t busy_until_ = 0;
 };
 
 } // namespace platform::simulated

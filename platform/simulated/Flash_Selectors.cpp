@@ -103,12 +103,17 @@ public:
         if (!Takes(data.size()))
             return Hresult_From_Win32(Win32_Error::Invalid_Parameter);
         flash_.Program(flash_.Transfer_Address(), data);
+        flash_.Busy_For(Chunk_Program_Busy_Ms);
         return S_OK;
     }
 
 private:
-    // The chip moves exactly its transfer length, from a buffer of at most one sector.
-    bool Takes(std::size_t size) const { return size == length_ && size != 0 && size <= Flash_Sector_Size; }
+    // The chip moves its transfer length, from a buffer of at most one sector. A host reads
+    // the length query's answer into 16 bits, so the low 16 bits of a longer answer are what
+    // it sends, and the chip takes those too.
+    bool Takes(std::size_t size) const {
+        return size != 0 && size <= Flash_Sector_Size && (size == length_ || size == (length_ & 0xFFFF));
+    }
 
     Flash_Controller& flash_;
     std::uint32_t length_;

@@ -9,7 +9,9 @@
 //       chips whose program-mode selector is 13, a one-byte set is the mode instead
 //   14  four bytes: the flash address the next data transfer starts at, little-endian
 //   15  the flash data: its length query answers the chip's transfer length, and a get or set
-//       of exactly that many bytes reads or programs them from the transfer address
+//       of that many bytes (or of its low 16 bits, what a host reads of a longer answer) reads
+//       or programs them from the transfer address; after a set the chip is busy programming
+//       for Chunk_Program_Busy_Ms
 // A slot outside 1 to 13, or an opcode before any slot was chosen, is stalled as a device
 // stalls a request it cannot take.
 #include <cstdint>
@@ -33,7 +35,8 @@ void Add_Flash_Id_Selector(Simulated_Unit& unit, Flash_Controller& flash);
 // The one-byte program-mode selector at `selector`.
 void Add_Program_Mode_Selector(Simulated_Unit& unit, std::uint32_t selector, Flash_Controller& flash);
 // Selectors 13, 14 and 15, the data selector answering `chunk_length` to its length query and
-// taking transfers of that length only (0 or a length past a chip's buffer: none). With
+// taking transfers of that length or its low 16 bits only (0 or a length past a chip's buffer:
+// none). With
 // `mode_on_erase_selector` selector 13 also takes the one-byte program mode; added after the
 // program-mode selector, it replaces it.
 void Add_Flash_Transfer_Selectors(Simulated_Unit& unit, Flash_Controller& flash, std::uint32_t chunk_length,

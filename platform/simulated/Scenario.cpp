@@ -6,6 +6,7 @@
 #include <fstream>
 #include <initializer_list>
 #include <map>
+#include <new>
 #include <set>
 #include <utility>
 
@@ -20,6 +21,9 @@ namespace {
 using Json = nlohmann::json;
 
 constexpr std::uint64_t Largest_Flash = 16u << 20;
+// Every flash part is held in memory whole from the start: the parts of all cameras together
+// stay within this.
+constexpr std::uint64_t Largest_Total_Flash = 256u << 20;
 constexpr std::uint64_t Smallest_Flash = 4096;
 constexpr std::size_t Usb_String_Units = 126; // what a string descriptor can hold, in UTF-16 units
 constexpr std::size_t Longest_Text = 4096;
@@ -33,6 +37,7 @@ constexpr std::uint64_t Longest_Absence_Ms = 3'600'000; // an hour
 class Checker {
 public:
     std::optional<std::filesystem::path> Directory;
+    std::uint64_t Flash_Bytes = 0; // the flash parts read so far, together
 
     bool Fail(const std::string& where, const std::string& message) {
         if (error_.empty())
@@ -215,6 +220,11 @@ bool Read_Flash(Checker& check, const Json& object, const std::string& where, Fl
         return false;
     if ((flash.Size & (flash.Size - 1)) != 0)
         return check.Fail(At(where, "size"), "a flash part's size is a power of two");
+    check.Flash_Bytes += flash.Size;
+    if (check.Flash_Bytes > Largest_Total_Flash)
+        return check.Fail(At(where, "size"), "the cameras' flash parts take more than " +
+                                                 std::to_string(Largest_Total_Flash >> 20) +
+                                                 " MiB together, more than a simulation holds");
     std::string contents;
     if (!Read_Optional_Number(check, object, where, "status", 0, 0xFF, flash.Status) ||
         !Read_Path(check, object, where, "contents", contents) ||
@@ -425,6 +435,40 @@ bool Read_Usb(Checker& check, const Json& object, const std::string& where, Scen
            Read_Optional_Number(check, object, where, "port", 1, 255, usb.Port);
 }
 
+bool Read_Flag(Checker& check, const Json& object, const std::string& where, std::string_view key,
+               bool& flag) {
+    const Json* value = Member(object, key);
+    if (value && !value->is_boolean())
+        return check.Fail(At(where, key), "expected true or false");
+    flag = value ? value->get<bool>() : flag;
+    return true;
+}
+
+// What a system-on-chip camera's update leaves and how its file channel fails.
+bool Read_Soc(Checker& check, const Json& object, const std::string& where, Soc_Camera_Scenario& soc) {
+    if (!Check_Keys(check, object, where,
+                    {"result_size", "result_after_polls", "control_length", "echo_wrong_path",
+                     "corrupt_stored_files", "store_limit", "size_reply", "fail_create"}))
+        return false;
+    const auto read_size = [&](std::string_view key, std::optional<std::uint32_t>& size) {
+        const Json* value = Member(object, key);
+        if (!value || value->is_null()) {
+            size = value ? std::nullopt : size;
+            return true;
+        }
+        size.emplace();
+        return Read_Number(check, *value, At(where, key), 0, UINT32_MAX, *size);
+    };
+    return read_size("result_size", soc.Result_Size) &&
+           Read_Optional_Number(check, object, where, "result_after_polls", 0, UINT32_MAX,
+                                soc.Result_After_Polls) &&
+           Read_Optional_Number(check, object, where, "control_length", 0, 0xFFFF, soc.Control_Length) &&
+           Read_Flag(check, object, where, "echo_wrong_path", soc.Echo_Wrong_Path) &&
+           Read_Flag(check, object, where, "corrupt_stored_files", soc.Corrupt_Stored_Files) &&
+           read_size("store_limit", soc.Store_Limit) && read_size("size_reply", soc.Size_Reply) &&
+           Read_Flag(check, object, where, "fail_create", soc.Fail_Create);
+}
+
 bool Read_Bind_Failure(Checker& check, const Json& object, const std::string& where, Bind_Failure& fails) {
     std::string text = "none";
     if (!Read_Text(check, object, where, "fails", text))
@@ -442,7 +486,7 @@ bool Read_Camera(Checker& check, const Json& object, const std::string& where, s
                  Scenario_Camera& camera) {
     if (!Check_Keys(check, object, where,
                     {"name", "family", "layout", "registers", "flash", "usb", "device_path", "friendly_name",
-                     "description", "wave_in_id", "fails", "chunk_length", "faults", "leaves"}))
+                     "description", "wave_in_id", "fails", "chunk_length", "faults", "leaves", "soc"}))
         return false;
     std::string name = "camera-" + std::to_string(index);
     std::string family;
@@ -472,7 +516,8 @@ bool Read_Camera(Checker& check, const Json& object, const std::string& where, s
         if (!camera.Chip.Family->Has_Flash())
             return check.Fail(At(where, "chunk_length"), "the " + family + " family moves no flash data");
         camera.Chip.Chunk_Length.emplace();
-        if (!Read_Optional_Number(check, object, where, "chunk_length", 0, 0xFFFF, *camera.Chip.Chunk_Length))
+        if (!Read_Optional_Number(check, object, where, "chunk_length", 0, UINT32_MAX,
+                                  *camera.Chip.Chunk_Length))
             return false;
     }
     if (const Json* faults = Member(object, "faults");
@@ -481,6 +526,12 @@ bool Read_Camera(Checker& check, const Json& object, const std::string& where, s
     if (const Json* leaves = Member(object, "leaves");
         leaves && !Read_Leaves(check, *leaves, At(where, "leaves"), camera.Chip))
         return false;
+    if (const Json* soc = Member(object, "soc")) {
+        if (!camera.Chip.Family->File_Channel)
+            return check.Fail(At(where, "soc"), "the " + family + " family has no file channel");
+        if (!Read_Soc(check, *soc, At(where, "soc"), camera.Chip.Soc))
+            return false;
+    }
     const Json* usb = Member(object, "usb");
     if (!usb)
         return check.Fail(At(where, "usb"), "missing");
@@ -804,9 +855,15 @@ std::shared_ptr<Simulated_Backend> Backend_From_Environment(std::string& error, 
         error = load.Error;
         return nullptr;
     }
-    auto backend = std::make_shared<Simulated_Backend>(time);
-    Build_Scenario(*backend, *load.Loaded);
-    return backend;
+    // Flash parts are allocated whole; a host short of memory is told so, not aborted.
+    try {
+        auto backend = std::make_shared<Simulated_Backend>(time);
+        Build_Scenario(*backend, *load.Loaded);
+        return backend;
+    } catch (const std::bad_alloc&) {
+        error = std::string(path) + ": not enough memory for its cameras";
+    }
+    return nullptr;
 }
 
 } // namespace platform::simulated

@@ -85,14 +85,15 @@ Scenario_Load Parse_Scenario(std::string_view json_text,
 Scenario_Load Load_Scenario_File(const std::string& path);
 
 // Adds the scenario's cameras to `backend`, in the scenario's order, and puts its timeline on
-// the backend's clock.
+// the backend's clock. Their flash parts are allocated whole (std::bad_alloc when memory runs
+// out).
 std::vector<std::shared_ptr<Simulated_Camera>> Build_Scenario(Simulated_Backend& backend,
                                                               const Scenario& scenario);
 
 // With ZUNQ_SF_SIMULATION naming a scenario file: a new simulated backend serving its cameras,
 // on virtual or real time (a program a person watches asks for real time). Unset or empty:
-// null, and `error` empty (the host's own cameras are meant). A file that cannot be loaded:
-// null and the reason in `error`.
+// null, and `error` empty (the host's own cameras are meant). A file that cannot be loaded,
+// or whose cameras do not fit in memory: null and the reason in `error`.
 std::shared_ptr<Simulated_Backend> Backend_From_Environment(std::string& error,
                                                             Simulated_Time time = Simulated_Time::Virtual);
 

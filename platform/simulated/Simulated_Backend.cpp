@@ -1,5 +1,7 @@
 #include "platform/simulated/Simulated_Backend.h"
 
+#include <chrono>
+
 #include "platform/simulated/Simulated_Video_Input.h"
 
 namespace platform::simulated {
@@ -52,6 +54,15 @@ std::shared_ptr<Simulated_Camera> Simulated_Backend::Add_Camera(std::string name
     camera->Set_Leave_Handler([this](Simulated_Camera& leaving, const Reconnection& reconnection) {
         Leave(leaving, reconnection);
     });
+    // In real time the host's pauses are slept, not logged: the chip's busy time then runs
+    // on the steady clock, or it would stay busy after its first chunk.
+    if (real_clock_) {
+        camera->Flash().Set_Time_Source([start = std::chrono::steady_clock::now()] {
+            return static_cast<std::uint64_t>(std::chrono::duration_cast<std::chrono::milliseconds>(
+                                                  std::chrono::steady_clock::now() - start)
+                                                  .count());
+        });
+    }
     const std::lock_guard lock(cameras_mutex_);
     camera->Video_Input().Friendly_Name = camera->Name();
     const std::uint32_t instance = next_path_instance_++;

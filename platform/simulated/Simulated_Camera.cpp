@@ -64,6 +64,8 @@ Simulated_Camera::Simulated_Camera(std::string name, Chip_Model model, std::shar
     }
     Add_Register_Selectors(*chip_unit_, registers_);
     registers_.Power_On();
+    // The chip's work takes the time the host's pauses give it, on the clock of this log.
+    flash_.Set_Time_Source([log = log_.get()] { return log->Now_Ms(); });
 }
 
 std::uint64_t Simulated_Camera::Connection() const {
@@ -105,8 +107,16 @@ HRESULT Simulated_Camera::Request(std::optional<std::uint64_t> connection, const
     event.Length = data_length;
 
     std::uint32_t returned = 0;
-    const HRESULT result = Carry(connection, property, property_length, event.Code, event.Request_Number,
-                                 data, data_length, returned);
+    HRESULT result = Carry(connection, property, property_length, event.Code, event.Request_Number, data,
+                           data_length, returned);
+    if (change_answers_) {
+        Camera_Answer answer{event.Code, event.Selector,
+                             std::span(static_cast<std::uint8_t*>(data), data ? data_length : 0), result,
+                             returned};
+        change_answers_(answer);
+        result = answer.Result;
+        returned = answer.Bytes_Returned;
+    }
     event.Result = result;
     event.Bytes_Returned = returned;
     if (bytes_returned)
@@ -165,7 +175,10 @@ HRESULT Simulated_Camera::Carry(std::optional<std::uint64_t> connection, const K
     using Kind = Fault_Action::Kind;
     if (fault && fault->What == Kind::Fail)
         return fault->Result;
-    if (fault && fault->What == Kind::Ignore && code != Request_Code::Get_Len) {
+    // A chip still busy with earlier work misses the request as a lost one, but the device
+    // still answers length queries.
+    const bool busy = flash_.Busy();
+    if (((fault && fault->What == Kind::Ignore) || busy) && code != Request_Code::Get_Len) {
         bytes_returned = code == Request_Code::Get_Cur ? data_length : 0;
         return S_OK;
     }
@@ -239,6 +252,11 @@ void Simulated_Camera::Plug_In(const std::string& device_path) {
 bool Simulated_Camera::Plugged() const {
     const std::lock_guard lock(mutex_);
     return plugged_;
+}
+
+void Simulated_Camera::Change_Answers(std::function<void(Camera_Answer&)> change) {
+    const std::lock_guard lock(mutex_);
+    change_answers_ = std::move(change);
 }
 
 std::uint64_t Simulated_Camera::Request_Count() const {

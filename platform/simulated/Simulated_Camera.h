@@ -8,7 +8,8 @@
 //   Unit_Table      which unit answers at which (node, GUID)
 //   Simulated_Unit  the controls of one unit, by selector
 //   Register_Bus    the chip's registers, plain memory with behaviour attached by range
-//   Flash_Controller  opcode slots, program mode and the SPI bus with the flash part
+//   Flash_Controller  opcode slots, program mode, the SPI bus with the flash part, and whether
+//                   the chip is still busy (then every request but a length query is lost)
 //   Video_Input_Identity  what the camera shows as a video-input device
 //   Fault_Plan      requests that fail on purpose
 //   Event_Log       what happened, in order
@@ -17,6 +18,7 @@
 #include <memory>
 #include <mutex>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -31,6 +33,15 @@
 #include "platform/simulated/Video_Input_Identity.h"
 
 namespace platform::simulated {
+
+// How the camera is about to answer a request (Simulated_Camera::Change_Answers).
+struct Camera_Answer {
+    Request_Code Code;
+    std::uint32_t Selector;
+    std::span<std::uint8_t> Data; // a get: the answer the host receives; a set: the bytes sent
+    HRESULT Result;               // E_MORE_DATA for a length query that is answered
+    std::uint32_t Bytes_Returned; // a length query: the length; a get: the bytes answered
+};
 
 class Simulated_Camera : public std::enable_shared_from_this<Simulated_Camera> {
 public:
@@ -97,6 +108,12 @@ public:
     using Leave_Handler = std::function<void(Simulated_Camera& camera, const Reconnection& reconnection)>;
     void Set_Leave_Handler(Leave_Handler handler);
 
+    // A device can answer anything: from now on every request's answer goes through `change`,
+    // which may rewrite it, after the chip, the fault plan and an unplug made it (fuzz targets;
+    // none: answered as made). Called with the camera's lock held. Set it before the library
+    // runs.
+    void Change_Answers(std::function<void(Camera_Answer&)> change);
+
     std::uint64_t Request_Count() const;
     // How often the chip restarted since it was created.
     unsigned Restart_Count() const;
@@ -127,6 +144,7 @@ private:
     std::shared_ptr<Simulated_Unit> chip_unit_;
 
     mutable std::mutex mutex_; // one request at a time, as a device's control pipe
+    std::function<void(Camera_Answer&)> change_answers_;
     std::uint64_t request_count_ = 0;
     unsigned restart_count_ = 0;
     bool restart_pending_ = false;

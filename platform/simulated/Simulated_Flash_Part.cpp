@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 
@@ -58,6 +59,12 @@ bool Simulated_Flash_Part::Save_Contents(const std::string& path) const {
 
 bool Read_Flash_Contents_File(const std::string& path, std::uint32_t most,
                               std::vector<std::uint8_t>& contents, std::string& error) {
+    // A directory opens as a stream that reads nothing: it would pass for an empty file.
+    std::error_code failed;
+    if (std::filesystem::is_directory(path, failed)) {
+        error = path + " is a directory";
+        return false;
+    }
     std::ifstream in(path, std::ios::binary);
     if (!in) {
         error = "cannot read " + path;
@@ -71,6 +78,10 @@ bool Read_Flash_Contents_File(const std::string& path, std::uint32_t most,
             error = path + " holds more than the part's " + std::to_string(most) + " bytes";
             return false;
         }
+    }
+    if (in.bad()) {
+        error = "cannot read " + path;
+        return false;
     }
     contents = std::move(bytes);
     return true;
@@ -112,6 +123,38 @@ std::uint8_t Simulated_Flash_Part::Exchange(std::uint8_t out) {
     if (!command_)
         return Floating_Bus;
     return (this->*command_->Answer)(index_++, out);
+}
+
+void Simulated_Flash_Part::Send(std::span<const std::uint8_t> out) {
+    // The data of a page program after its address: each byte to its place in the page.
+    while (!out.empty() && !(selected_ && command_ &&
+                             command_->Answer == &Simulated_Flash_Part::Take_Program_Byte && index_ >= 3)) {
+        Exchange(out.front());
+        out = out.subspan(1);
+    }
+    while (!out.empty()) {
+        const std::size_t at = (address_ + (index_ - 3)) % Flash_Page_Size;
+        const std::size_t run = std::min(out.size(), Flash_Page_Size - at);
+        std::copy_n(out.begin(), run, page_.begin() + static_cast<std::ptrdiff_t>(at));
+        index_ += run;
+        out = out.subspan(run);
+    }
+}
+
+void Simulated_Flash_Part::Receive(std::span<std::uint8_t> in) {
+    // The data of a read after its address runs on through the array, wrapping at its end.
+    while (!in.empty() && !(selected_ && command_ && command_->Answer == &Simulated_Flash_Part::Answer_Read &&
+                            index_ >= 3 && !contents_.empty())) {
+        in.front() = Exchange(0xFF);
+        in = in.subspan(1);
+    }
+    while (!in.empty()) {
+        const std::size_t at = (address_ + (index_ - 3)) % contents_.size();
+        const std::size_t run = std::min(in.size(), contents_.size() - at);
+        std::copy_n(contents_.begin() + static_cast<std::ptrdiff_t>(at), run, in.begin());
+        index_ += run;
+        in = in.subspan(run);
+    }
 }
 
 void Simulated_Flash_Part::Power_On() {
@@ -183,14 +226,17 @@ void Simulated_Flash_Part::Erase_Sector() {
     const std::size_t first = (address_ % contents_.size()) / Flash_Sector_Size * Flash_Sector_Size;
     const std::size_t last = std::min<std::size_t>(first + Flash_Sector_Size, contents_.size());
     std::fill(contents_.begin() + first, contents_.begin() + last, 0xFF);
+    ++write_cycles_;
 }
 
 void Simulated_Flash_Part::Program_Page() {
     if (index_ < 4 || !Take_Write_Permission() || contents_.empty())
         return;
     const std::size_t page = (address_ % contents_.size()) / Flash_Page_Size * Flash_Page_Size;
-    for (std::size_t i = 0; i < Flash_Page_Size && page + i < contents_.size(); ++i)
+    const std::size_t count = std::min<std::size_t>(Flash_Page_Size, contents_.size() - page);
+    for (std::size_t i = 0; i < count; ++i)
         contents_[page + i] &= page_[i]; // programming only clears bits
+    ++write_cycles_;
 }
 
 void Simulated_Flash_Part::Set_Write_Enable() {
@@ -218,6 +264,7 @@ void Simulated_Flash_Part::Write_Status() {
     status_ = static_cast<std::uint8_t>((status_ & ~Flash_Status_Writable) |
                                         (*status_byte_ & Flash_Status_Writable));
     Clear_Write_Enable();
+    ++write_cycles_;
 }
 
 } // namespace platform::simulated

@@ -16,6 +16,7 @@
 #include <array>
 #include <cstdint>
 #include <optional>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -74,6 +75,11 @@ public:
     bool Selected() const { return selected_; }
     // Clocks one byte: `out` goes to the part, the result is what the part sends back.
     std::uint8_t Exchange(std::uint8_t out);
+    // Many bytes at once, as Exchange byte by byte: `out` sent (answers dropped), or `in`
+    // filled with what the part sends for 0xFF. The data of a read or a page program moves in
+    // one piece.
+    void Send(std::span<const std::uint8_t> out);
+    void Receive(std::span<std::uint8_t> in);
 
     // Contents and status, for set-up and inspection between requests.
     std::vector<std::uint8_t>& Contents() { return contents_; }
@@ -82,6 +88,9 @@ public:
     void Set_Status(std::uint8_t status) { status_ = status; }
     // The opcodes of the transactions the part saw, oldest first (ignored ones included).
     const std::vector<std::uint8_t>& Opcodes() const { return opcodes_; }
+    // How many status writes, erases and programs took effect so far: each is a write cycle
+    // of a real part, during which it is busy.
+    std::uint64_t Write_Cycles() const { return write_cycles_; }
     // Writes the whole contents to `path`; false when the file cannot be written.
     bool Save_Contents(const std::string& path) const;
 
@@ -134,6 +143,7 @@ private:
     std::uint32_t address_ = 0;                        // the address bytes of a read, erase or program
     std::array<std::uint8_t, Flash_Page_Size> page_{}; // a program's data, 0xFF where none came
     std::vector<std::uint8_t> opcodes_;
+    std::uint64_t write_cycles_ = 0;
 };
 
 } // namespace platform::simulated

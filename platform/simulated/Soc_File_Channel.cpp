@@ -46,7 +46,8 @@ std::string Mangled(std::string path) {
 
 Soc_File_Channel::Soc_File_Channel(const Soc_Camera_Scenario& scenario)
     : Fixed_Width_Selector(scenario.Control_Length), echo_wrong_path_(scenario.Echo_Wrong_Path),
-      corrupt_stored_files_(scenario.Corrupt_Stored_Files),
+      corrupt_stored_files_(scenario.Corrupt_Stored_Files), store_limit_(scenario.Store_Limit),
+      size_reply_(scenario.Size_Reply), fail_create_(scenario.Fail_Create),
       shell_(files_, {scenario.Result_Size, scenario.Result_After_Polls}), reply_(scenario.Control_Length) {}
 
 HRESULT Soc_File_Channel::Get_Value(std::span<std::uint8_t> data) {
@@ -83,7 +84,7 @@ HRESULT Soc_File_Channel::File_Operation(std::span<const std::uint8_t> block) {
     case Op_Get_Size: {
         const Soc_File_System::Bytes* file = files_.Look_Up(path);
         std::fill(reply_.begin(), reply_.end(), 0);
-        Put_U32(reply_, 0, file ? static_cast<std::uint32_t>(file->size()) : 0);
+        Put_U32(reply_, 0, size_reply_.value_or(file ? static_cast<std::uint32_t>(file->size()) : 0));
         return S_OK;
     }
     case Op_Read: {
@@ -95,6 +96,8 @@ HRESULT Soc_File_Channel::File_Operation(std::span<const std::uint8_t> block) {
         return S_OK;
     }
     case Op_Create: {
+        if (fail_create_)
+            return Refused;
         const std::string opened = echo_wrong_path_ ? Mangled(path) : path;
         files_.Create(opened);
         open_file_ = opened;
@@ -122,8 +125,13 @@ HRESULT Soc_File_Channel::File_Operation(std::span<const std::uint8_t> block) {
 
 HRESULT Soc_File_Channel::File_Data(std::uint32_t offset, std::uint32_t length,
                                     std::span<const std::uint8_t> payload) {
-    if (!open_file_ || length > payload.size() ||
-        !files_.Write_At(*open_file_, offset, payload.data(), length))
+    if (!open_file_ || length > payload.size())
+        return Refused;
+    // A full store takes the block and keeps only what fits.
+    if (store_limit_ && offset >= *store_limit_)
+        return S_OK;
+    const std::uint32_t kept = store_limit_ ? std::min(length, *store_limit_ - offset) : length;
+    if (!files_.Write_At(*open_file_, offset, payload.data(), kept))
         return Refused;
     return S_OK;
 }

@@ -41,6 +41,13 @@ struct Soc_Camera_Scenario {
     bool Echo_Wrong_Path = false;
     // Close flips a byte in the middle of the file written.
     bool Corrupt_Stored_Files = false;
+    // The camera's store is full past this many bytes of a file: data beyond them is lost,
+    // though its blocks are answered as taken (a store cut short).
+    std::optional<std::uint32_t> Store_Limit = std::nullopt;
+    // Every size query is answered with this, whatever the file holds (a size reply that lies).
+    std::optional<std::uint32_t> Size_Reply = std::nullopt;
+    // Create is refused: no file is opened and the reply is not changed.
+    bool Fail_Create = false;
 };
 
 class Soc_File_Channel final : public Fixed_Width_Selector {
@@ -61,6 +68,9 @@ private:
 
     bool echo_wrong_path_;
     bool corrupt_stored_files_;
+    std::optional<std::uint32_t> store_limit_;
+    std::optional<std::uint32_t> size_reply_;
+    bool fail_create_;
     Soc_File_System files_;
     Soc_Shell shell_;
     std::optional<std::string> open_file_;

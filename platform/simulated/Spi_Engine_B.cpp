@@ -66,10 +66,14 @@ void Spi_Engine_B::Run(Register_Bus& bus) {
         return;
     }
     const std::size_t sent = std::min(to_send_.size(), length + 1);
+    const std::uint64_t cycles = flash_.Part_Write_Cycles();
     flash_.Select();
     for (std::size_t i = 0; i < sent; ++i)
         flash_.Exchange(to_send_[i]);
     flash_.Deselect();
+    // The engine polls the part's write to its end before it takes the next request.
+    if (flash_.Part_Write_Cycles() != cycles)
+        flash_.Busy_For(Status_Write_Busy_Ms);
     if (sent >= to_send_.size())
         return; // no read-status opcode queued: nothing to poll
     const std::uint8_t read_status = to_send_[sent];

@@ -8,7 +8,8 @@
 //   0x2C2A  0: a read command: send every queued byte, then clock n bytes in;
 //           1: a write command: send the opcode and n data bytes, release the flash, then
 //              poll its status with the next queued byte as the read-status opcode until
-//              (status & 0x2C2B) == 0x2C2C
+//              (status & 0x2C2B) == 0x2C2C; one that made the part write leaves the chip
+//              busy for Status_Write_Busy_Ms
 // Each run is one transaction on the flash (a write command's poll a second one).
 #include <cstdint>
 #include <deque>

@@ -37,8 +37,13 @@ void Spi_Master_A::Write(Register_Bus& bus, std::uint16_t address, std::uint8_t 
         const bool select = (value & Release_Bit) == 0;
         if (select && !selected_)
             flash_.Select();
-        if (!select && selected_)
+        if (!select && selected_) {
+            // Released, the part starts the write it was given, and the host must wait for it.
+            const std::uint64_t cycles = flash_.Part_Write_Cycles();
             flash_.Deselect();
+            if (flash_.Part_Write_Cycles() != cycles)
+                flash_.Busy_For(Status_Write_Busy_Ms);
+        }
         selected_ = select;
     }
 }

@@ -5,7 +5,9 @@
 //   0x2022  a write sends the byte to the flash (while it is selected)
 //   0x2023  a read returns the receive latch (the last byte clocked in)
 //   0x2024  a read clocks one byte in from the flash, latches it and returns it
-//   0x2025  chip select: bit 1 clear selects the flash (0x00), set releases it (0x02)
+//   0x2025  chip select: bit 1 clear selects the flash (0x00), set releases it (0x02); a
+//           release that makes the part write (status, erase, program) leaves the chip busy
+//           for Status_Write_Busy_Ms
 // A byte sent or clocked while the flash is not selected reaches no part (it reads 0xFF).
 // Power-on clears the latch; nothing else survives a restart but the registers' memory.
 #include <cstdint>

@@ -21,7 +21,7 @@ public:
     explicit Virtual_Clock(std::shared_ptr<Event_Log> log) : log_(std::move(log)) {}
 
     void Sleep(std::uint32_t milliseconds) override {
-        log_->Record_Pause(milliseconds);
+        log_->Record_Pause(change_ ? change_(milliseconds) : milliseconds);
         events_.Run_Due(log_->Now_Ms());
     }
     // Moves the time on by `milliseconds` (no pause in the log) and runs what has come due.
@@ -34,6 +34,11 @@ public:
         events_.Add(log_->Now_Ms() + delay_ms, std::move(action));
     }
 
+    // Tests: every pause asked for is taken as `change` makes it (a pause dropped or
+    // shortened), to show what the chips do when the host does not wait. Set it before the
+    // library runs.
+    void Change_Pauses(std::function<std::uint32_t(std::uint32_t)> change) { change_ = std::move(change); }
+
     std::uint64_t Now_Ms() const { return log_->Now_Ms(); }
     std::size_t Pending() const { return events_.Pending(); }
     const std::shared_ptr<Event_Log>& Log() const { return log_; }
@@ -41,6 +46,7 @@ public:
 private:
     std::shared_ptr<Event_Log> log_;
     Timed_Events events_;
+    std::function<std::uint32_t(std::uint32_t)> change_;
 };
 
 } // namespace platform::simulated

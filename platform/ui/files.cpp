@@ -198,6 +198,80 @@ int Read_Whole_File(const char* path, std::vector<std::uint8_t>& out, std::size_
 
 namespace {
 
+// A new file beside `target`, named so that it reads as no saved file of the tool: hidden,
+// with the process id and a counter, made with O_EXCL so that no link and no other writer's
+// file is ever written through. -1 with errno set when the folder takes no new file.
+int Create_Temporary_File(const std::filesystem::path& target, std::string& name) {
+    static std::atomic<unsigned> counter{0};
+    const std::filesystem::path folder = target.has_parent_path() ? target.parent_path() : ".";
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        name = (folder /
+                (".zunq-write-" + std::to_string(::getpid()) + "-" + std::to_string(counter++) + ".tmp"))
+                   .string();
+        const int file = ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (file >= 0 || errno != EEXIST) {
+            return file;
+        }
+    }
+    return -1;
+}
+
+// 0, or the errno of the write that failed.
+int Write_All(int file, const std::uint8_t* data, std::size_t size) {
+    while (size > 0) {
+        const ssize_t written = ::write(file, data, size);
+        if (written < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            return errno;
+        }
+        data += written;
+        size -= static_cast<std::size_t>(written);
+    }
+    return 0;
+}
+
+} // namespace
+
+// The new bytes reach the disk before the rename puts them in place, so the destination is
+// always the old contents or the new ones, whole, whether the disk fills up, the process
+// dies or the power goes. A file replaced keeps its permissions.
+int Write_Whole_File(const char* path, const std::uint8_t* data, std::size_t size) {
+    if (path == nullptr || *path == '\0' || (data == nullptr && size != 0)) {
+        return EINVAL;
+    }
+    struct stat old_file {};
+    const bool replacing = ::stat(path, &old_file) == 0;
+    std::string temporary;
+    const int file = Create_Temporary_File(path, temporary);
+    if (file < 0) {
+        return errno;
+    }
+    int error = 0;
+    if (replacing && ::fchmod(file, old_file.st_mode & 07777) != 0) {
+        error = errno;
+    }
+    if (error == 0) {
+        error = Write_All(file, data, size);
+    }
+    if (error == 0 && ::fsync(file) != 0) {
+        error = errno;
+    }
+    if (::close(file) != 0 && error == 0) {
+        error = errno;
+    }
+    if (error == 0 && ::rename(temporary.c_str(), path) != 0) {
+        error = errno;
+    }
+    if (error != 0) {
+        ::unlink(temporary.c_str());
+    }
+    return error;
+}
+
+namespace {
+
 // The file's bytes; nullopt when it is missing or is no regular file (a device or a pipe
 // would never end or block).
 std::optional<std::string> Read_Text(const char* path) {
@@ -214,48 +288,6 @@ std::optional<std::string> Read_Text(const char* path) {
         return std::nullopt;
     }
     return text;
-}
-
-bool Write_All(int file, std::string_view bytes) {
-    while (!bytes.empty()) {
-        const ssize_t written = ::write(file, bytes.data(), bytes.size());
-        if (written < 0 && errno == EINTR) {
-            continue;
-        }
-        if (written <= 0) {
-            return false;
-        }
-        bytes.remove_prefix(static_cast<std::size_t>(written));
-    }
-    return true;
-}
-
-// Replaces the file at `path` by one holding `text`: the text goes to a new file beside it,
-// on the disk before the rename puts it in place, so the file is always the old text or the
-// new one, whole, whether the disk fills up, the process dies or the power goes. The new
-// file is made with O_EXCL under a name of this process's own, so no link and no other
-// writer's file is ever written through; it takes the old file's permissions.
-bool Replace_File(const std::string& path, std::string_view text, std::optional<mode_t> mode) {
-    static std::atomic<unsigned> next_number{0};
-    std::string temporary;
-    int file = -1;
-    for (int tries = 0; file < 0 && tries < 100; ++tries) {
-        temporary = path + "." + std::to_string(::getpid()) + "-" + std::to_string(next_number++) + ".tmp";
-        file = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (file < 0 && errno != EEXIST) {
-            return false;
-        }
-    }
-    if (file < 0) {
-        return false;
-    }
-    const bool written = (!mode || ::fchmod(file, *mode) == 0) && Write_All(file, text) && ::fsync(file) == 0;
-    const bool closed = ::close(file) == 0;
-    if (!written || !closed || ::rename(temporary.c_str(), path.c_str()) != 0) {
-        ::unlink(temporary.c_str());
-        return false;
-    }
-    return true;
 }
 
 } // namespace
@@ -287,7 +319,6 @@ BOOL WritePrivateProfileStringA(LPCTSTR lpAppName, LPCTSTR lpKeyName, LPCTSTR lp
     }
     // A missing file starts empty; anything else that cannot be read as a file is left alone.
     struct stat old_file {};
-    std::optional<mode_t> mode;
     std::string old_text;
     if (::stat(lpFileName, &old_file) == 0) {
         auto text = zunq::ui::Read_Text(lpFileName);
@@ -295,7 +326,6 @@ BOOL WritePrivateProfileStringA(LPCTSTR lpAppName, LPCTSTR lpKeyName, LPCTSTR lp
             return FALSE;
         }
         old_text = std::move(*text);
-        mode = old_file.st_mode & 07777;
     } else if (errno != ENOENT) {
         return FALSE;
     }
@@ -303,5 +333,9 @@ BOOL WritePrivateProfileStringA(LPCTSTR lpAppName, LPCTSTR lpKeyName, LPCTSTR lp
     if (!profile.Set(lpAppName, lpKeyName, lpString)) {
         return FALSE;
     }
-    return zunq::ui::Replace_File(lpFileName, profile.Text(), mode) ? TRUE : FALSE;
+    const std::string text = profile.Text();
+    return zunq::ui::Write_Whole_File(lpFileName, reinterpret_cast<const std::uint8_t*>(text.data()),
+                                      text.size()) == 0
+               ? TRUE
+               : FALSE;
 }

@@ -45,6 +45,13 @@ private:
 // or is empty; -2 when it holds more than `max_bytes`. `out` is untouched on failure.
 int Read_Whole_File(const char* path, std::vector<std::uint8_t>& out, std::size_t max_bytes);
 
+// Makes `path` hold exactly `size` bytes of `data`, or leaves it as it was: the bytes go into
+// a new temporary file in the same folder, are flushed to the disk, and the temporary file is
+// renamed over `path`. 0 on success; otherwise the errno of the step that failed (ENOSPC for
+// a full disk; EACCES, EROFS, ENOTDIR or ENOENT for a folder that takes no new file), and
+// no temporary file is left behind.
+int Write_Whole_File(const char* path, const std::uint8_t* data, std::size_t size);
+
 } // namespace zunq::ui
 
 // Reads one value: copies it (or `lpDefault` when the file, section or key is missing) into

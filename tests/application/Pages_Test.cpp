@@ -23,7 +23,7 @@ Bytes Camera_Control_Image(std::uint8_t orientation) {
 }
 
 Bytes Video_Image(std::vector<Format_Description> formats, std::uint8_t still_method, bool microphone) {
-    test_images::Image_2688_Spec spec;
+    test_images::Image_2688_Description spec;
     for (auto& configuration : spec.Configurations) {
         configuration.Video->Formats = formats;
         configuration.Video->Still_Method = still_method;

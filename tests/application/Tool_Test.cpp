@@ -19,9 +19,14 @@ Scenario Parse(const std::string& json) {
     return load.Loaded.value_or(Scenario{});
 }
 
-Temporary_Working_Directory::Temporary_Working_Directory() : previous_(std::filesystem::current_path()) {
-    std::string pattern = (std::filesystem::temp_directory_path() / "zunq-tool-XXXXXX").string();
-    path_ = mkdtemp(pattern.data());
+std::filesystem::path Make_Test_Folder(const std::string& prefix) {
+    std::string pattern = (std::filesystem::temp_directory_path() / (prefix + "-XXXXXX")).string();
+    EXPECT_NE(mkdtemp(pattern.data()), nullptr);
+    return pattern;
+}
+
+Temporary_Working_Directory::Temporary_Working_Directory()
+    : previous_(std::filesystem::current_path()), path_(Make_Test_Folder("zunq-tool")) {
     std::filesystem::current_path(path_);
 }
 
@@ -75,6 +80,14 @@ std::vector<std::string> Tool_Test::Device_Panel() {
     std::vector<std::string> texts;
     for (int id = 1018; id <= 1023; ++id)
         texts.push_back(Text(*dialog, id));
+    return texts;
+}
+
+std::vector<std::string> Tool_Test::Boxes() {
+    std::vector<std::string> texts;
+    for (const auto& box : services.message_boxes)
+        texts.push_back(box.text);
+    services.message_boxes.clear();
     return texts;
 }
 

@@ -24,6 +24,10 @@ using namespace zunq::ui::testing;
 Scenario Demo_Scenario();
 Scenario Parse(const std::string& json);
 
+// A new empty folder for a test's files: `prefix` and a unique ending, under the system's
+// temporary folder.
+std::filesystem::path Make_Test_Folder(const std::string& prefix);
+
 // A fresh temporary folder as the working directory while it lives, so that the files the
 // tool keeps there ("./info.ini", "log.txt") are each test's own.
 class Temporary_Working_Directory {
@@ -58,6 +62,8 @@ protected:
 
     // The texts of the device panel, statics 1018 to 1023.
     std::vector<std::string> Device_Panel();
+    // The texts of the message boxes shown since the last call.
+    std::vector<std::string> Boxes();
 
     Temporary_Working_Directory working_directory;
     Scripted_Services services;

@@ -121,6 +121,42 @@ TEST(Flash_Pieces, StopOnlyOnMinusOneAndRefuseUnusableChunkLengths) {
               (Bytes{0x00, 0xF0, 0xFF, 0x0F, 0x00, 0xF8, 0xFF, 0x0F}));
 }
 
+TEST(Flash_Pieces, AFailedChunkReadIsReturnedAndNothingIsRewrittenFromIt) {
+    const int failure = Failure_Result(6, 6);
+    for (const Piece_Case& expected : Piece_Cases) {
+        SCOPED_TRACE(expected.Family);
+        Flash_Camera rig(expected.Family);
+        Bytes read(ISP_Piece_Size);
+        // Where a read's first data transfer comes, counted on a clean read.
+        ASSERT_EQ(rig.protocol->Read_ISP_Mem_Piece(1, read.data()), 0);
+        const auto clean = rig.Requests();
+        const auto first_data = std::find_if(clean.begin(), clean.end(), [](const Event& event) {
+            return event.Selector == 15 && event.Code == Request_Code::Get_Cur;
+        });
+        const std::uint64_t first_data_number = static_cast<std::uint64_t>(first_data - clean.begin()) + 1;
+
+        rig.host.Forget_Events();
+        rig.camera->Faults().Fail_Request(rig.Request_Number(first_data_number), failure);
+        std::fill(read.begin(), read.end(), 0x55);
+        EXPECT_EQ(rig.protocol->Read_ISP_Mem_Piece(1, read.data()), failure);
+        EXPECT_EQ(Bytes(read.begin(), read.begin() + expected.Chunk), Bytes(expected.Chunk, 0x55));
+        EXPECT_TRUE(std::equal(read.begin() + expected.Chunk, read.end(),
+                               rig.old_contents.begin() + 4096 + expected.Chunk))
+            << "the other chunks are still read";
+
+        // The external ID's sector is read the same way before it is erased and rewritten.
+        rig.host.Forget_Events();
+        rig.camera->Faults().Fail_Request(rig.Request_Number(first_data_number), failure);
+        const std::uint8_t exid[ExID_Size] = {'N', 'E', 'W'};
+        EXPECT_EQ(rig.protocol->Write_ExID(exid), failure);
+        const auto requests = rig.Requests();
+        EXPECT_TRUE(std::none_of(requests.begin(), requests.end(), [](const Event& event) {
+            return event.Selector == 13 && event.Code == Request_Code::Set_Cur && event.Length == 4;
+        })) << "no erase";
+        EXPECT_EQ(rig.Flash(), rig.old_contents);
+    }
+}
+
 // What each status-register script does to a part of each family, starting from `Before`.
 struct Script_Case {
     const char* Family;

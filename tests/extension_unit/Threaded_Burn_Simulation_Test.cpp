@@ -126,10 +126,11 @@ TEST(Threaded_Burn_Simulation, CamerasComeAndGoWhileADownloadRunsAndTheListRefre
         Protocol_Reset_Device(burning);
         worker_done = true;
     });
-    // The camera side: one camera keeps leaving (back after 15 ms) whenever it is there.
+    // The camera side: one camera keeps leaving (back after 15 ms) whenever it is there, at
+    // least once however late the thread gets to run.
     std::atomic<bool> stop = false;
     std::thread camera_side([&] {
-        for (int i = 0; i < 500 && !stop; ++i) {
+        for (int i = 0; i < 500 && (i == 0 || !stop); ++i) {
             Write_Register(bouncing, 0x20D8, 0x5A);
             std::this_thread::yield();
         }

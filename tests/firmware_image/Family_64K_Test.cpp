@@ -247,7 +247,7 @@ TEST(Family_64K, ImageChecks) {
 }
 
 TEST(Family_2089, WithoutTheTableStringsComeFromTheDescriptorsAndGoToTheTable) {
-    Image_2089_Spec desc{.Table = false};
+    Image_2089_Description desc{.Table = false};
     desc.Strings[P] = std::string(40, 'L'); // longer than a table slot holds
     const auto object = Load(Build_2089_Image(desc));
     EXPECT_EQ(Get_Texts(*object), (Texts{"Maker 2089", std::string(40, 'L'), "SN2089-0001", "Mic 2089"}));

@@ -14,8 +14,8 @@ const Format_Description Mjpeg{.Mjpeg = true, .Frames = Frames_Of({{1280, 720}, 
 const Format_Description Yuv{.Mjpeg = false, .Frames = Frames_Of({{640, 480}})};
 
 // MJPEG then YUV with a microphone, and a resolution record per MJPEG size.
-Image_2688_Spec Camera_Description() {
-    Image_2688_Spec desc;
+Image_2688_Description Camera_Description() {
+    Image_2688_Description desc;
     desc.Configurations[0] = {.Video = Video_Function_Description{.Formats = {Mjpeg, Yuv}},
                               .Audio = Audio_Function_Description{}};
     desc.Resolutions = {{1280, 720, 1}, {640, 480, 1}};
@@ -52,14 +52,6 @@ std::vector<std::uint8_t> Resolution_Order(const Bytes& image) {
     return order[0];
 }
 
-Descriptor_Set& Edited(Image_Object& object) {
-    return *object.Get_Edited_Descriptor_Set();
-}
-
-const Descriptor_Set& Reloaded_Set(const std::unique_ptr<Image_Object>& reloaded) {
-    return *reloaded->Get_Original_Descriptor_Set();
-}
-
 } // namespace
 
 TEST(Image_2688, LoadsEditsAndReloads) {
@@ -71,7 +63,7 @@ TEST(Image_2688, LoadsEditsAndReloads) {
     EXPECT_EQ(object->Get_VID(0, nullptr), 0x1BCF);
     EXPECT_EQ(Get_Texts(*object, 0), (Texts{"Test Maker", "Test Camera 2688", "SN0001", "Test Microphone"}));
     EXPECT_EQ(External_ID(*object), "EXTID-0000000001");
-    const Descriptor_Set& original = *object->Get_Original_Descriptor_Set();
+    const Descriptor_Set& original = Original_Set(*object);
     EXPECT_EQ(original.Filled, 1);
     EXPECT_EQ(original.Slot(Slot_Video_Format).Get_Number(), Format_Mode_Mjpeg_Then_Uncompressed);
     EXPECT_EQ(original.Slot(Slot_Microphone).Get_Byte(), 1);
@@ -85,9 +77,9 @@ TEST(Image_2688, LoadsEditsAndReloads) {
     EXPECT_EQ(Set(*object, P, "Renamed Camera"), 0);
     EXPECT_EQ(Set(*object, Mic, "Renamed Mic"), 0);
     EXPECT_EQ(Set_External_ID(*object, "EXTID-0000000002"), 0);
-    Edited(*object).Slot(Slot_Video_Format).Apply(std::uint32_t{Format_Mode_Mjpeg});
-    Edited(*object).Slot(Slot_Microphone).Apply(std::uint8_t{0});
-    Edited(*object).Slot(Slot_Default_Resolution).Apply(std::uint16_t{640}, std::uint16_t{480});
+    Edited_Set(*object).Slot(Slot_Video_Format).Apply(std::uint32_t{Format_Mode_Mjpeg});
+    Edited_Set(*object).Slot(Slot_Microphone).Apply(std::uint8_t{0});
+    Edited_Set(*object).Slot(Slot_Default_Resolution).Apply(std::uint16_t{640}, std::uint16_t{480});
     object->Set_Modify_Flag(true);
     const Bytes output = Build(*object);
 
@@ -95,7 +87,7 @@ TEST(Image_2688, LoadsEditsAndReloads) {
     EXPECT_EQ(Get_Ids(*reloaded), ids);
     EXPECT_EQ(Get_Texts(*reloaded, 0), (Texts{"Test Maker", "Renamed Camera", "SN0001", "Renamed Mic"}));
     EXPECT_EQ(External_ID(*reloaded), "EXTID-0000000002");
-    const Descriptor_Set& after = Reloaded_Set(reloaded);
+    const Descriptor_Set& after = Original_Set(*reloaded);
     EXPECT_EQ(after.Slot(Slot_Video_Format).Get_Number(), Format_Mode_Mjpeg);
     EXPECT_EQ(after.Slot(Slot_Microphone).Present, 0) << "the audio function is gone";
     EXPECT_EQ(after.Slot(Slot_Default_Resolution).Get_Width(), 640);
@@ -112,7 +104,7 @@ TEST(Image_2688, LoadsEditsAndReloads) {
 }
 
 TEST(Image_2688, SelectorOneAndStringSlots) {
-    Image_2688_Spec desc = Camera_Description();
+    Image_2688_Description desc = Camera_Description();
     desc.Selector = 1;
     desc.Devices[1] = {
         .Vid = 0x4455, .Pid = 0x6677, .Manufacturer_Index = 1, .Product_Index = 3, .Serial_Index = 0};
@@ -121,8 +113,7 @@ TEST(Image_2688, SelectorOneAndStringSlots) {
     const Bytes image = Build_2688_Image(desc);
     const auto object = Load(image);
     EXPECT_EQ(object->Get_VID(0, nullptr), 0x4455);
-    EXPECT_EQ(object->Get_Original_Descriptor_Set()->Slot(Slot_Video_Format).Get_Number(),
-              Format_Mode_Uncompressed);
+    EXPECT_EQ(Original_Set(*object).Slot(Slot_Video_Format).Get_Number(), Format_Mode_Uncompressed);
 
     std::int32_t status = -1;
     EXPECT_EQ(Get(*object, S, 0, &status), "StringNoUse");
@@ -171,7 +162,7 @@ TEST(Image_2688, ModifiedFlagOffKeepsIdentityButWritesVideoControlsAndId) {
     object->Set_VID(&vid);
     Set(*object, P, "Not written");
     Set_External_ID(*object, "WRITTEN-ID");
-    Edited(*object).Slot(Slot_Video_Format).Apply(std::uint32_t{Format_Mode_Uncompressed_Then_Mjpeg});
+    Edited_Set(*object).Slot(Slot_Video_Format).Apply(std::uint32_t{Format_Mode_Uncompressed_Then_Mjpeg});
     auto* controls = dynamic_cast<Firmware_Massage_IQ_Base_Class*>(object.get());
     ASSERT_NE(controls, nullptr);
     const std::int32_t brightness = 150;
@@ -182,7 +173,7 @@ TEST(Image_2688, ModifiedFlagOffKeepsIdentityButWritesVideoControlsAndId) {
     EXPECT_EQ(reloaded->Get_VID(0, nullptr), 0x1BCF);
     EXPECT_EQ(Get(*reloaded, P, 0), "Test Camera 2688");
     EXPECT_EQ(External_ID(*reloaded), "WRITTEN-ID");
-    EXPECT_EQ(Reloaded_Set(reloaded).Slot(Slot_Video_Format).Get_Number(),
+    EXPECT_EQ(Original_Set(*reloaded).Slot(Slot_Video_Format).Get_Number(),
               Format_Mode_Uncompressed_Then_Mjpeg);
     EXPECT_EQ(unmarked[Offset_2688_Format_Order], 1);
     // The camera-control block reaches the output only once marked edited.
@@ -201,13 +192,13 @@ TEST(Image_2688, RebuildsEachFormatOrderWithAndWithoutMicrophone) {
         for (const std::uint8_t microphone : {0, 1}) {
             SCOPED_TRACE(testing::Message() << "mode " << mode << " microphone " << int(microphone));
             const auto object = Load(image);
-            Edited(*object).Slot(Slot_Video_Format).Apply(mode);
-            Edited(*object).Slot(Slot_Microphone).Apply(microphone);
+            Edited_Set(*object).Slot(Slot_Video_Format).Apply(mode);
+            Edited_Set(*object).Slot(Slot_Microphone).Apply(microphone);
             const Bytes output = Build(*object);
             EXPECT_EQ(Format_Order(output), mode <= 2 ? (Bytes{1, 2}) : (Bytes{2, 1}));
             const auto reloaded = Load(output);
-            EXPECT_EQ(Reloaded_Set(reloaded).Slot(Slot_Video_Format).Get_Number(), mode);
-            EXPECT_EQ(Reloaded_Set(reloaded).Slot(Slot_Microphone).Present, microphone);
+            EXPECT_EQ(Original_Set(*reloaded).Slot(Slot_Video_Format).Get_Number(), mode);
+            EXPECT_EQ(Original_Set(*reloaded).Slot(Slot_Microphone).Present, microphone);
             EXPECT_EQ(Area(output, 0)[4], microphone != 0 ? 4 : 2);
             EXPECT_EQ(Area(output, 1), Area(image, 1)) << "the other configuration stays";
         }
@@ -224,37 +215,37 @@ TEST(Image_2688, ConfigurationStaysWhenItCannotBeRebuiltWhole) {
         big.Formats[0].Frames.push_back(Frames_Of({{width, 100}})[0]);
     }
     ASSERT_LE(Build_Configuration({.Video = big}).size() + 2, 0x1000U);
-    Image_2688_Spec fitting;
+    Image_2688_Description fitting;
     fitting.Configurations[0] = {.Video = big};
     fitting.Configurations[0].Video->Formats[0].Frames.resize(big.Formats[0].Frames.size() - 6);
     const Bytes fitting_image = Build_2688_Image(fitting);
     EXPECT_NE(Build(*Load(fitting_image)), fitting_image) << "six frames fewer: rebuilt with its alternates";
 
-    Image_2688_Spec trailing = Camera_Description();
+    Image_2688_Description trailing = Camera_Description();
     // An interface outside any association: the model does not cover it.
     trailing.Configurations[0].Trailing = {Bytes{0x09, 0x04, 0x05, 0x00, 0x00, 0xFF, 0x00, 0x00, 0x00}};
-    Image_2688_Spec audio_first = Camera_Description();
+    Image_2688_Description audio_first = Camera_Description();
     audio_first.Configurations[0].Audio_First = true;
-    Image_2688_Spec too_big;
+    Image_2688_Description too_big;
     too_big.Configurations[0] = {.Video = big};
     for (const auto& [name, desc] :
          {std::pair{"grows past 4 KB", too_big}, std::pair{"trailing interface", trailing},
           std::pair{"audio first", audio_first}}) {
         const Bytes image = Build_2688_Image(desc);
         const auto object = Load(image);
-        Edited(*object).Slot(Slot_Microphone).Apply(std::uint8_t{0});
+        Edited_Set(*object).Slot(Slot_Microphone).Apply(std::uint8_t{0});
         EXPECT_EQ(Build(*object), image) << name;
     }
     // No format wanted at all: nothing to write.
     const Bytes image = Build_2688_Image(Camera_Description());
     const auto object = Load(image);
-    Edited(*object).Slot(Slot_Video_Format).Apply(std::uint32_t{0});
+    Edited_Set(*object).Slot(Slot_Video_Format).Apply(std::uint32_t{0});
     EXPECT_EQ(Build(*object), image);
 }
 
 TEST(Image_2688, ResolutionTableIsReadToItsEndMarkOrCapacity) {
     const Format_Description many{.Frames = Frames_Of({{640, 480}, {320, 240}, {1280, 720}})};
-    Image_2688_Spec desc;
+    Image_2688_Description desc;
     desc.Configurations[0] = {.Video = Video_Function_Description{.Formats = {many}}};
     // An end mark after two records hides the third; a half-width kind matches twice its
     // width: 640 x 480 from the half-width record, 320 x 240, and no 1280 x 720.
@@ -269,7 +260,7 @@ TEST(Image_2688, ResolutionTableIsReadToItsEndMarkOrCapacity) {
     }
     desc.Resolutions.push_back({1280, 720, 1});
     const auto object = Load(Build_2688_Image(desc));
-    Edited(*object).Slot(Slot_Default_Resolution).Apply(std::uint16_t{1280}, std::uint16_t{720});
+    Edited_Set(*object).Slot(Slot_Default_Resolution).Apply(std::uint16_t{1280}, std::uint16_t{720});
     EXPECT_EQ(Resolution_Order(Build(*object)), (std::vector<std::uint8_t>{0xA0 + 18}));
 }
 
@@ -285,11 +276,13 @@ TEST(Image_2688, CodesAndSizes) {
     EXPECT_EQ(Build(*short_object)[0x34001], 0);
     Bytes long_image = Build_2688_Image({});
     long_image.resize(Size_256K + 1, 0);
-    EXPECT_EQ(Load(long_image), nullptr);
+    EXPECT_EQ(Create_Firmware_Object(long_image.data(), static_cast<std::uint32_t>(long_image.size())),
+              nullptr);
 
     // The edited set can be refilled from the work image after edits to it.
     const auto refilled = Load(Build_2688_Image(Camera_Description()));
-    Edited(*refilled).Slot(Slot_Video_Format).Apply(std::uint32_t{1});
+    Edited_Set(*refilled).Slot(Slot_Video_Format).Apply(std::uint32_t{1});
     refilled->Refresh_Edited_Descriptor_Set();
-    EXPECT_EQ(Edited(*refilled).Slot(Slot_Video_Format).Get_Number(), Format_Mode_Mjpeg_Then_Uncompressed);
+    EXPECT_EQ(Edited_Set(*refilled).Slot(Slot_Video_Format).Get_Number(),
+              Format_Mode_Mjpeg_Then_Uncompressed);
 }

@@ -8,6 +8,8 @@
 
 #include <array>
 #include <memory>
+#include <source_location>
+#include <stdexcept>
 #include <string>
 
 namespace image_objects {
@@ -41,8 +43,33 @@ inline const std::array<String_Operations, 4> Strings{{
      &Image_Object::Add_Mic_Number},
 }};
 
-inline std::unique_ptr<Image_Object> Load(const test_images::Bytes& image) {
-    return Create_Firmware_Object(image.data(), static_cast<std::uint32_t>(image.size()));
+using Where = std::source_location;
+
+// What a helper answers through `pointer`, or a failure of the running test when it is null:
+// gtest reports the exception as that test's failure and runs the next one, where a
+// dereferenced null would end the whole run.
+template <typename Pointer>
+auto& Required(const Pointer& pointer, const char* what, const Where& where) {
+    if (pointer == nullptr) {
+        throw std::runtime_error(std::string(where.file_name()) + ":" + std::to_string(where.line()) + ": " +
+                                 what + " is null");
+    }
+    return *pointer;
+}
+
+// The factory's object for `image`; an image it refuses fails the test.
+inline std::unique_ptr<Image_Object> Load(const test_images::Bytes& image,
+                                          const Where& where = Where::current()) {
+    auto object = Create_Firmware_Object(image.data(), static_cast<std::uint32_t>(image.size()));
+    Required(object, "the factory's object", where);
+    return object;
+}
+
+inline Descriptor_Set& Original_Set(Image_Object& object, const Where& where = Where::current()) {
+    return Required(object.Get_Original_Descriptor_Set(), "the loaded descriptor set", where);
+}
+inline Descriptor_Set& Edited_Set(Image_Object& object, const Where& where = Where::current()) {
+    return Required(object.Get_Edited_Descriptor_Set(), "the edited descriptor set", where);
 }
 
 // The output image as a new byte vector.
@@ -84,15 +111,18 @@ inline std::string Add(Image_Object& object, std::size_t kind, std::uint32_t n) 
     return std::string((object.*Strings[kind].Add)(text, n).Text());
 }
 
-inline std::string External_ID(Image_Object& object) {
+inline std::string External_ID(Image_Object& object, const Where& where = Where::current()) {
     String_Buffer_260 text;
-    return std::string(object.Get_External_ID()->Get_ExID(text, 1, nullptr).Text());
+    return std::string(
+        Required(object.Get_External_ID(), "the external ID", where).Get_ExID(text, 1, nullptr).Text());
 }
 
 inline std::int32_t Set_External_ID(Image_Object& object, const std::string& id,
-                                    String_Buffer_260* message = nullptr) {
+                                    String_Buffer_260* message = nullptr,
+                                    const Where& where = Where::current()) {
     String_Buffer_260 own;
-    return object.Get_External_ID()->Set_ExID(String_Buffer_260(id), message != nullptr ? *message : own);
+    return Required(object.Get_External_ID(), "the external ID", where)
+        .Set_ExID(String_Buffer_260(id), message != nullptr ? *message : own);
 }
 
 } // namespace image_objects

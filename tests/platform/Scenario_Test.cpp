@@ -98,6 +98,8 @@ TEST(Scenario, BadInputGetsAnErrorThatSaysWhere) {
          "hubs[0].port: a hub with a parent hangs on one of its ports, a root hub on none"},
         {Camera(R"("flash": {"contents": "old.bin"})"),
          "cameras[0].flash.contents: files are named only in a scenario file"},
+        {Camera(R"("soc": {"fail_create": true})"),
+         "cameras[0].soc: the SPCA2620 family has no file channel"},
         {Camera(R"("faults": [{"request": 3}])"),
          "cameras[0].faults[0]: expected one of \"fail\", \"ignore\" and \"flip_byte\""},
         {Camera(R"("faults": [{"request": 3, "selector": 2, "ignore": true}])"),
@@ -118,6 +120,16 @@ TEST(Scenario, BadInputGetsAnErrorThatSaysWhere) {
         EXPECT_FALSE(load.Loaded) << text;
         EXPECT_EQ(load.Error, error) << text;
     }
+    // Flash parts are held whole: 17 parts of 16 MiB are more than a simulation holds.
+    std::string many = R"({"cameras": [)";
+    for (int i = 0; i < 17; ++i)
+        many += std::string(i ? "," : "") +
+                R"({"family": "SPCA2620", "flash": {"size": 16777216}, "usb": {"vid": 1,
+                 "pid": 2, "hub": "root", "port": )" +
+                std::to_string(i + 1) + "}}";
+    EXPECT_EQ(Parse_Scenario(many + "]}").Error,
+              "cameras[16].flash.size: the cameras' flash parts take more than "
+              "256 MiB together, more than a simulation holds");
     const Scenario_Load twice = Parse_Scenario(
         R"({"cameras": [{"name": "a", "family": "SPCA2620", "usb": {"vid": 1, "pid": 2, "hub": "r", "port": 1}},
                         {"name": "a", "family": "SPCA2620", "usb": {"vid": 1, "pid": 2, "hub": "r", "port": 2}}]})");
@@ -130,7 +142,7 @@ TEST(Scenario, FlashContentsTransferLengthAndFaultsFromTheFile) {
         std::ofstream(directory + "old_flash.bin", std::ios::binary) << "OLD";
         std::ofstream(directory + "flash_scenario.json") << Camera(
             R"("flash": {"size": 8192, "status": "0x1C", "contents": "old_flash.bin", "save_to": "burnt.bin"},
-               "chunk_length": 2048,
+               "chunk_length": "0x10400",
                "faults": [{"request": 7, "fail": -1}, {"selector": 15, "code": "GET_CUR", "flip_byte": 3},
                           {"request": 9, "fail": "0x8007001F"}, {"unplug_after": 100}])");
     }
@@ -143,7 +155,7 @@ TEST(Scenario, FlashContentsTransferLengthAndFaultsFromTheFile) {
         EXPECT_EQ(std::string(contents.begin(), contents.begin() + 3), "OLD");
         EXPECT_EQ(contents[3], 0xFF);
         EXPECT_EQ(camera->Flash().Part()->Status(), 0x1C);
-        EXPECT_EQ(camera->Chip_Unit()->Find(15)->Length(), 2048u);
+        EXPECT_EQ(camera->Chip_Unit()->Find(15)->Length(), 0x10400u);
         auto& faults = camera->Faults();
         EXPECT_EQ(faults.Fault_For(7, 2, Request_Code::Set_Cur)->Result, -1);
         EXPECT_EQ(faults.Fault_For(9, 2, Request_Code::Set_Cur)->Result,
@@ -159,6 +171,10 @@ TEST(Scenario, FlashContentsTransferLengthAndFaultsFromTheFile) {
     EXPECT_EQ(text, "OUD") << "saved when the simulation ends";
     std::filesystem::remove(directory + "burnt.bin");
 
+    std::ofstream(directory + "flash_scenario.json") << Camera(R"("flash": {"size": 4096, "contents": "."})");
+    EXPECT_EQ(Load_Scenario_File(directory + "flash_scenario.json").Error,
+              directory + "flash_scenario.json: cameras[0].flash.contents: " + directory +
+                  ". is a directory");
     std::ofstream(directory + "old_flash.bin", std::ios::binary) << std::string(4097, 'x');
     std::ofstream(directory + "flash_scenario.json")
         << Camera(R"("flash": {"size": 4096, "contents": "old_flash.bin"})");

@@ -52,6 +52,8 @@ struct Chip_Rig {
         EXPECT_EQ(Call(KSPROPERTY_TYPE_GET, selector, bytes), S_OK);
         return bytes;
     }
+    // Time passes as the host's pauses make it pass.
+    void Wait(std::uint32_t ms) { backend.Virtual_Time().Sleep(ms); }
     void Write(std::uint16_t address, std::uint8_t value) {
         Set(2, {static_cast<std::uint8_t>(address), static_cast<std::uint8_t>(address >> 8)});
         Set(3, {value});
@@ -157,11 +159,13 @@ TEST(Simulated_Flash, OpcodeSlotsOneTo13AreKept) {
 TEST(Simulated_Flash, MasterAReleasesTheFlashAndWritesTheStatusOnlyWhenEnabled) {
     Chip_Rig rig("SPCA2281");
     EXPECT_EQ(rig.Read(0x2024), 0xFF) << "nothing answers while the flash is released";
+    // As the register scripts send them, each followed by the part's status-write time.
     const auto transaction = [&](Bytes bytes) {
         rig.Write(0x2025, 0x00);
         for (std::uint8_t byte : bytes)
             rig.Write(0x2022, byte);
         rig.Write(0x2025, 0x02);
+        rig.Wait(Status_Write_Busy_Ms);
     };
     rig.Part().Set_Status(0x1C);
     transaction({0x01, 0x00});
@@ -177,6 +181,40 @@ TEST(Simulated_Flash, MasterAReleasesTheFlashAndWritesTheStatusOnlyWhenEnabled) 
     EXPECT_EQ(rig.Part().Status(), 0x0C);
 }
 
+TEST(Simulated_Flash, ProgramAndEraseNeedTheWriteEnableLatchAndUseItUp) {
+    Flash_Part_Identity identity;
+    identity.Size = 8192;
+    Simulated_Flash_Part part(identity);
+    const auto transaction = [&](Bytes bytes) {
+        part.Select();
+        for (std::uint8_t byte : bytes)
+            part.Exchange(byte);
+        part.Deselect();
+    };
+    const Bytes program{0x02, 0x00, 0x10, 0x00, 0x12, 0x34};
+    const Bytes erase{0x20, 0x00, 0x00, 0x00};
+    part.Contents()[0] = 0x00;
+    transaction(program);
+    transaction(erase);
+    EXPECT_EQ(part.Contents()[0x1000], 0xFF) << "no program without 0x06";
+    EXPECT_EQ(part.Contents()[0], 0x00) << "no erase without 0x06";
+    transaction({0x06});
+    transaction({0x04});
+    transaction(program);
+    EXPECT_EQ(part.Contents()[0x1000], 0xFF) << "0x04 takes the latch back";
+
+    transaction({0x06});
+    transaction(program);
+    EXPECT_EQ(part.Contents()[0x1000], 0x12);
+    EXPECT_EQ(part.Status() & Flash_Status_Write_Enable, 0);
+    transaction(erase);
+    EXPECT_EQ(part.Contents()[0], 0x00) << "the program used the latch up";
+    transaction({0x06});
+    transaction(erase);
+    EXPECT_EQ(part.Contents()[0], 0xFF);
+    EXPECT_EQ(part.Contents()[0x1000], 0x12) << "only the sector of the address";
+}
+
 Bytes Le(std::uint32_t value) {
     return {std::uint8_t(value), std::uint8_t(value >> 8), std::uint8_t(value >> 16),
             std::uint8_t(value >> 24)};
@@ -188,6 +226,7 @@ TEST(Simulated_Flash, TransfersKeepNorSemanticsWriteEnableAndProtection) {
     EXPECT_EQ(rig.Set(Transfer_Address_Selector, Le(0x1000)), S_OK);
     EXPECT_EQ(rig.Set(Flash_Data_Selector, Bytes(1024, 0x00)), S_OK);
     EXPECT_EQ(flash[0x1000], 0xFF) << "slots never loaded: opcode 0 does nothing";
+    rig.Wait(Chunk_Program_Busy_Ms);
 
     // The opcodes the chip's transfers use, as the host loads them.
     for (auto [slot, opcode] : {std::pair{1, 0x03}, {4, 0x06}, {6, 0x20}, {9, 0x02}}) {
@@ -195,7 +234,9 @@ TEST(Simulated_Flash, TransfersKeepNorSemanticsWriteEnableAndProtection) {
         rig.Set(Opcode_Selector, {std::uint8_t(opcode)});
     }
     EXPECT_EQ(rig.Set(Flash_Data_Selector, Bytes(1024, 0x0F)), S_OK);
+    rig.Wait(Chunk_Program_Busy_Ms);
     EXPECT_EQ(rig.Set(Flash_Data_Selector, Bytes(1024, 0x3C)), S_OK);
+    rig.Wait(Chunk_Program_Busy_Ms);
     EXPECT_EQ(rig.Get(Flash_Data_Selector, 1024), Bytes(1024, 0x0C)) << "programming only clears bits";
     EXPECT_EQ(rig.Set(Erase_Selector, Le(0x1FFF)), S_OK);
     EXPECT_EQ(rig.Get(Flash_Data_Selector, 1024), Bytes(1024, 0xFF)) << "the whole sector of the address";
@@ -204,6 +245,7 @@ TEST(Simulated_Flash, TransfersKeepNorSemanticsWriteEnableAndProtection) {
 
     rig.Part().Set_Status(0x04);
     rig.Set(Flash_Data_Selector, Bytes(1024, 0x00));
+    rig.Wait(Chunk_Program_Busy_Ms);
     rig.Set(Erase_Selector, Le(0));
     EXPECT_EQ(flash[0x1000], 0xFF) << "a protected part takes no program";
     EXPECT_EQ(flash[0], 0xFF);
@@ -212,6 +254,48 @@ TEST(Simulated_Flash, TransfersKeepNorSemanticsWriteEnableAndProtection) {
     Chip_Rig engine("SPCA2650");
     EXPECT_EQ(engine.Set(Erase_Selector, {0x02}), S_OK);
     EXPECT_EQ(engine.camera->Flash().Program_Mode(), 2) << "one byte on selector 13 is the mode";
+}
+
+TEST(Simulated_Flash, WritesKeepTheChipBusyForThePauseTheHostOwesThem) {
+    // A chunk programmed: reads before 10 ms have passed are lost, length queries answered.
+    Chip_Rig rig;
+    for (auto [slot, opcode] : {std::pair{1, 0x03}, {4, 0x06}, {9, 0x02}}) {
+        rig.Set(Opcode_Slot_Selector, {std::uint8_t(slot)});
+        rig.Set(Opcode_Selector, {std::uint8_t(opcode)});
+    }
+    rig.Set(Transfer_Address_Selector, Le(0x1000));
+    EXPECT_EQ(rig.Set(Flash_Data_Selector, Bytes(1024, 0x00)), S_OK);
+    std::uint32_t length = 0;
+    EXPECT_EQ(rig.Length(Flash_Data_Selector, length), E_MORE_DATA);
+    EXPECT_EQ(length, 1024u);
+    Bytes read(1024, 0x55);
+    EXPECT_EQ(rig.Call(KSPROPERTY_TYPE_GET, Flash_Data_Selector, read), S_OK);
+    EXPECT_EQ(read, Bytes(1024, 0x55)) << "lost while the chip programs";
+    rig.Wait(Chunk_Program_Busy_Ms - 1);
+    EXPECT_EQ(rig.Call(KSPROPERTY_TYPE_GET, Flash_Data_Selector, read), S_OK);
+    EXPECT_EQ(read, Bytes(1024, 0x55)) << "a pause cut short";
+    rig.Wait(1);
+    EXPECT_EQ(rig.Get(Flash_Data_Selector, 1024), Bytes(1024, 0x00));
+
+    // A status write through master A: the next access only counts after 5 ms.
+    Chip_Rig master("SPCA2281");
+    const auto transaction = [&](Bytes bytes) {
+        master.Write(0x2025, 0x00);
+        for (std::uint8_t byte : bytes)
+            master.Write(0x2022, byte);
+        master.Write(0x2025, 0x02);
+    };
+    transaction({0x06});
+    transaction({0x01, 0x1C});
+    EXPECT_EQ(master.Part().Status(), 0x1C);
+    master.Write(0x1234, 0x77);
+    EXPECT_EQ(master.camera->Registers().Peek(0x1234), 0x00) << "lost while the part writes";
+    master.Wait(Status_Write_Busy_Ms);
+    master.Write(0x1234, 0x77);
+    EXPECT_EQ(master.camera->Registers().Peek(0x1234), 0x77);
+    transaction({0x01, 0x00});
+    master.Write(0x1234, 0x00);
+    EXPECT_EQ(master.camera->Registers().Peek(0x1234), 0x00) << "a write the part refused takes no time";
 }
 
 } // namespace

@@ -3,6 +3,7 @@
 #include "Soc_Rig.h"
 #include "Ustar_Writer.h"
 #include "extension_unit/Simulated_Host.h"
+#include "platform/simulated/Scenario.h"
 
 namespace {
 
@@ -110,6 +111,34 @@ TEST(Soc_Update_Edges, RunsNothingFromAnArchiveThatReadsBackWrong) {
     holed_archive.soc.Camera->Faults().Fail_Request(7, platform::Failure_Result(2, 2));
     expect_stopped(holed_archive, "the first chunk was lost");
     EXPECT_EQ(holed_archive.File("/tmp/update.tar")->size(), Update_Archive.size());
+}
+
+// What a scenario file can make the camera do wrong, on a camera as discovery binds it: each
+// ends the update before the archive is unpacked.
+TEST(Soc_Update_Edges, FailuresTheScenarioFileNamesEndTheUpdateBeforeAnythingRuns) {
+    const std::pair<const char*, const char*> failures[] = {
+        {"a store cut short", R"("store_limit": 4096)"},
+        {"a size reply that lies", R"("size_reply": 5)"},
+        {"a failed create", R"("fail_create": true)"},
+    };
+    for (const auto& [why, soc] : failures) {
+        test::Simulated_Host host;
+        const auto load = platform::simulated::Parse_Scenario(
+            R"({"cameras": [{"family": "SOC_M5", "usb": {"vid": 1, "pid": 2, "hub": "r", "port": 1}, "soc": {)" +
+            std::string(soc) + "}}]}");
+        ASSERT_TRUE(load.Loaded) << load.Error;
+        const auto camera = platform::simulated::Build_Scenario(*host.backend, *load.Loaded).at(0);
+        const auto list = host.Discover();
+        ASSERT_EQ(list->Count(), 1u) << why;
+        EXPECT_EQ(Protocol_Download_Firmware(Device_List_Get_Protocol(list.get(), 0), Update_Archive.data(),
+                                             static_cast<std::uint32_t>(Update_Archive.size()), nullptr),
+                  -1)
+            << why;
+        const auto* channel = dynamic_cast<platform::simulated::Soc_File_Channel*>(
+            camera->Units().Find(3, platform::simulated::Soc_Node_3_Unit_Guid)->Find(8));
+        ASSERT_NE(channel, nullptr);
+        EXPECT_TRUE(channel->Shell_History().empty()) << why;
+    }
 }
 
 // The camera as discovery binds it, updated through the entry point; the caller's progress

@@ -43,7 +43,7 @@ Bytes Chip_Image(const Demo_Camera& camera, Chip_Family family) {
 Bytes Image_2688(const Demo_Camera& camera) {
     const Format_Description mjpeg{.Mjpeg = true, .Frames = Frames_Of({{1280, 720}, {640, 480}})};
     const Format_Description yuv{.Mjpeg = false, .Frames = Frames_Of({{640, 480}})};
-    Image_2688_Spec image;
+    Image_2688_Description image;
     for (Device_Description& device : image.Devices) {
         device.Vid = Demo_Vid;
         device.Pid = camera.Pid;

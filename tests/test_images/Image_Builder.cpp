@@ -131,7 +131,7 @@ Bytes Stored_String_Descriptor(std::string_view text) {
     return Stored_Form(String_Descriptor(text));
 }
 
-Bytes Build_2089_Image(const Image_2089_Spec& desc) {
+Bytes Build_2089_Image(const Image_2089_Description& desc) {
     Bytes image(Size_64K, 0);
     Put_Text(image, 0x2000, "KUN");
     Put_Bytes(image, Device_2089, Stored_Form(Device_Descriptor(desc.Device)));
@@ -276,7 +276,7 @@ void Put_Camera_Controls(Bytes& image, std::size_t block, const Camera_Control_D
     }
 }
 
-Bytes Build_2688_Image(const Image_2688_Spec& desc) {
+Bytes Build_2688_Image(const Image_2688_Description& desc) {
     Bytes image(Size_256K, 0);
     Put_Bytes(image, 0x100, Big_Marker_Letters);
     Put_Text(image, 0x2F000, "EXTID-0000000001");

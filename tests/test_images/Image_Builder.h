@@ -65,7 +65,7 @@ Bytes Stored_String_Descriptor(std::string_view text);
 // A 2089 image: the stored device descriptor at 0x2010 (past the "KUN" marker),
 // the language list and the present strings after it in the order manufacturer,
 // product, serial number, microphone; with Table, the string table too.
-struct Image_2089_Spec {
+struct Image_2089_Description {
     Device_Description Device{.Manufacturer_Index = 1, .Product_Index = 2, .Serial_Index = 3};
     // Manufacturer, product, serial number, microphone name; nullopt leaves one out.
     std::array<std::optional<std::string>, 4> Strings{"Maker 2089", "Camera 2089", "SN2089-0001", "Mic 2089"};
@@ -83,7 +83,7 @@ inline constexpr std::uint32_t Offset_2089_Table = 0xFF00;
 inline constexpr std::array<std::uint32_t, 3> Offset_2089_Table_Slots{0xFF02, 0xFF44, 0xFF86};
 inline constexpr std::uint32_t Offset_2089_Identity_Override = 0xFFC8; // then the release's at 0xFFD2
 
-Bytes Build_2089_Image(const Image_2089_Spec& desc);
+Bytes Build_2089_Image(const Image_2089_Description& desc);
 
 enum class Chip_Family { F2092, F2620, F2281 };
 
@@ -154,7 +154,7 @@ void Put_Camera_Controls(Bytes& image, std::size_t block, const Camera_Control_D
 
 // A 256 KB image of the 2688 family ("CY" at 0x100). The settings groups hold flag 1 at
 // 0x3021F, value 0x40 at 0x30221 and the format order MJPEG first (2, 1) at 0x30233.
-struct Image_2688_Spec {
+struct Image_2688_Description {
     std::uint32_t Size = Size_256K;
     std::uint32_t Settings_Tag = Settings_Tag_2688;
     std::uint8_t Selector = 0;
@@ -176,6 +176,6 @@ inline constexpr std::array<std::uint32_t, 2> Offset_2688_Configuration{0x32000,
 
 // The whole image, `Size` bytes (at least what the areas need; a shorter size cuts the
 // image, as a short file would).
-Bytes Build_2688_Image(const Image_2688_Spec& desc);
+Bytes Build_2688_Image(const Image_2688_Description& desc);
 
 } // namespace test_images

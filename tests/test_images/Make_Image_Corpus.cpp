@@ -1,11 +1,15 @@
 // Writes the generated seeds of the image-model fuzz targets:
 //   zunq_make_image_corpus DETECT_DIR DESCRIPTOR_DIR FAMILY_DIR
-// DETECT_DIR gets sparse-encoded images of every detection case; DESCRIPTOR_DIR gets
-// configuration descriptors of the shapes the 256 KB family stores, and bare streaming
-// descriptors; FAMILY_DIR gets a whole image of every family, sparse-encoded after the
-// family fuzzer's control byte. Rerun and commit the output when the generator changes.
+// DETECT_DIR gets every detection case and every family image, as the detection fuzzer reads
+// them (size, base image and the marker bytes); DESCRIPTOR_DIR gets configuration
+// descriptors of the shapes the 256 KB family stores, and bare streaming descriptors;
+// FAMILY_DIR gets, for every family image and each of its areas, the area's bytes after the
+// family fuzzer's control byte and edit value. Rerun and commit the output when the
+// generator changes.
+#include "test_images/Fuzz_Images.h"
 #include "test_images/Image_Builder.h"
-#include "test_images/Sparse_Image.h"
+
+#include <algorithm>
 
 #include <cstdio>
 #include <filesystem>
@@ -22,6 +26,19 @@ void Write(const std::filesystem::path& path, const Bytes& bytes) {
     out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
 }
 
+// The detection fuzzer's input for `image` of its own size over base image `base` (0: zeros):
+// the choice byte, then the bytes at the places detection reads (zeros past the image).
+Bytes Detection_Seed(const Bytes& image, std::size_t base) {
+    const auto size = std::ranges::find(Detection_Sizes, image.size());
+    Bytes seed{static_cast<std::uint8_t>((size - Detection_Sizes.begin()) | base << 3)};
+    for (const Image_Area& place : Detection_Places) {
+        for (std::uint32_t i = 0; i < place.Size; ++i) {
+            seed.push_back(place.Offset + i < image.size() ? image[place.Offset + i] : 0);
+        }
+    }
+    return seed;
+}
+
 void Write_Detection_Seeds(const std::filesystem::path& folder) {
     const std::vector<std::pair<const char*, Marker_Description>> seeds{
         {"2092", {.Start = Start_2092}},
@@ -33,11 +50,13 @@ void Write_Detection_Seeds(const std::filesystem::path& folder) {
         {"big-31801", {.Size = 0x31801, .Big_Marker = Big_Marker_Bytes, .Settings_Tag = Settings_Tag_Other}},
     };
     for (const auto& [name, desc] : seeds) {
-        Write(folder / (std::string(name) + ".sparse"), Encode_Sparse_Image(Build_Marked_Image(desc)));
+        Write(folder / (std::string(name) + ".seed"), Detection_Seed(Build_Marked_Image(desc), 0));
     }
-    Write(folder / "2688.sparse", Encode_Sparse_Image(Build_2688_Image({})));
-    Write(folder / "2688-other-tag.sparse",
-          Encode_Sparse_Image(Build_2688_Image({.Settings_Tag = Settings_Tag_Other})));
+    const auto& templates = Fuzz_Templates();
+    for (std::size_t t = 0; t < templates.size(); ++t) {
+        Write(folder / ("image-" + std::string(templates[t].Name) + ".seed"),
+              Detection_Seed(templates[t].Image, t + 1));
+    }
 }
 
 void Write_Descriptor_Seeds(const std::filesystem::path& folder) {
@@ -63,33 +82,19 @@ void Write_Descriptor_Seeds(const std::filesystem::path& folder) {
           Build_Streaming_Class_Descriptors({.Formats = {mjpeg, yuv}, .Still_Method = 3}));
 }
 
-// The family fuzzer's control byte: bit 0 a 256 KB image, bit 4 edits marked modified,
-// bits 5-7 the length of the texts it writes.
+// The family fuzzer's input: the control byte (bits 0-2 the image, bit 3 edits marked
+// modified, bits 4-5 the first area, bits 6-7 text lengths), the edit value, and the image's
+// own bytes of that area, so mutations start from what the model reads there.
 void Write_Family_Seeds(const std::filesystem::path& folder) {
-    const Format_Description mjpeg{.Mjpeg = true, .Frames = Frames_Of({{1280, 720}, {640, 480}})};
-    const Format_Description yuv{.Mjpeg = false, .Frames = Frames_Of({{640, 480}})};
-    Image_2688_Spec camera;
-    camera.Configurations[0] = {.Video =
-                                    Video_Function_Description{.Formats = {mjpeg, yuv}, .Still_Method = 2},
-                                .Audio = Audio_Function_Description{}};
-    camera.Resolutions = {{1280, 720, 1}, {320, 480, 15}};
-    Image_2688_Spec selector_one = camera;
-    selector_one.Selector = 1;
-    const std::vector<std::tuple<const char*, std::uint8_t, Bytes>> seeds{
-        {"2089", 0x30, Build_2089_Image({})},
-        {"2089-no-table", 0x50, Build_2089_Image({.Table = false})},
-        {"2092", 0x30, Build_Chip_Image({})},
-        {"2620", 0x70, Build_Chip_Image({.Family = Chip_Family::F2620})},
-        {"2281", 0x90, Build_Chip_Image({.Family = Chip_Family::F2281})},
-        {"2688", 0x31, Build_2688_Image({})},
-        {"2688-camera", 0x51, Build_2688_Image(camera)},
-        {"2688-selector-1", 0x01, Build_2688_Image(selector_one)},
-        {"2688-other-tag", 0x11, Build_2688_Image({.Settings_Tag = Settings_Tag_Other})},
-    };
-    for (const auto& [name, control, image] : seeds) {
-        Bytes seed{control};
-        Add(seed, Encode_Sparse_Image(image));
-        Write(folder / (std::string(name) + ".seed"), seed);
+    const auto& templates = Fuzz_Templates();
+    for (std::size_t t = 0; t < templates.size(); ++t) {
+        for (std::size_t area = 0; area < templates[t].Areas.size() && area < 4; ++area) {
+            const auto control = static_cast<std::uint8_t>(t | (area % 2) << 3 | area << 4 | (t % 4) << 6);
+            Bytes seed{control, 0x34, 0x12};
+            Add(seed, Area_Bytes(templates[t], area, templates[t].Image));
+            Write(folder / (std::string(templates[t].Name) + "-area-" + std::to_string(area) + ".seed"),
+                  seed);
+        }
     }
 }
 

@@ -111,5 +111,19 @@ TEST_F(Files, WholeFilesAreReadOrRefused) {
     EXPECT_EQ(bytes.back(), 'X');
 }
 
+TEST_F(Files, WholeFilesAreReplacedWholeOrNotAtAll) {
+    const auto path = (folder / "image.bin").string();
+    const std::vector<std::uint8_t> first(70000, 1), second{2, 3};
+    EXPECT_EQ(Write_Whole_File(path.c_str(), first.data(), first.size()), 0);
+    EXPECT_EQ(Write_Whole_File(path.c_str(), second.data(), second.size()), 0);
+    std::vector<std::uint8_t> read;
+    EXPECT_EQ(Read_Whole_File(path.c_str(), read, 1 << 20), 0);
+    EXPECT_EQ(read, second);
+    // A folder that cannot be made a file in, even by root: a path under a file.
+    const auto under_file = path + "/image.bin";
+    EXPECT_EQ(Write_Whole_File(under_file.c_str(), first.data(), first.size()), ENOTDIR);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder), {}), 1) << "no temporary file left";
+}
+
 } // namespace
 } // namespace zunq::ui
