@@ -40,13 +40,13 @@ QWidget* Control(CWnd& dialog, int id) {
     return item != nullptr ? item->Widget() : nullptr;
 }
 
-void Send_Key(QWidget* widget, int key, const QString& text) {
+void Send_Key(QWidget* widget, int key, const QString& text, Qt::KeyboardModifiers held = Qt::NoModifier) {
     if (widget == nullptr) {
         return;
     }
-    QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier, text);
+    QKeyEvent press(QEvent::KeyPress, key, held, text);
     QApplication::sendEvent(widget, &press);
-    QKeyEvent release(QEvent::KeyRelease, key, Qt::NoModifier, text);
+    QKeyEvent release(QEvent::KeyRelease, key, held, text);
     QApplication::sendEvent(widget, &release);
 }
 
@@ -301,17 +301,15 @@ void Click_At(CWnd& dialog, int id, POINT at, bool with_control) {
 
 namespace {
 
-// Where typed or pasted text goes: over the whole text, or after its end.
+// Where typed or pasted text goes: over the whole text (Ctrl+A), or after its end (End, or
+// Ctrl+End in a multi-line edit), chosen with the keys a user presses.
 QWidget* Place_Cursor(CWnd& dialog, int id, bool replace_all) {
     QWidget* widget = Control(dialog, id);
-    if (auto* line = qobject_cast<QLineEdit*>(widget)) {
-        replace_all ? line->selectAll() : line->end(false);
-    } else if (auto* edit = qobject_cast<QPlainTextEdit*>(widget)) {
-        if (replace_all) {
-            edit->selectAll();
-        } else {
-            edit->moveCursor(QTextCursor::End);
-        }
+    if (replace_all) {
+        Send_Key(widget, Qt::Key_A, QString(), Qt::ControlModifier);
+    } else {
+        const bool lines = qobject_cast<QPlainTextEdit*>(widget) != nullptr;
+        Send_Key(widget, Qt::Key_End, QString(), lines ? Qt::ControlModifier : Qt::NoModifier);
     }
     return widget;
 }
@@ -332,12 +330,7 @@ void Paste(CWnd& dialog, int id, std::string_view text, bool replace_all) {
     QWidget* widget = Place_Cursor(dialog, id, replace_all);
     QGuiApplication::clipboard()->setText(
         QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())));
-    if (widget != nullptr) {
-        QKeyEvent press(QEvent::KeyPress, Qt::Key_V, Qt::ControlModifier);
-        QApplication::sendEvent(widget, &press);
-        QKeyEvent release(QEvent::KeyRelease, Qt::Key_V, Qt::ControlModifier);
-        QApplication::sendEvent(widget, &release);
-    }
+    Send_Key(widget, Qt::Key_V, QString(), Qt::ControlModifier);
     Pump();
 }
 
@@ -502,13 +495,19 @@ bool Choose_System_Menu_Item(CWnd& dialog, UINT id) {
     if (menu == nullptr) {
         return false;
     }
+    // Alt+Space opens the menu; the item is clicked where the menu shows it.
+    Send_Key(dialog.Widget(), Qt::Key_Space, QStringLiteral(" "), Qt::AltModifier);
+    Pump();
     for (QAction* action : menu->actions()) {
-        if (!action->isSeparator() && action->data().toULongLong() == id) {
-            action->trigger();
+        if (!action->isSeparator() && action->data().toULongLong() == id && menu->isVisible()) {
+            const QPoint at = menu->actionGeometry(action).center();
+            Send_Mouse(menu, QEvent::MouseMove, at, Qt::NoButton, Qt::NoButton);
+            Mouse_Click(menu, at);
             Pump();
             return true;
         }
     }
+    menu->hide();
     return false;
 }
 

@@ -126,6 +126,7 @@ void Click(CWnd& dialog, int id);
 // A click at `at` in the control (in the item area of a list box), Ctrl held if asked.
 void Click_At(CWnd& dialog, int id, POINT at, bool with_control = false);
 void Type(CWnd& dialog, int id, std::string_view text, bool replace_all = false);
+// Typing and pasting go over the whole text after Ctrl+A (`replace_all`), else after End.
 // Puts `text` on the clipboard and presses Ctrl+V in the edit.
 void Paste(CWnd& dialog, int id, std::string_view text, bool replace_all = false);
 void Press_Key(CWnd& dialog, int id, UINT virtual_key); // VK_RETURN, VK_ESCAPE, VK_SPACE, VK_TAB, arrows ...
@@ -140,6 +141,7 @@ void Click_Item_Check(CWnd& dialog, int id, int index);
 void Drag_Slider(CWnd& dialog, int id, int position);
 void Drop_Files(CWnd& dialog, const std::vector<std::string>& paths);
 void Close(CWnd& dialog); // the close box
+// Alt+Space opens the system menu, then a click on the item; false when it has none such.
 bool Choose_System_Menu_Item(CWnd& dialog, UINT id);
 
 // Readings.
