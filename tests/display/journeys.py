@@ -346,6 +346,12 @@ def burn_external_hub_camera(journey):
     with open(journey.Save(), "rb") as saved:
         edited = saved.read()
     journey.Burn()
+    # The burn restarts the camera: it leaves the list and comes back selected.
+    index = journey.Index("lab-56")
+    Wait_For(lambda: len(journey.Camera_List().find_all("list item")) == 5 and
+             journey.Camera_List().find_all("list item")[index].selected and
+             journey.Device_Panel() == journey.Expected_Panel("lab-56"), "lab-56 back in the list after its restart")
+    journey.bed.Shot("camera back")
     journey.bed.Close_Tool()
     flash = journey.Flash("lab-56")
     Expect(flash[:len(edited)] == edited, "lab-56's flash holds exactly the edited image")
