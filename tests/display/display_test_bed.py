@@ -11,6 +11,7 @@ Run it under `dbus-run-session`: the accessibility bus hangs off the session bus
 
 import json
 import os
+import select
 import shutil
 import signal
 import struct
@@ -32,14 +33,22 @@ class Journey_Skipped(Exception):
 
 
 def Wait_For(condition, what, seconds=None):
-    """Polls `condition` until it answers something true, and answers that."""
+    """Polls `condition` until it answers something true, and answers that. While the dialog
+    changes, a reading may find a control gone or not there yet: that counts as not yet."""
     deadline = time.monotonic() + (Wait_Seconds if seconds is None else seconds)
+    last_error = None
     while True:
-        answer = condition()
-        if answer:
-            return answer
+        try:
+            answer = condition()
+            if answer:
+                return answer
+        except (Journey_Failed, Journey_Skipped):
+            raise
+        except Exception as error:  # noqa: BLE001 (AT-SPI and X errors, a control not found yet)
+            last_error = error
         if time.monotonic() > deadline:
-            raise Journey_Failed("waited in vain for " + what)
+            raise Journey_Failed("waited in vain for " + what +
+                                 (" (last reading: %r)" % last_error if last_error else ""))
         time.sleep(0.1)
 
 
@@ -218,6 +227,8 @@ class Test_Bed:
                                stderr=subprocess.STDOUT, pass_fds=(painted_write,))
         os.close(painted_write)
         with os.fdopen(painted_read, "rb") as painted:
+            if not select.select([painted], [], [], 2 * Wait_Seconds)[0]:
+                raise Journey_Failed("the tool's dialog was not painted")
             if painted.read() != b"painted\n":
                 raise Journey_Failed("the tool ended before its dialog was painted")
         Wait_For(lambda: self.Window("ZUNQ SF Tool"), "the main dialog in the accessibility tree")
@@ -242,11 +253,11 @@ class Test_Bed:
         self.tool = None
 
     def Main_X_Window(self):
+        """The tool's top-level window with the main dialog's title, shown."""
         pid_atom = self.x.intern_atom("_NET_WM_PID")
         for window in self.x.screen().root.query_tree().children:
             pid = window.get_full_property(pid_atom, 0)
-            name = window.get_wm_name() or ""
-            if pid and pid.value[0] == self.tool.pid and "ZUNQ SF Tool" in str(name) and \
+            if pid and pid.value[0] == self.tool.pid and "ZUNQ SF Tool" in str(window.get_wm_name() or "") and \
                     window.get_attributes().map_state != 0:
                 return window
         return None
