@@ -56,7 +56,8 @@ Simulated_Camera::Simulated_Camera(std::string name, Chip_Model model, std::shar
     for (const Leave_Write& leave : model_.Leave_Writes)
         trigger_values[leave.Write.Address].push_back(leave.Write.Value);
     // The restart happens once the request that triggered it has been answered and logged.
-    for (auto& [address, values] : trigger_values) {
+    for (auto& [trigger_address, values] : trigger_values) {
+        const std::uint16_t address = trigger_address; // a lambda cannot capture a binding in C++20
         registers_.Attach(
             address, address,
             std::make_shared<Restart_Register>(
