@@ -12,7 +12,6 @@ Exit status: 0 passed, 1 failed, 77 skipped (with the reason).
 
 import argparse
 import configparser
-import glob
 import json
 import os
 import shutil
