@@ -9,6 +9,7 @@
 #include "Backend_Device_Changes.h"
 #include "Choose_Backend.h"
 #include "ZUNQ_USB_CAM.h"
+#include "platform/Backend.h"
 #include "platform/ui/dialog.h"
 #include "resources/resources.h"
 
@@ -47,9 +48,16 @@ int main(int argc, char** argv) {
     if (!chosen)
         return 2;
     Tell_Parent_When_Painted();
-    Backend_Device_Changes device_changes;
-    zunq::ui::Install_Device_Change_Source(&device_changes);
-    const int result = AfxWinMain(argc, argv, zunq::resources::Tool_Resources());
-    zunq::ui::Install_Device_Change_Source(nullptr);
+    int result = 0;
+    {
+        Backend_Device_Changes device_changes;
+        zunq::ui::Install_Device_Change_Source(&device_changes);
+        result = AfxWinMain(argc, argv, zunq::resources::Tool_Resources());
+        zunq::ui::Install_Device_Change_Source(nullptr);
+    }
+    // The cameras end with the backend, here, while the rest of the process is still whole
+    // (not among the static objects at exit): simulated ones stop their clock and write what
+    // the scenario asked them to keep, such as a flash part's "save_to".
+    platform::Install_Backend(nullptr);
     return result;
 }

@@ -1,5 +1,7 @@
 // Scenario text from outside: the loader answers a scenario or an error, never both and never
-// neither, and what it accepts builds into cameras that enumerate.
+// neither, what it accepts builds into cameras that enumerate, and its timeline runs to its end
+// on the backend's clock leaving no more cameras listed than there are.
+#include <algorithm>
 #include <cstdint>
 #include <cstdlib>
 #include <string_view>
@@ -26,6 +28,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::vector<std::unique_ptr<platform::Video_Input_Device>> devices;
     backend.Enumerate_Video_Inputs(devices);
     if (devices.size() != cameras.size())
+        std::abort();
+    std::uint64_t last_step = 0;
+    for (const Scenario_Step& step : load.Loaded->Timeline)
+        last_step = std::max(last_step, step.At_Ms);
+    backend.Advance_Clock(last_step);
+    if (backend.Pending_Actions() != 0)
+        std::abort();
+    devices.clear();
+    backend.Enumerate_Video_Inputs(devices);
+    if (devices.size() > cameras.size())
         std::abort();
     return 0;
 }

@@ -571,6 +571,40 @@ bool Read_Hub(Checker& check, const Json& object, const std::string& where, Scen
     return Read_Optional_Number(check, object, where, "port", 1, 255, hub.Parent_Port);
 }
 
+// One step of the timeline: when, and which camera is unplugged or plugged back.
+bool Read_Step(Checker& check, const Json& object, const std::string& where, Scenario_Step& step) {
+    if (!Check_Keys(check, object, where, {"at_ms", "unplug", "plug"}))
+        return false;
+    const Json* at = Member(object, "at_ms");
+    if (!at)
+        return check.Fail(At(where, "at_ms"), "missing");
+    const bool unplug = Member(object, "unplug") != nullptr;
+    if (unplug == (Member(object, "plug") != nullptr))
+        return check.Fail(where, "expected one of \"unplug\" and \"plug\"");
+    step.What = unplug ? Scenario_Step::Action::Unplug : Scenario_Step::Action::Plug;
+    return Read_Number(check, *at, At(where, "at_ms"), 0, Longest_Absence_Ms, step.At_Ms) &&
+           Read_Text(check, object, where, unplug ? "unplug" : "plug", step.Camera, 255);
+}
+
+bool Read_Timeline(Checker& check, const Json& list, Scenario& scenario) {
+    if (!list.is_array())
+        return check.Fail("timeline", "expected a list");
+    for (std::size_t i = 0; i < list.size(); ++i) {
+        scenario.Timeline.emplace_back();
+        Scenario_Step& step = scenario.Timeline.back();
+        if (!Read_Step(check, list[i], At("timeline", i), step))
+            return false;
+        const bool named =
+            std::any_of(scenario.Cameras.begin(), scenario.Cameras.end(),
+                        [&](const Scenario_Camera& camera) { return camera.Chip.Name == step.Camera; });
+        if (!named)
+            return check.Fail(
+                At(At("timeline", i), step.What == Scenario_Step::Action::Unplug ? "unplug" : "plug"),
+                "no camera \"" + step.Camera + "\"");
+    }
+    return true;
+}
+
 // Hubs exist before what hangs on them, ports are within their hub, one device per port.
 bool Check_Tree(Checker& check, Scenario& scenario) {
     std::map<std::string, std::uint32_t, std::less<>> ports;
@@ -657,7 +691,7 @@ Scenario_Load Parse(std::string_view json_text, const std::optional<std::filesys
         return {std::nullopt, Not_Json(json_text, error)};
     }
     Scenario scenario;
-    if (!Check_Keys(check, root, "scenario", {"hubs", "cameras"}))
+    if (!Check_Keys(check, root, "scenario", {"hubs", "cameras", "timeline"}))
         return {std::nullopt, check.Error()};
     if (const Json* hubs = Member(root, "hubs")) {
         if (!hubs->is_array())
@@ -677,6 +711,9 @@ Scenario_Load Parse(std::string_view json_text, const std::optional<std::filesys
             return {std::nullopt, check.Error()};
     }
     if (!Check_Tree(check, scenario))
+        return {std::nullopt, check.Error()};
+    if (const Json* timeline = Member(root, "timeline");
+        timeline && !Read_Timeline(check, *timeline, scenario))
         return {std::nullopt, check.Error()};
     return {std::move(scenario), {}};
 }
@@ -714,6 +751,39 @@ Scenario_Load Load_Scenario_File(const std::string& path) {
         load.Error = path + ": " + load.Error;
     return load;
 }
+
+namespace {
+
+// Each step runs on the backend's clock. It holds its camera weakly (the backend owns both)
+// and the camera's own hub, which the backend's tree keeps for as long as the backend lives.
+void Schedule_Timeline(Simulated_Backend& backend, const Scenario& scenario,
+                       const std::vector<std::shared_ptr<Simulated_Camera>>& cameras,
+                       const std::map<std::string, Simulated_Usb_Hub*, std::less<>>& hubs) {
+    for (const Scenario_Step& step : scenario.Timeline) {
+        const auto named = std::find_if(cameras.begin(), cameras.end(),
+                                        [&](const auto& camera) { return camera->Name() == step.Camera; });
+        const auto described =
+            std::find_if(scenario.Cameras.begin(), scenario.Cameras.end(),
+                         [&](const Scenario_Camera& camera) { return camera.Chip.Name == step.Camera; });
+        if (named == cameras.end() || described == scenario.Cameras.end())
+            continue;
+        const auto hub = hubs.find(described->Usb.Hub);
+        Simulated_Usb_Hub* home = hub != hubs.end() ? hub->second : nullptr;
+        const auto port = static_cast<std::uint8_t>(described->Usb.Port);
+        backend.After(step.At_Ms, [&backend, camera = std::weak_ptr(*named),
+                                   unplug = step.What == Scenario_Step::Action::Unplug, home, port] {
+            const auto present = camera.lock();
+            if (!present)
+                return;
+            if (unplug)
+                backend.Unplug_Camera(*present);
+            else if (home)
+                backend.Plug_Camera(*present, *home, port);
+        });
+    }
+}
+
+} // namespace
 
 std::vector<std::shared_ptr<Simulated_Camera>> Build_Scenario(Simulated_Backend& backend,
                                                               const Scenario& scenario) {
@@ -771,6 +841,7 @@ std::vector<std::shared_ptr<Simulated_Camera>> Build_Scenario(Simulated_Backend&
         camera->Video_Input().Device_Path = std::move(path);
         cameras.push_back(std::move(camera));
     }
+    Schedule_Timeline(backend, scenario, cameras, hubs);
     return cameras;
 }
 

@@ -52,11 +52,22 @@ struct Scenario_Camera {
     Video_Input_Identity Video;
 };
 
+// A step of the scenario's timeline: once At_Ms have passed on the backend's clock, the named
+// camera is unplugged, or plugged back into its own hub port (a camera already so, or whose
+// port is taken, stays as it is).
+struct Scenario_Step {
+    enum class Action { Unplug, Plug };
+    std::uint64_t At_Ms = 0;
+    Action What = Action::Unplug;
+    std::string Camera;
+};
+
 struct Scenario {
     // Every hub a camera or hub names; hubs a file does not list are root hubs with as many
     // ports as their cameras need.
     std::vector<Scenario_Hub> Hubs;
     std::vector<Scenario_Camera> Cameras;
+    std::vector<Scenario_Step> Timeline;
 };
 
 // A loaded scenario, or the first error found ("cameras[1].usb.port: ..."), never both.
@@ -73,8 +84,9 @@ Scenario_Load Parse_Scenario(std::string_view json_text,
                              const std::optional<std::string>& file_directory = std::nullopt);
 Scenario_Load Load_Scenario_File(const std::string& path);
 
-// Adds the scenario's cameras to `backend`, in the scenario's order. Their flash parts are
-// allocated whole (std::bad_alloc when memory runs out).
+// Adds the scenario's cameras to `backend`, in the scenario's order, and puts its timeline on
+// the backend's clock. Their flash parts are allocated whole (std::bad_alloc when memory runs
+// out).
 std::vector<std::shared_ptr<Simulated_Camera>> Build_Scenario(Simulated_Backend& backend,
                                                               const Scenario& scenario);
 

@@ -136,9 +136,26 @@ void Track_Bar::Report(UINT code) {
            reinterpret_cast<LPARAM>(Window_Of(this)));
 }
 
+// ---- List_Box.
+
+List_Box::List_Box(QWidget* parent, bool notify) : QListWidget(parent), notify_(notify) {
+    setSelectionMode(QAbstractItemView::SingleSelection);
+    if (notify_) {
+        connect(this, &QListWidget::itemSelectionChanged, this,
+                [this] { Notify_Command(this, LBN_SELCHANGE); });
+    }
+}
+
+QItemSelectionModel::SelectionFlags List_Box::selectionCommand(const QModelIndex& index,
+                                                               const QEvent* event) const {
+    const auto command = QListWidget::selectionCommand(index, event);
+    return !index.isValid() || command.testFlag(QItemSelectionModel::Deselect) ? QItemSelectionModel::NoUpdate
+                                                                               : command;
+}
+
 // ---- Check_List.
 
-Check_List::Check_List(QWidget* parent, bool notify) : QListWidget(parent), notify_(notify) {
+Check_List::Check_List(QWidget* parent, bool notify) : List_Box(parent, notify) {
     setItemDelegate(new Check_Item_Delegate(this));
 }
 
@@ -156,7 +173,7 @@ void Check_List::mousePressEvent(QMouseEvent* event) {
     const int row = event->button() == Qt::LeftButton ? Row_Of_Box_At(event->position().toPoint()) : -1;
     box_pressed_ = row >= 0;
     if (!box_pressed_) {
-        QListWidget::mousePressEvent(event);
+        List_Box::mousePressEvent(event);
         return;
     }
     setFocus(Qt::MouseFocusReason);
@@ -173,7 +190,7 @@ void Check_List::mouseReleaseEvent(QMouseEvent* event) {
         box_pressed_ = false;
         return;
     }
-    QListWidget::mouseReleaseEvent(event);
+    List_Box::mouseReleaseEvent(event);
 }
 
 void Check_List::keyPressEvent(QKeyEvent* event) {
@@ -181,7 +198,7 @@ void Check_List::keyPressEvent(QKeyEvent* event) {
         Flip_Check(currentRow());
         return;
     }
-    QListWidget::keyPressEvent(event);
+    List_Box::keyPressEvent(event);
 }
 
 void Check_List::Flip_Check(int row) {
@@ -192,7 +209,7 @@ void Check_List::Flip_Check(int row) {
         QListWidgetItem* entry = item(row);
         entry->setCheckState(entry->checkState() == Qt::Checked ? Qt::Unchecked : Qt::Checked);
     }
-    if (notify_) {
+    if (Notifies()) {
         Notify_Command(this, LBN_SELCHANGE);
     }
 }

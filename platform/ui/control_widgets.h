@@ -33,11 +33,29 @@ private:
     bool pressed_ = false;
 };
 
+// A single-selection list box. With LBS_NOTIFY the dialog hears LBN_SELCHANGE once the user's
+// click or key has selected another item, so LB_GETCURSEL in the handler finds it: Qt makes an
+// item current before it selects it on a click, and makes the first item current, selecting
+// nothing, when the list takes the focus. As on Windows, a click below the items or with Ctrl
+// on the selected item leaves the selection as it is. Changes made by code notify nothing.
+class List_Box : public QListWidget {
+public:
+    List_Box(QWidget* parent, bool notify);
+
+protected:
+    QItemSelectionModel::SelectionFlags selectionCommand(const QModelIndex& index,
+                                                         const QEvent* event) const override;
+    bool Notifies() const { return notify_; }
+
+private:
+    bool notify_;
+};
+
 // An owner-drawn list box with a check box per item (LBS_OWNERDRAWFIXED with a check list
 // class). A click on an item's box, or the space bar on the current item, selects the item
 // and flips its check mark; the dialog hears one LBN_SELCHANGE for it (with LBS_NOTIFY), as
 // for a change of the selection alone. Changes made by code notify nothing.
-class Check_List : public QListWidget {
+class Check_List : public List_Box {
 public:
     Check_List(QWidget* parent, bool notify);
 
@@ -53,7 +71,6 @@ protected:
 private:
     int Row_Of_Box_At(QPoint point) const; // -1 when no item's box is there
     void Flip_Check(int row);
-    bool notify_;
     bool box_pressed_ = false;
 };
 

@@ -173,15 +173,10 @@ QWidget* Make_Control(const Dialog_Control& row, QWidget* parent, QButtonGroup*&
     case Control_Kind::Check_List_Box: {
         const bool notify = (row.style & LBS_NOTIFY) != 0;
         auto* list = row.kind == Control_Kind::Check_List_Box ? new Check_List(parent, notify)
-                                                              : new QListWidget(parent);
-        list->setSelectionMode(QAbstractItemView::SingleSelection);
+                                                              : new List_Box(parent, notify);
         list->setVerticalScrollBarPolicy((row.style & WS_VSCROLL) != 0 ? Qt::ScrollBarAsNeeded
                                                                        : Qt::ScrollBarAlwaysOff);
         list->viewport()->installEventFilter(Control_Colour_Filter());
-        if (notify) {
-            QObject::connect(list, &QListWidget::currentRowChanged, list,
-                             [list] { Notify_Command(list, LBN_SELCHANGE); });
-        }
         widget = list;
         break;
     }

@@ -151,8 +151,11 @@ inline constexpr UINT TB_ENDTRACK = 8;
 inline constexpr UINT VK_RETURN = 0x0D;
 inline constexpr UINT VK_ESCAPE = 0x1B;
 inline constexpr UINT VK_SPACE = 0x20;
+inline constexpr UINT VK_TAB = 0x09;
 inline constexpr UINT VK_LEFT = 0x25;
+inline constexpr UINT VK_UP = 0x26;
 inline constexpr UINT VK_RIGHT = 0x27;
+inline constexpr UINT VK_DOWN = 0x28;
 
 // ShowWindow commands.
 inline constexpr int SW_HIDE = 0;

@@ -161,9 +161,6 @@ TEST_F(Pages, VideoFormatPageNarrowsTheImagesChoicesAndKeepsOneResolution) {
     Select(page, 1139, 1);
     EXPECT_EQ(page.m_nDefaultWidth, 640);
     EXPECT_EQ(page.m_nDefaultHeight, 360);
-    // A combo without a selection keeps the default.
-    Select(page, 1139, -1);
-    EXPECT_EQ(page.m_nDefaultWidth, 640);
 }
 
 // More resolutions than an image carries, built through the list: no position is cut off

@@ -242,4 +242,57 @@ TEST(Scenario, CamerasLeaveByAWriteOrTheirRestartAndComeBackOrNot) {
         EXPECT_EQ(Parse_Scenario(text).Error, error) << text;
 }
 
+// The timeline unplugs cameras and plugs them back into their own ports on the backend's clock;
+// the watches hear each change as it happens.
+TEST(Scenario, TheTimelineUnplugsAndPlugsCamerasBackOnTheBackendsClock) {
+    const Scenario_Load load = Parse_Scenario(R"({
+      "hubs": [{"name": "root", "ports": 4}, {"name": "ext", "parent": "root", "port": 4}],
+      "cameras": [{"name": "a", "family": "SPCA2620", "usb": {"vid": 1, "pid": 2, "hub": "root", "port": 1}},
+                  {"name": "b", "family": "SPCA2650", "usb": {"vid": 3, "pid": 4, "hub": "ext", "port": 2}}],
+      "timeline": [{"at_ms": 2000, "plug": "b"}, {"at_ms": 1000, "unplug": "b"}, {"at_ms": 1500, "plug": "a"}]})");
+    ASSERT_TRUE(load.Loaded) << load.Error;
+    Simulated_Backend backend;
+    const auto cameras = Build_Scenario(backend, *load.Loaded);
+    std::vector<std::string> heard;
+    const auto watch = backend.Watch_Video_Device_Changes([&](const platform::Device_Change_Event& change) {
+        heard.push_back((change.Kind == platform::Device_Change_Kind::Arrival ? "+" : "-") +
+                        change.Device_Path);
+    });
+    const std::string path = cameras[1]->Video_Input().Device_Path;
+    const auto listed = [&] {
+        std::vector<std::unique_ptr<platform::Video_Input_Device>> devices;
+        backend.Enumerate_Video_Inputs(devices);
+        return devices.size();
+    };
+    backend.Advance_Clock(999);
+    EXPECT_EQ(listed(), 2u);
+    backend.Advance_Clock(1);
+    EXPECT_EQ(listed(), 1u);
+    EXPECT_EQ(heard, std::vector<std::string>{"-" + path});
+    backend.Advance_Clock(1000);
+    EXPECT_EQ(listed(), 2u) << "a, plugged already, stays; b is back";
+    ASSERT_EQ(heard.size(), 2u);
+    EXPECT_EQ(heard[1], "+" + cameras[1]->Video_Input().Device_Path);
+    EXPECT_EQ(backend.Usb_Tree().Find_Capture_Device(cameras[1]->Video_Input().Device_Path)->Port(), 2)
+        << "on its own port";
+
+    const std::pair<std::string, std::string> cases[] = {
+        {R"({"cameras": [], "timeline": {}})", "timeline: expected a list"},
+        {R"({"cameras": [], "timeline": [{"unplug": "a"}]})", "timeline[0].at_ms: missing"},
+        {R"({"cameras": [], "timeline": [{"at_ms": 1}]})",
+         "timeline[0]: expected one of \"unplug\" and \"plug\""},
+        {R"({"cameras": [], "timeline": [{"at_ms": 1, "plug": "a", "unplug": "a"}]})",
+         "timeline[0]: expected one of \"unplug\" and \"plug\""},
+        {R"({"cameras": [], "timeline": [{"at_ms": 3600001, "plug": "a"}]})",
+         "timeline[0].at_ms: expected a whole number from 0 to 3600000 (decimal, or text like \"0x1F\")"},
+        {R"({"cameras": [], "timeline": [{"at_ms": 1, "plug": 7}]})", "timeline[0].plug: expected text"},
+        {Camera(R"("name": "a"}], "timeline": [{"at_ms": 1, "unplug": "b")"),
+         "timeline[0].unplug: no camera \"b\""},
+        {R"({"cameras": [], "timeline": [{"at_ms": 1, "plug": "a", "when": 2}]})",
+         "timeline[0].when: unknown key"},
+    };
+    for (const auto& [text, error] : cases)
+        EXPECT_EQ(Parse_Scenario(text).Error, error) << text;
+}
+
 } // namespace

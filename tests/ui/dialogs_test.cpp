@@ -103,6 +103,23 @@ TEST_F(Dialogs, OnlyUserActionsNotify) {
     EXPECT_EQ(dialog.events.size(), 2u);
 }
 
+// The list box tells the dialog of a selection the user made once it is made, and only then:
+// the handler reads the item clicked or reached by key; a click below the items, Ctrl with a
+// click on the selected item leave it as it is, unheard.
+TEST_F(Dialogs, AListBoxNotifiesTheSelectionTheUserMade) {
+    for (const char* item : {"    camera-0_Hubport-1", "    camera-1_Hubport-2", "    camera-2_Hubport-3"})
+        dialog.m_CameraList.AddString(item);
+    Select(dialog, 1016, 1);
+    Press_Key(dialog, 1016, VK_DOWN);
+    Press_Key(dialog, 1016, VK_UP);
+    const RECT list = Control_Rect(dialog, 1016);
+    Click_At(dialog, 1016, POINT{10, list.bottom - list.top - 6});
+    const RECT item = Item_Rect(dialog, 1016, 1);
+    Click_At(dialog, 1016, POINT{item.left + 10, (item.top + item.bottom) / 2}, true);
+    EXPECT_EQ(dialog.events, (Events{"LBN_SELCHANGE 1", "LBN_SELCHANGE 2", "LBN_SELCHANGE 1"}));
+    EXPECT_EQ(Selection(dialog, 1016), 1);
+}
+
 TEST_F(Dialogs, TrackbarsReportEveryScrollWithItsCodeAndCombosStartEmpty) {
     Slider_Page sliders;
     ASSERT_TRUE(sliders.Create(IDD_DIALOG2, &dialog.m_Tab));

@@ -1,6 +1,8 @@
 #include "platform/ui/testing/headless.h"
 
 #include <QAbstractButton>
+#include <QAbstractItemView>
+#include <QAbstractScrollArea>
 #include <QApplication>
 #include <QCheckBox>
 #include <QClipboard>
@@ -38,29 +40,29 @@ QWidget* Control(CWnd& dialog, int id) {
     return item != nullptr ? item->Widget() : nullptr;
 }
 
-void Send_Key(QWidget* widget, int key, const QString& text) {
+void Send_Key(QWidget* widget, int key, const QString& text, Qt::KeyboardModifiers held = Qt::NoModifier) {
     if (widget == nullptr) {
         return;
     }
-    QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier, text);
+    QKeyEvent press(QEvent::KeyPress, key, held, text);
     QApplication::sendEvent(widget, &press);
-    QKeyEvent release(QEvent::KeyRelease, key, Qt::NoModifier, text);
+    QKeyEvent release(QEvent::KeyRelease, key, held, text);
     QApplication::sendEvent(widget, &release);
 }
 
 // One mouse event as the window system delivers it: through the application, so filters,
 // focus on click and disabled widgets behave as for a real mouse.
-void Send_Mouse(QWidget* target, QEvent::Type type, QPoint at, Qt::MouseButton button,
-                Qt::MouseButtons held) {
+void Send_Mouse(QWidget* target, QEvent::Type type, QPoint at, Qt::MouseButton button, Qt::MouseButtons held,
+                Qt::KeyboardModifiers keys = Qt::NoModifier) {
     const QPointF local(at);
     QMouseEvent event(type, local, QPointF(target->mapTo(target->window(), at)),
-                      QPointF(target->mapToGlobal(at)), button, held, Qt::NoModifier);
+                      QPointF(target->mapToGlobal(at)), button, held, keys);
     QApplication::sendEvent(target, &event);
 }
 
-void Mouse_Click(QWidget* target, QPoint at) {
-    Send_Mouse(target, QEvent::MouseButtonPress, at, Qt::LeftButton, Qt::LeftButton);
-    Send_Mouse(target, QEvent::MouseButtonRelease, at, Qt::LeftButton, Qt::NoButton);
+void Mouse_Click(QWidget* target, QPoint at, Qt::KeyboardModifiers keys = Qt::NoModifier) {
+    Send_Mouse(target, QEvent::MouseButtonPress, at, Qt::LeftButton, Qt::LeftButton, keys);
+    Send_Mouse(target, QEvent::MouseButtonRelease, at, Qt::LeftButton, Qt::NoButton, keys);
 }
 
 // Where a user clicks a button: a check box or radio button on its box, others in the middle.
@@ -286,19 +288,28 @@ void Click(CWnd& dialog, int id) {
     Pump();
 }
 
+void Click_At(CWnd& dialog, int id, POINT at, bool with_control) {
+    QWidget* widget = Control(dialog, id);
+    if (auto* view = qobject_cast<QAbstractScrollArea*>(widget)) {
+        widget = view->viewport();
+    }
+    if (widget != nullptr) {
+        Mouse_Click(widget, QPoint(at.x, at.y), with_control ? Qt::ControlModifier : Qt::NoModifier);
+    }
+    Pump();
+}
+
 namespace {
 
-// Where typed or pasted text goes: over the whole text, or after its end.
+// Where typed or pasted text goes: over the whole text (Ctrl+A), or after its end (End, or
+// Ctrl+End in a multi-line edit), chosen with the keys a user presses.
 QWidget* Place_Cursor(CWnd& dialog, int id, bool replace_all) {
     QWidget* widget = Control(dialog, id);
-    if (auto* line = qobject_cast<QLineEdit*>(widget)) {
-        replace_all ? line->selectAll() : line->end(false);
-    } else if (auto* edit = qobject_cast<QPlainTextEdit*>(widget)) {
-        if (replace_all) {
-            edit->selectAll();
-        } else {
-            edit->moveCursor(QTextCursor::End);
-        }
+    if (replace_all) {
+        Send_Key(widget, Qt::Key_A, QString(), Qt::ControlModifier);
+    } else {
+        const bool lines = qobject_cast<QPlainTextEdit*>(widget) != nullptr;
+        Send_Key(widget, Qt::Key_End, QString(), lines ? Qt::ControlModifier : Qt::NoModifier);
     }
     return widget;
 }
@@ -319,12 +330,7 @@ void Paste(CWnd& dialog, int id, std::string_view text, bool replace_all) {
     QWidget* widget = Place_Cursor(dialog, id, replace_all);
     QGuiApplication::clipboard()->setText(
         QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())));
-    if (widget != nullptr) {
-        QKeyEvent press(QEvent::KeyPress, Qt::Key_V, Qt::ControlModifier);
-        QApplication::sendEvent(widget, &press);
-        QKeyEvent release(QEvent::KeyRelease, Qt::Key_V, Qt::ControlModifier);
-        QApplication::sendEvent(widget, &release);
-    }
+    Send_Key(widget, Qt::Key_V, QString(), Qt::ControlModifier);
     Pump();
 }
 
@@ -346,6 +352,15 @@ void Press_Key(CWnd& dialog, int id, UINT virtual_key) {
     case VK_RIGHT:
         key = Qt::Key_Right;
         break;
+    case VK_UP:
+        key = Qt::Key_Up;
+        break;
+    case VK_DOWN:
+        key = Qt::Key_Down;
+        break;
+    case VK_TAB:
+        key = Qt::Key_Tab;
+        break;
     default:
         key = static_cast<int>(virtual_key);
         break;
@@ -358,15 +373,45 @@ void Press_Key(CWnd& dialog, int id, UINT virtual_key) {
     Pump();
 }
 
+namespace {
+
+// Opens a combo box's drop-down with a click on the box, moves over the entry and clicks it.
+// A release too close to the opening press, too soon after it, is taken by the combo box as
+// the end of the opening click; the hand then clicks the entry again once that time is over.
+void Choose_Combo_Entry(QComboBox* combo, int index) {
+    Mouse_Click(combo, combo->rect().center());
+    Pump();
+    QAbstractItemView* view = combo->view();
+    const QModelIndex entry = combo->model()->index(index, combo->modelColumn());
+    if (!entry.isValid() || !view->isVisible()) {
+        combo->hidePopup(); // the user presses Escape: nothing chosen
+        return;
+    }
+    view->scrollTo(entry);
+    const QPoint at = view->visualRect(entry).center();
+    Send_Mouse(view->viewport(), QEvent::MouseMove, at, Qt::NoButton, Qt::NoButton);
+    Mouse_Click(view->viewport(), at);
+    if (view->isVisible()) {
+        QThread::msleep(static_cast<unsigned long>(QApplication::doubleClickInterval()) + 10);
+        Mouse_Click(view->viewport(), at);
+    }
+}
+
+} // namespace
+
 void Select(CWnd& dialog, int id, int index) {
     QWidget* widget = Control(dialog, id);
     if (auto* list = qobject_cast<QListWidget*>(widget)) {
-        list->setCurrentRow(index);
+        if (QListWidgetItem* item = list->item(index)) {
+            list->scrollToItem(item);
+            Mouse_Click(list->viewport(), list->visualItemRect(item).center());
+        }
     } else if (auto* combo = qobject_cast<QComboBox*>(widget)) {
-        combo->setCurrentIndex(index);
-        emit combo->activated(index); // what choosing an entry in the drop-down reports
+        Choose_Combo_Entry(combo, index);
     } else if (auto* bar = widget != nullptr ? widget->findChild<QTabBar*>() : nullptr) {
-        bar->setCurrentIndex(index);
+        if (index >= 0 && index < bar->count()) {
+            Mouse_Click(bar, bar->tabRect(index).center());
+        }
     }
     Pump();
 }
@@ -450,13 +495,19 @@ bool Choose_System_Menu_Item(CWnd& dialog, UINT id) {
     if (menu == nullptr) {
         return false;
     }
+    // Alt+Space opens the menu; the item is clicked where the menu shows it.
+    Send_Key(dialog.Widget(), Qt::Key_Space, QStringLiteral(" "), Qt::AltModifier);
+    Pump();
     for (QAction* action : menu->actions()) {
-        if (!action->isSeparator() && action->data().toULongLong() == id) {
-            action->trigger();
+        if (!action->isSeparator() && action->data().toULongLong() == id && menu->isVisible()) {
+            const QPoint at = menu->actionGeometry(action).center();
+            Send_Mouse(menu, QEvent::MouseMove, at, Qt::NoButton, Qt::NoButton);
+            Mouse_Click(menu, at);
             Pump();
             return true;
         }
     }
+    menu->hide();
     return false;
 }
 
@@ -554,6 +605,12 @@ RECT Control_Rect(CWnd& dialog, int id) {
 
 RECT Window_Rect(CWnd& window) {
     return window.Widget() != nullptr ? To_Rect(window.Widget()->geometry()) : RECT{};
+}
+
+RECT Item_Rect(CWnd& dialog, int id, int index) {
+    auto* list = qobject_cast<QListWidget*>(Control(dialog, id));
+    return list != nullptr && list->item(index) != nullptr ? To_Rect(list->visualItemRect(list->item(index)))
+                                                           : RECT{};
 }
 
 bool Save_Screenshot(CWnd& dialog, const std::string& png_path) {

@@ -123,11 +123,17 @@ bool Pump_Until(const std::function<bool()>& done, int timeout_ms = 10000);
 // A click is the left mouse button pressed and released over a button (on the box of a
 // check box or radio button); a disabled control takes no mouse input.
 void Click(CWnd& dialog, int id);
+// A click at `at` in the control (in the item area of a list box), Ctrl held if asked.
+void Click_At(CWnd& dialog, int id, POINT at, bool with_control = false);
 void Type(CWnd& dialog, int id, std::string_view text, bool replace_all = false);
+// Typing and pasting go over the whole text after Ctrl+A (`replace_all`), else after End.
 // Puts `text` on the clipboard and presses Ctrl+V in the edit.
 void Paste(CWnd& dialog, int id, std::string_view text, bool replace_all = false);
-void Press_Key(CWnd& dialog, int id, UINT virtual_key); // VK_RETURN, VK_ESCAPE, VK_SPACE, VK_LEFT ...
-void Select(CWnd& dialog, int id, int index);           // list box, combo box, tab control
+void Press_Key(CWnd& dialog, int id, UINT virtual_key); // VK_RETURN, VK_ESCAPE, VK_SPACE, VK_TAB, arrows ...
+// A click on item `index` of a list box (scrolled into view first, on the item's text), on a
+// tab, or on a combo box and then on its entry in the drop-down; an index the control does
+// not have chooses nothing.
+void Select(CWnd& dialog, int id, int index);
 // A click on the check box of item `index` of a check list, scrolled into view first.
 void Click_Item_Check(CWnd& dialog, int id, int index);
 // Drags a trackbar's thumb with the mouse, a few pixels per move, to where it shows
@@ -135,6 +141,7 @@ void Click_Item_Check(CWnd& dialog, int id, int index);
 void Drag_Slider(CWnd& dialog, int id, int position);
 void Drop_Files(CWnd& dialog, const std::vector<std::string>& paths);
 void Close(CWnd& dialog); // the close box
+// Alt+Space opens the system menu, then a click on the item; false when it has none such.
 bool Choose_System_Menu_Item(CWnd& dialog, UINT id);
 
 // Readings.
@@ -148,9 +155,10 @@ int Selection(CWnd& dialog, int id); // list, combo or tab selection; -1 for non
 std::vector<std::string> Items(CWnd& dialog, int id);
 int Position(CWnd& dialog, int id); // slider or progress bar as shown
 Control_Colours Colours(CWnd& dialog, int id);
-int Font_Point_Tenths(CWnd& dialog, int id); // of a font set by SetFont, 0 otherwise
-RECT Control_Rect(CWnd& dialog, int id);     // in its parent's client coordinates
-RECT Window_Rect(CWnd& window);              // a window (page, dialog) in its parent's coordinates
+int Font_Point_Tenths(CWnd& dialog, int id);     // of a font set by SetFont, 0 otherwise
+RECT Control_Rect(CWnd& dialog, int id);         // in its parent's client coordinates
+RECT Window_Rect(CWnd& window);                  // a window (page, dialog) in its parent's coordinates
+RECT Item_Rect(CWnd& dialog, int id, int index); // a list box's item, in its item area
 
 // Saves a picture of the dialog as it is drawn.
 bool Save_Screenshot(CWnd& dialog, const std::string& png_path);
