@@ -155,12 +155,18 @@ TEST_F(Burn, RefusalsGiveTheButtonBackAndWriteNothing) {
 }
 
 TEST_F(Burn, TheFlashCountsAsRecognisedOnItsTenthRead) {
-    ZUNQ_USB_CAMDlg& dlg = Start_Dialog(One_Camera(R"("family": "SPCA2650", )" + Flash_2650 +
-                                                   R"(, "registers": {"0x20FF": "0x00", "0x2310": "0x05"})"));
+    ZUNQ_USB_CAMDlg& dlg = Start_Dialog(Parse(R"({"hubs": [{"name": "ROOT", "ports": 4}], "cameras": [
+        {"name": "preview", "family": "SPCA2650", )" +
+                                              Flash_2650 + R"(,
+         "registers": {"0x20FF": "0x00", "0x2310": "0x05"},
+         "usb": {"vid": "0x0C45", "pid": "0x6380", "hub": "ROOT", "port": 1}},
+        {"name": "other", "family": "SPCA2620", )" +
+                                              Flash_2620 + R"(,
+         "usb": {"vid": "0x0C45", "pid": "0x6366", "hub": "ROOT", "port": 2}}]})"));
     Load_Demo_Image("SPCA2650");
     // One read's requests: the selection's.
     const auto& camera = cameras[0];
-    Select(dlg, 1016, -1);
+    Select(dlg, 1016, 1);
     const std::uint64_t start = Requests(0);
     Select(dlg, 1016, 0);
     const std::uint64_t one_read = Requests(0) - start;
