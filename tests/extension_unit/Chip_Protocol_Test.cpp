@@ -50,18 +50,6 @@ protected:
     Piece_Recording_Protocol recording{nullptr, "recording", protocol->Family()};
 };
 
-TEST_P(Chip_Protocol, NamesItsProductAndDetachesItsDeviceOnce) {
-    EXPECT_STREQ(protocol->Get_Product_Name(), GetParam().Product_Id);
-    Extension_Unit_Base_Class* device = protocol->Detach_Device();
-    ASSERT_NE(device, nullptr);
-    EXPECT_EQ(protocol->Detach_Device(), nullptr);
-    protocol.reset();
-    std::unique_ptr<Extension_Unit_Chip_Protocol> next(GetParam().Create(device));
-    std::uint8_t value = 0;
-    EXPECT_EQ(next->Read_Reg(0x20FF, &value), 0) << "the device outlived its first protocol";
-    EXPECT_EQ(value, 0xC9);
-}
-
 TEST_P(Chip_Protocol, RestartsTheChipWithItsFamilysSequence) {
     EXPECT_EQ(protocol->Reset_Device(), 0);
     const auto write = [&](std::uint16_t address, std::uint8_t value) {

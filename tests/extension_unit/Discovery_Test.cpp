@@ -5,7 +5,6 @@
 #include <cstdlib>
 #include <cstring>
 #include <map>
-#include <typeinfo>
 
 #include "Extension_Unit_Class/Device_Path_Id.h"
 #include "Extension_Unit_Class/Extension_Unit_Chip_Protocol.h"
@@ -96,24 +95,12 @@ TEST(Discovery, ReadsThePropertiesItNeedsAndWritesNone) {
     EXPECT_EQ(std::string(record.Device_Path), std::string(255, 'x')) << "cut to the field";
 }
 
-TEST(Discovery, TheChipCodeChoosesTheProtocolClassByTable) {
+// Each code of the choice table is met by the scenario of every family below; any other code
+// gets the refusing protocol, which frees the device it was offered.
+TEST(Discovery, AnUnlistedChipCodeGetsTheRefusingProtocol) {
     test::Simulated_Host host;
     const auto camera = host.Add("SPCA2620", "direct");
     const long alone = camera.use_count();
-    for (const Protocol_Choice& choice : Protocol_Choices()) {
-        auto device = std::make_unique<Extension_Unit_Base_Class>(camera->Open_Control());
-        auto* device_object = device.get();
-        auto again = std::make_unique<Extension_Unit_Base_Class>();
-        const std::unique_ptr<Extension_Unit_Base_Protocol> expected(choice.Create(again));
-        const std::unique_ptr<Extension_Unit_Base_Protocol> protocol(
-            Create_Protocol_For(choice.Chip_Code, std::move(device)));
-        ASSERT_NE(protocol, nullptr);
-        EXPECT_EQ(typeid(*protocol), typeid(*expected));
-        auto* chip = dynamic_cast<Extension_Unit_Device_Protocol*>(protocol.get());
-        ASSERT_NE(chip, nullptr);
-        EXPECT_EQ(chip->Detach_Device(), device_object) << "the protocol holds the device it was given";
-        delete device_object;
-    }
     for (std::uint32_t other : {0x000u, 0x104u, 0x107u, 0xFFFFFFFFu}) {
         auto device = std::make_unique<Extension_Unit_Base_Class>(camera->Open_Control());
         const std::unique_ptr<Extension_Unit_Base_Protocol> protocol(
