@@ -56,7 +56,9 @@ TEST(Discovery, KeepsRecordsAndProtocolsPairedAcrossCamerasItDrops) {
     const auto last = host.Add("SPCA2282", "G10@2");
     testing::internal::CaptureStderr();
     const auto list = test::Simulated_Host::Discover();
-    testing::internal::GetCapturedStderr();
+    EXPECT_EQ(testing::internal::GetCapturedStderr(),
+              "Init fail pIBaseFilter is NULL\r\nInit fail pIKsControl is NULL\r\n")
+        << "where each device that cannot be bound stopped";
 
     const std::vector<std::pair<std::shared_ptr<test::Simulated_Camera>, std::string>> kept{
         {first, "ZUN_8M_1"}, {soc, "ZUNQ_SOC_550_0"}, {last, "ZUNQ_1080p_3D"}};

@@ -90,20 +90,6 @@ TEST(Video_Stream_Model, LowersModesAndKeepsCountsToWhatIsWritten) {
     EXPECT_EQ(out.size(), 13U) << "no format: the header alone";
 }
 
-TEST(Video_Stream_Model, StillMethodsShapeTheFrames) {
-    const auto formats = std::vector<Format_Description>{Format(true, Frames_Of({{640, 480}, {320, 240}}))};
-    Bytes out = Written(Model_Of(Build_Streaming_Class_Descriptors({.Formats = formats, .Still_Method = 3})));
-    const long still = Find_Descriptor(out, 0x24, 0x03);
-    ASSERT_GE(still, 0);
-    EXPECT_EQ(out[still + 3], 0x82);
-    EXPECT_EQ(out[still], 6 + 4 * 2 + 4);
-
-    out = Written(Model_Of(Build_Streaming_Class_Descriptors({.Formats = formats, .Still_Method = 1})));
-    EXPECT_EQ(Find_Descriptor(out, 0x24, 0x03), -1);
-    EXPECT_EQ(out[Find_Descriptor(out, 0x24, 0x07) + 4], 1) << "bmCapabilities";
-    EXPECT_EQ(out[Find_Descriptor(out, 0x24, 0x07, 1) + 4], 1);
-}
-
 TEST(Video_Stream_Model, UntrustedLengthsAndCounts) {
     // A header whose wTotalLength does not match: the lists are still read.
     Video_Function_Description desc{.Formats = {Format(true, Frames_Of({{640, 480}, {320, 240}}))}};
