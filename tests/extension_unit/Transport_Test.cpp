@@ -1,13 +1,13 @@
-// The transport (extension-unit requests and their pairs) and the chip register access built
-// on it, with every chip class's unit.
+// The transport: extension-unit requests and their pairs, and register access without a device
+// or a value. (Each chip class's register requests are the chip protocol tests'.)
 #include "Extension_Unit_Class/ExtUnit.h"
 
 #include <gtest/gtest.h>
 
 #include <tuple>
 
-#include "Chip_Classes.h"
 #include "Extension_Unit_Class/Chip_Register_Access.h"
+#include "Extension_Unit_Class/Extension_Unit_SPCA2620_Protocol.h"
 #include "Simulated_Chip.h"
 
 namespace {
@@ -108,55 +108,6 @@ TEST(ExtUnit, APairSendsOnlyItsSecondRecordAndARebindingTakesTheNewKey) {
 }
 
 using test::Register_Access;
-
-class Chip_Registers : public testing::TestWithParam<test::Chip_Class> {};
-
-TEST_P(Chip_Registers, TalkThroughTheFamilysUnitWithTheExactRequests) {
-    const test::Chip_Class& chip_class = GetParam();
-    test::Simulated_Chip chip;
-    chip.Registers().Poke(0x3000, 0x34);
-    chip.Registers().Poke(0x3001, 0x12);
-    std::unique_ptr<Extension_Unit_Chip_Protocol> protocol(chip_class.Create(chip.New_Device()));
-    std::uint8_t value = 0;
-    std::uint16_t word = 0;
-    EXPECT_EQ(protocol->Read_Reg(0x20FF, &value), 0);
-    EXPECT_EQ(value, 0xC9);
-    EXPECT_EQ(protocol->Write_Reg(0x2041, 0xA5), 0);
-    EXPECT_EQ(protocol->Read_Reg16(0x3000, &word), 0);
-    EXPECT_EQ(word, 0x1234);
-    EXPECT_EQ(protocol->Write_Reg16(0x3010, 0xBEEF), 0);
-    EXPECT_EQ(chip.Registers().Peek(0x3011), 0xBE);
-    const std::uint32_t node = chip_class.Node;
-    const std::vector<Sent> word_access{{node, 4, Request_Code::Set_Cur, {0x00, 0x30}},
-                                        {node, 5, Request_Code::Get_Cur, {0x34, 0x12}},
-                                        {node, 4, Request_Code::Set_Cur, {0x10, 0x30}},
-                                        {node, 5, Request_Code::Set_Cur, {0xEF, 0xBE}}};
-    EXPECT_EQ(chip.Requests(), Register_Access(node, 0x20FF, Request_Code::Get_Cur, {0xC9}) +
-                                   Register_Access(node, 0x2041, Request_Code::Set_Cur, {0xA5}) +
-                                   word_access);
-}
-
-TEST_P(Chip_Registers, OrTheResultsOfBothPairsAndSendTheSecondAfterAFailedFirst) {
-    test::Simulated_Chip chip;
-    std::unique_ptr<Extension_Unit_Chip_Protocol> protocol(GetParam().Create(chip.New_Device()));
-    auto& faults = chip.camera->Faults();
-    faults.Fail_Request(1, Failure_Result(0x10, 0x0F00));
-    faults.Fail_Request(2, Failure_Result(0x10, 0x00F0));
-    faults.Fail_Request(3, -1);
-    faults.Fail_Request(6, -1);
-    std::uint8_t value = 0x77;
-    std::uint16_t word = 0xAAAA;
-    EXPECT_EQ(protocol->Read_Reg(0x20FF, &value),
-              Failure_Result(0x10, 0x0F00) | Failure_Result(0x10, 0x00F0));
-    EXPECT_EQ(value, 0x77) << "a failed get leaves the value";
-    EXPECT_EQ(protocol->Write_Reg(0x2041, 0x01), -1);
-    EXPECT_EQ(chip.Registers().Peek(0x0000), 0x01) << "the data pair went out, to the address latched before";
-    EXPECT_EQ(protocol->Read_Reg16(0x3000, &word), -1);
-    EXPECT_EQ(word, 0xAAAA);
-}
-
-INSTANTIATE_TEST_SUITE_P(Every_Chip_Class, Chip_Registers, testing::ValuesIn(test::Chip_Classes),
-                         test::Chip_Class_Name);
 
 TEST(Register_Access, MissingControlDeviceOrValuePointer) {
     auto* device = new Extension_Unit_Base_Class();
