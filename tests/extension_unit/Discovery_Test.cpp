@@ -150,14 +150,10 @@ TEST(Discovery, AScenarioOfEveryFamilyAndLayout) {
 TEST(Device_Path, ReadsEveryFieldAndCutsWhatDoesNotFit) {
     const Device_Path_Id id = Parse_Device_Path_Id("\\\\?\\usb#vid_0a1b&pid_2c3d&mi_00#6&2b0c5c1a&0&0000#{"
                                                    "65e8773d-8f56-11d0-a3b9-00a0c9223196}\\global");
-    EXPECT_EQ(id.Vid, 0x0A1B);
-    EXPECT_EQ(id.Pid, 0x2C3D);
-    EXPECT_EQ(id.Interface_Number, 0u);
-    EXPECT_EQ(id.Instance_1, 6u);
-    EXPECT_EQ(id.Instance_2, 0x2B0C5C1Au);
-    EXPECT_EQ(id.Instance_3, 0u);
-    EXPECT_EQ(id.Instance_4, 0u);
-    EXPECT_EQ(id.Class_Guid, platform::Guid_Literal("{65E8773D-8F56-11D0-A3B9-00A0C9223196}"));
+    EXPECT_EQ(std::tuple(id.Vid, id.Pid, id.Interface_Number, id.Instance_1, id.Instance_2, id.Instance_3,
+                         id.Instance_4, id.Class_Guid),
+              std::tuple(0x0A1B, 0x2C3D, 0u, 6u, 0x2B0C5C1Au, 0u, 0u,
+                         platform::Guid_Literal("{65E8773D-8F56-11D0-A3B9-00A0C9223196}")));
 
     const Device_Path_Id zero{};
     for (std::string_view nothing : {"", "\\\\?\\usb#vid&pid", "no underscores at all {65e8773d-8f56}"}) {

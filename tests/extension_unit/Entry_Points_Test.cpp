@@ -35,13 +35,12 @@ TEST(Entry_Points, ANullHandleIsAnsweredWithoutEffect) {
     std::uint8_t buffer[ISP_Piece_Size] = {};
     std::uint8_t value = 0x33;
     float progress = 0.25f;
-    EXPECT_EQ(Protocol_Get_Flash_Model(nullptr), -1);
-    EXPECT_EQ(Protocol_Read_ISP_Mem_Piece(nullptr, 0, buffer), -1);
-    EXPECT_EQ(Protocol_Write_ISP_Mem_Piece(nullptr, 0, buffer), -1);
-    EXPECT_EQ(Protocol_Read_Reg(nullptr, 0x20FF, &value), -1);
-    EXPECT_EQ(Protocol_Write_Reg(nullptr, 0x20D8, 0x5A), -1);
-    EXPECT_EQ(Protocol_Reset_Device(nullptr), -1);
-    EXPECT_EQ(Protocol_Download_Firmware(nullptr, buffer, sizeof buffer, &progress), -1);
+    EXPECT_EQ(std::vector({Protocol_Get_Flash_Model(nullptr), Protocol_Read_ISP_Mem_Piece(nullptr, 0, buffer),
+                           Protocol_Write_ISP_Mem_Piece(nullptr, 0, buffer),
+                           Protocol_Read_Reg(nullptr, 0x20FF, &value),
+                           Protocol_Write_Reg(nullptr, 0x20D8, 0x5A), Protocol_Reset_Device(nullptr),
+                           Protocol_Download_Firmware(nullptr, buffer, sizeof buffer, &progress)}),
+              std::vector(7, -1));
     ASSERT_NE(Protocol_Get_Product_Name(nullptr), nullptr);
     EXPECT_STREQ(Protocol_Get_Product_Name(nullptr), "");
     EXPECT_EQ(value, 0x33);
