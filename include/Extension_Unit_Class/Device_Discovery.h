@@ -6,7 +6,6 @@
 #include <cstdint>
 #include <list>
 #include <memory>
-#include <span>
 #include <vector>
 
 #include "Extension_Unit_Class/Device_Info_Record.h"
@@ -22,8 +21,6 @@ struct Protocol_Choice {
     std::uint32_t Chip_Code;
     Extension_Unit_Base_Protocol* (*Create)(std::unique_ptr<Extension_Unit_Base_Class>& device);
 };
-
-std::span<const Protocol_Choice> Protocol_Choices();
 
 // The protocol for `chip_code` on `device`: its row's class, or, for a code no row has, the
 // refusing protocol (the device object is then destroyed: that protocol holds none). Null only

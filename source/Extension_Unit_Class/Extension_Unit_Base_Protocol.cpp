@@ -60,10 +60,6 @@ bool Append_Camera(List_Normal_Single_Point_Container<Extension_Unit_Base_Protoc
 
 } // namespace
 
-std::span<const Protocol_Choice> Protocol_Choices() {
-    return Choices;
-}
-
 Extension_Unit_Base_Protocol* Create_Protocol_For(std::uint32_t chip_code,
                                                   std::unique_ptr<Extension_Unit_Base_Class> device) {
     for (const Protocol_Choice& choice : Choices) {

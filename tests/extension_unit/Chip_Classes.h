@@ -15,9 +15,7 @@ namespace test {
 struct Chip_Class {
     const char* Name;
     Extension_Unit_Chip_Protocol* (*Create)(Extension_Unit_Base_Class* device);
-    const char* Product_Id;
-    std::uint32_t Node;       // the node of the binding the class talks through
-    std::uint16_t Unit_Field; // in its request records
+    std::uint32_t Node; // the node of the binding the class talks through
     bool Restarts_By_Sequence_B;
     std::uint16_t ExID_Piece;
     std::uint16_t ExID_Offset;
@@ -30,12 +28,12 @@ Extension_Unit_Chip_Protocol* New(Extension_Unit_Base_Class* device) {
 }
 
 inline const std::array<Chip_Class, 6> Chip_Classes{{
-    {"SPCA2620", New<Extension_Unit_SPCA2620_Protocol>, "ZUN_8M_1", 3, 4, false, 13, 3584, {15, 14, 0}},
-    {"SPCA2281", New<Extension_Unit_SPCA2281_Protocol>, "ZUN_3M_1", 2, 3, false, 6, 790, {13, 12, 0}},
-    {"SPCA2085", New<Extension_Unit_SPCA2085_Protocol>, "ZUN_1080P_1", 3, 4, false, 13, 3584, {15, 14, 0}},
-    {"SPCA2092", New<Extension_Unit_SPCA2092_Protocol>, "ZUN_1080P_2", 3, 4, false, 13, 3584, {15, 14, 0}},
-    {"SPCA2650", New<Extension_Unit_SPCA2650_Protocol>, "ZUNQ_56_2", 3, 4, true, 47, 0, {46, 45, 44, 0}},
-    {"SPCA2282", New<Extension_Unit_SPCA2282_Protocol>, "ZUNQ_1080p_3D", 3, 4, true, 47, 0, {46, 45, 44, 0}},
+    {"SPCA2620", New<Extension_Unit_SPCA2620_Protocol>, 3, false, 13, 3584, {15, 14, 0}},
+    {"SPCA2281", New<Extension_Unit_SPCA2281_Protocol>, 2, false, 6, 790, {13, 12, 0}},
+    {"SPCA2085", New<Extension_Unit_SPCA2085_Protocol>, 3, false, 13, 3584, {15, 14, 0}},
+    {"SPCA2092", New<Extension_Unit_SPCA2092_Protocol>, 3, false, 13, 3584, {15, 14, 0}},
+    {"SPCA2650", New<Extension_Unit_SPCA2650_Protocol>, 3, true, 47, 0, {46, 45, 44, 0}},
+    {"SPCA2282", New<Extension_Unit_SPCA2282_Protocol>, 3, true, 47, 0, {46, 45, 44, 0}},
 }};
 
 inline void PrintTo(const Chip_Class& chip_class, std::ostream* out) {

@@ -5,7 +5,6 @@
 #include <cstdlib>
 #include <cstring>
 #include <map>
-#include <typeinfo>
 
 #include "Extension_Unit_Class/Device_Path_Id.h"
 #include "Extension_Unit_Class/Extension_Unit_Chip_Protocol.h"
@@ -57,7 +56,9 @@ TEST(Discovery, KeepsRecordsAndProtocolsPairedAcrossCamerasItDrops) {
     const auto last = host.Add("SPCA2282", "G10@2");
     testing::internal::CaptureStderr();
     const auto list = test::Simulated_Host::Discover();
-    testing::internal::GetCapturedStderr();
+    EXPECT_EQ(testing::internal::GetCapturedStderr(),
+              "Init fail pIBaseFilter is NULL\r\nInit fail pIKsControl is NULL\r\n")
+        << "where each device that cannot be bound stopped";
 
     const std::vector<std::pair<std::shared_ptr<test::Simulated_Camera>, std::string>> kept{
         {first, "ZUN_8M_1"}, {soc, "ZUNQ_SOC_550_0"}, {last, "ZUNQ_1080p_3D"}};
@@ -96,24 +97,12 @@ TEST(Discovery, ReadsThePropertiesItNeedsAndWritesNone) {
     EXPECT_EQ(std::string(record.Device_Path), std::string(255, 'x')) << "cut to the field";
 }
 
-TEST(Discovery, TheChipCodeChoosesTheProtocolClassByTable) {
+// Each code of the choice table is met by the scenario of every family below; any other code
+// gets the refusing protocol, which frees the device it was offered.
+TEST(Discovery, AnUnlistedChipCodeGetsTheRefusingProtocol) {
     test::Simulated_Host host;
     const auto camera = host.Add("SPCA2620", "direct");
     const long alone = camera.use_count();
-    for (const Protocol_Choice& choice : Protocol_Choices()) {
-        auto device = std::make_unique<Extension_Unit_Base_Class>(camera->Open_Control());
-        auto* device_object = device.get();
-        auto again = std::make_unique<Extension_Unit_Base_Class>();
-        const std::unique_ptr<Extension_Unit_Base_Protocol> expected(choice.Create(again));
-        const std::unique_ptr<Extension_Unit_Base_Protocol> protocol(
-            Create_Protocol_For(choice.Chip_Code, std::move(device)));
-        ASSERT_NE(protocol, nullptr);
-        EXPECT_EQ(typeid(*protocol), typeid(*expected));
-        auto* chip = dynamic_cast<Extension_Unit_Device_Protocol*>(protocol.get());
-        ASSERT_NE(chip, nullptr);
-        EXPECT_EQ(chip->Detach_Device(), device_object) << "the protocol holds the device it was given";
-        delete device_object;
-    }
     for (std::uint32_t other : {0x000u, 0x104u, 0x107u, 0xFFFFFFFFu}) {
         auto device = std::make_unique<Extension_Unit_Base_Class>(camera->Open_Control());
         const std::unique_ptr<Extension_Unit_Base_Protocol> protocol(
@@ -161,14 +150,10 @@ TEST(Discovery, AScenarioOfEveryFamilyAndLayout) {
 TEST(Device_Path, ReadsEveryFieldAndCutsWhatDoesNotFit) {
     const Device_Path_Id id = Parse_Device_Path_Id("\\\\?\\usb#vid_0a1b&pid_2c3d&mi_00#6&2b0c5c1a&0&0000#{"
                                                    "65e8773d-8f56-11d0-a3b9-00a0c9223196}\\global");
-    EXPECT_EQ(id.Vid, 0x0A1B);
-    EXPECT_EQ(id.Pid, 0x2C3D);
-    EXPECT_EQ(id.Interface_Number, 0u);
-    EXPECT_EQ(id.Instance_1, 6u);
-    EXPECT_EQ(id.Instance_2, 0x2B0C5C1Au);
-    EXPECT_EQ(id.Instance_3, 0u);
-    EXPECT_EQ(id.Instance_4, 0u);
-    EXPECT_EQ(id.Class_Guid, platform::Guid_Literal("{65E8773D-8F56-11D0-A3B9-00A0C9223196}"));
+    EXPECT_EQ(std::tuple(id.Vid, id.Pid, id.Interface_Number, id.Instance_1, id.Instance_2, id.Instance_3,
+                         id.Instance_4, id.Class_Guid),
+              std::tuple(0x0A1B, 0x2C3D, 0u, 6u, 0x2B0C5C1Au, 0u, 0u,
+                         platform::Guid_Literal("{65E8773D-8F56-11D0-A3B9-00A0C9223196}")));
 
     const Device_Path_Id zero{};
     for (std::string_view nothing : {"", "\\\\?\\usb#vid&pid", "no underscores at all {65e8773d-8f56}"}) {

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <functional>
 
+#include "Chip_Classes.h"
 #include "Extension_Unit_Class/Extension_Unit_SPCA2085_Protocol.h"
 #include "Extension_Unit_Class/Extension_Unit_SPCA2281_Protocol.h"
 #include "Extension_Unit_Class/Extension_Unit_SPCA2650_Protocol.h"
@@ -144,16 +145,57 @@ TEST(Flash_Pieces, AFailedChunkReadIsReturnedAndNothingIsRewrittenFromIt) {
                                rig.old_contents.begin() + 4096 + expected.Chunk))
             << "the other chunks are still read";
 
-        // The external ID's sector is read the same way before it is erased and rewritten.
+        // The external ID's sector is read the same way before it is erased and rewritten: any
+        // failure of that read ends the write.
+        for (const int exid_failure : {failure, -1}) {
+            rig.host.Forget_Events();
+            rig.camera->Faults().Fail_Request(rig.Request_Number(first_data_number), exid_failure);
+            const std::uint8_t exid[ExID_Size] = {'N', 'E', 'W'};
+            EXPECT_EQ(rig.protocol->Write_ExID(exid), exid_failure);
+            const auto requests = rig.Requests();
+            EXPECT_TRUE(std::none_of(requests.begin(), requests.end(), [](const Event& event) {
+                return event.Selector == 13 && event.Code == Request_Code::Set_Cur && event.Length == 4;
+            })) << "no erase";
+            EXPECT_EQ(rig.Flash(), rig.old_contents);
+        }
+    }
+}
+
+// Where each family keeps the external ID and its customer pieces, on the part itself; piece 0,
+// the image header that closes the table, is read but never rewritten from a customer buffer.
+TEST(Flash_Pieces, ExternalIdAndCustomerPiecesAtTheirFamilysPlaces) {
+    const std::uint8_t exid[ExID_Size] = {'N', 'E', 'W', '-', 'E', 'X', 'I', 'D'};
+    for (const test::Chip_Class& family : test::Chip_Classes) {
+        SCOPED_TRACE(family.Name);
+        Flash_Camera rig(family.Name);
+        const std::uint32_t exid_sector = family.ExID_Piece * 4096u;
+        Bytes expected = rig.Flash(exid_sector, 4096);
+        std::copy_n(exid, ExID_Size, expected.begin() + family.ExID_Offset);
+        EXPECT_EQ(rig.protocol->Write_ExID(exid), 0);
+        EXPECT_EQ(rig.Flash(exid_sector, 4096), expected) << "the rest of the sector is kept";
+        std::uint8_t exid_read[ExID_Size] = {};
+        EXPECT_EQ(rig.protocol->Read_ExID(exid_read), 0);
+        EXPECT_TRUE(std::equal(exid, exid + ExID_Size, exid_read));
+
+        const auto& pieces = family.Customer_Pieces;
+        const auto header = static_cast<std::uint16_t>(pieces.size() - 1);
+        Bytes read(ISP_Piece_Size);
+        for (std::uint16_t index = 0; index < header; ++index) {
+            const Bytes piece = test::Code_Bytes(ISP_Piece_Size, index);
+            EXPECT_EQ(rig.protocol->Write_Customer_Piece(index, piece.data()), 0);
+            EXPECT_EQ(rig.Flash(pieces[index] * 4096u, 4096), piece) << index;
+            EXPECT_EQ(rig.protocol->Read_Customer_Piece(index, read.data()), 0);
+            EXPECT_EQ(read, piece) << index;
+        }
+        EXPECT_EQ(rig.protocol->Read_Customer_Piece(header, read.data()), 0);
+        EXPECT_EQ(read, rig.Flash(0, 4096)) << "the image header";
         rig.host.Forget_Events();
-        rig.camera->Faults().Fail_Request(rig.Request_Number(first_data_number), failure);
-        const std::uint8_t exid[ExID_Size] = {'N', 'E', 'W'};
-        EXPECT_EQ(rig.protocol->Write_ExID(exid), failure);
-        const auto requests = rig.Requests();
-        EXPECT_TRUE(std::none_of(requests.begin(), requests.end(), [](const Event& event) {
-            return event.Selector == 13 && event.Code == Request_Code::Set_Cur && event.Length == 4;
-        })) << "no erase";
-        EXPECT_EQ(rig.Flash(), rig.old_contents);
+        EXPECT_EQ(rig.protocol->Write_Customer_Piece(header, read.data()), -2);
+        for (std::uint16_t past : {static_cast<std::uint16_t>(pieces.size()), std::uint16_t{0xFFFF}}) {
+            EXPECT_EQ(rig.protocol->Read_Customer_Piece(past, read.data()), -2);
+            EXPECT_EQ(rig.protocol->Write_Customer_Piece(past, read.data()), -2);
+        }
+        EXPECT_EQ(rig.Requests().size(), 0u) << "nothing sent for what is refused";
     }
 }
 

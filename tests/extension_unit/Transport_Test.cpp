@@ -1,13 +1,13 @@
-// The transport (extension-unit requests and their pairs) and the chip register access built
-// on it, with every chip class's unit.
+// The transport: extension-unit requests and their pairs, and register access without a device
+// or a value. (Each chip class's register requests are the chip protocol tests'.)
 #include "Extension_Unit_Class/ExtUnit.h"
 
 #include <gtest/gtest.h>
 
 #include <tuple>
 
-#include "Chip_Classes.h"
 #include "Extension_Unit_Class/Chip_Register_Access.h"
+#include "Extension_Unit_Class/Extension_Unit_SPCA2620_Protocol.h"
 #include "Simulated_Chip.h"
 
 namespace {
@@ -44,21 +44,16 @@ TEST(ExtUnit, AnUnboundUnitAnswersEPointerAndABoundOneSendsNodeProperties) {
     unit.Ks_Set_Property(2, 2, data);
     unit.Ks_Get_Property(3, 1, data);
     unit.Ks_Get_Length(15, &length);
-    ASSERT_EQ(control.calls.size(), 3u);
-    const std::uint32_t flags[] = {0x10000002, 0x10000001, 0x10000001};
-    const std::uint32_t selectors[] = {2, 3, 15};
-    void* const buffers[] = {data, data, nullptr}; // a length query carries no buffer
-    const std::uint32_t lengths[] = {2, 1, 0};
-    for (std::size_t i = 0; i < 3; ++i) {
+    // Selector, flags, buffer and length of each call: a length query carries no buffer.
+    using Call = std::tuple<std::uint32_t, std::uint32_t, void*, std::uint32_t>;
+    const std::vector<Call> expected{
+        {2, 0x10000002, data, 2}, {3, 0x10000001, data, 1}, {15, 0x10000001, nullptr, 0}};
+    ASSERT_EQ(control.calls.size(), expected.size());
+    for (std::size_t i = 0; i < expected.size(); ++i) {
         const auto& [property, property_length, buffer, data_length] = control.calls[i];
-        EXPECT_EQ(property.Property.Set, test::Second_Unit_Guid);
-        EXPECT_EQ(property.Property.Id, selectors[i]);
-        EXPECT_EQ(property.Property.Flags, flags[i]);
-        EXPECT_EQ(property.NodeId, 0x0103u);
-        EXPECT_EQ(property.Reserved, 0u);
-        EXPECT_EQ(property_length, 32u);
-        EXPECT_EQ(buffer, buffers[i]);
-        EXPECT_EQ(data_length, lengths[i]);
+        EXPECT_EQ(std::tuple(property.Property.Set, property.NodeId, property.Reserved, property_length),
+                  std::tuple(test::Second_Unit_Guid, 0x0103u, 0u, 32u));
+        EXPECT_EQ(Call(property.Property.Id, property.Property.Flags, buffer, data_length), expected[i]);
     }
 }
 
@@ -113,101 +108,6 @@ TEST(ExtUnit, APairSendsOnlyItsSecondRecordAndARebindingTakesTheNewKey) {
 }
 
 using test::Register_Access;
-using Bytes = std::vector<std::uint8_t>;
-// bmRequestType, bRequest, Selector, Unit, Length, Inline_Data, and the bytes a set carries.
-using Record = std::tuple<int, int, int, int, int, std::uint32_t, Bytes>;
-
-// An extension unit that keeps both records of every pair it is handed, and sends nothing.
-struct Recording_Unit final : ExtUnit {
-    std::vector<Record> records;
-    int Send_Request_Pair(Ext_Unit_Request* pair) override {
-        for (const Ext_Unit_Request& r : {pair[0], pair[1]}) {
-            const auto* data = static_cast<const std::uint8_t*>(r.Data);
-            const bool set = r.bRequest == Ext_Unit_Request::SET_CUR;
-            records.emplace_back(r.bmRequestType, r.bRequest, r.Selector, r.Unit, r.Length, r.Inline_Data,
-                                 set ? Bytes(data, data + r.Length) : Bytes{});
-        }
-        return 0;
-    }
-};
-
-TEST(Chip_Register_Access, BuildsTwoPairsPerAccessWithTheUnitFieldAndLowByteFirst) {
-    Recording_Unit unit;
-    std::uint8_t value = 0;
-    std::uint16_t word = 0;
-    Read_Chip_Register(unit, 3, 0x20FF, &value);
-    Write_Chip_Register(unit, 3, 0x2034, 0x01);
-    Read_Chip_Register16(unit, 4, 0x1234, &word);
-    Write_Chip_Register16(unit, 4, 0xABCD, 0x5678);
-    EXPECT_EQ(unit.records, (std::vector<Record>{
-                                {0xA1, 0x85, 2, 3, 2, 2, {}},
-                                {0x21, 0x01, 2, 3, 2, 0, {0xFF, 0x20}},
-                                {0xA1, 0x85, 3, 3, 2, 1, {}},
-                                {0xA1, 0x81, 3, 3, 1, 0, {}},
-                                {0xA1, 0x85, 2, 3, 2, 2, {}},
-                                {0x21, 0x01, 2, 3, 2, 0, {0x34, 0x20}},
-                                {0xA1, 0x85, 3, 3, 2, 1, {}},
-                                {0x21, 0x01, 3, 3, 1, 0, {0x01}},
-                                {0xA1, 0x85, 4, 4, 2, 2, {}},
-                                {0x21, 0x01, 4, 4, 2, 0, {0x34, 0x12}},
-                                {0xA1, 0x85, 5, 4, 2, 2, {}},
-                                {0xA1, 0x81, 5, 4, 2, 0, {}},
-                                {0xA1, 0x85, 4, 4, 2, 2, {}},
-                                {0x21, 0x01, 4, 4, 2, 0, {0xCD, 0xAB}},
-                                {0xA1, 0x85, 5, 4, 2, 2, {}},
-                                {0x21, 0x01, 5, 4, 2, 0, {0x78, 0x56}},
-                            }));
-}
-
-class Chip_Registers : public testing::TestWithParam<test::Chip_Class> {};
-
-TEST_P(Chip_Registers, TalkThroughTheFamilysUnitWithTheExactRequests) {
-    const test::Chip_Class& chip_class = GetParam();
-    test::Simulated_Chip chip;
-    chip.Registers().Poke(0x3000, 0x34);
-    chip.Registers().Poke(0x3001, 0x12);
-    std::unique_ptr<Extension_Unit_Chip_Protocol> protocol(chip_class.Create(chip.New_Device()));
-    EXPECT_EQ(protocol->Family().Unit_Field, chip_class.Unit_Field);
-    std::uint8_t value = 0;
-    std::uint16_t word = 0;
-    EXPECT_EQ(protocol->Read_Reg(0x20FF, &value), 0);
-    EXPECT_EQ(value, 0xC9);
-    EXPECT_EQ(protocol->Write_Reg(0x2041, 0xA5), 0);
-    EXPECT_EQ(protocol->Read_Reg16(0x3000, &word), 0);
-    EXPECT_EQ(word, 0x1234);
-    EXPECT_EQ(protocol->Write_Reg16(0x3010, 0xBEEF), 0);
-    EXPECT_EQ(chip.Registers().Peek(0x3011), 0xBE);
-    const std::uint32_t node = chip_class.Node;
-    const std::vector<Sent> word_access{{node, 4, Request_Code::Set_Cur, {0x00, 0x30}},
-                                        {node, 5, Request_Code::Get_Cur, {0x34, 0x12}},
-                                        {node, 4, Request_Code::Set_Cur, {0x10, 0x30}},
-                                        {node, 5, Request_Code::Set_Cur, {0xEF, 0xBE}}};
-    EXPECT_EQ(chip.Requests(), Register_Access(node, 0x20FF, Request_Code::Get_Cur, {0xC9}) +
-                                   Register_Access(node, 0x2041, Request_Code::Set_Cur, {0xA5}) +
-                                   word_access);
-}
-
-TEST_P(Chip_Registers, OrTheResultsOfBothPairsAndSendTheSecondAfterAFailedFirst) {
-    test::Simulated_Chip chip;
-    std::unique_ptr<Extension_Unit_Chip_Protocol> protocol(GetParam().Create(chip.New_Device()));
-    auto& faults = chip.camera->Faults();
-    faults.Fail_Request(1, Failure_Result(0x10, 0x0F00));
-    faults.Fail_Request(2, Failure_Result(0x10, 0x00F0));
-    faults.Fail_Request(3, -1);
-    faults.Fail_Request(6, -1);
-    std::uint8_t value = 0x77;
-    std::uint16_t word = 0xAAAA;
-    EXPECT_EQ(protocol->Read_Reg(0x20FF, &value),
-              Failure_Result(0x10, 0x0F00) | Failure_Result(0x10, 0x00F0));
-    EXPECT_EQ(value, 0x77) << "a failed get leaves the value";
-    EXPECT_EQ(protocol->Write_Reg(0x2041, 0x01), -1);
-    EXPECT_EQ(chip.Registers().Peek(0x0000), 0x01) << "the data pair went out, to the address latched before";
-    EXPECT_EQ(protocol->Read_Reg16(0x3000, &word), -1);
-    EXPECT_EQ(word, 0xAAAA);
-}
-
-INSTANTIATE_TEST_SUITE_P(Every_Chip_Class, Chip_Registers, testing::ValuesIn(test::Chip_Classes),
-                         test::Chip_Class_Name);
 
 TEST(Register_Access, MissingControlDeviceOrValuePointer) {
     auto* device = new Extension_Unit_Base_Class();

@@ -20,6 +20,17 @@ std::int32_t Read(const Firmware_IQ_Adjust_Class_2688& block, std::uint32_t inde
     return value;
 }
 
+// Current, minimum, maximum, fourth, default and byte field of a control.
+using Fields = std::array<std::int32_t, 6>;
+Fields Fields_Of(const Firmware_IQ_Adjust_Class_2688& block, std::uint32_t index) {
+    Fields fields{};
+    std::size_t i = 0;
+    for (std::uint32_t field : {IQ_Field_Current, IQ_Field_Minimum, IQ_Field_Maximum, IQ_Field_Fourth,
+                                IQ_Field_Default, IQ_Field_Byte})
+        fields[i++] = Read(block, index, field);
+    return fields;
+}
+
 bool Write(Firmware_IQ_Adjust_Class_2688& block, std::uint32_t index, std::uint32_t field,
            std::int32_t value) {
     return block.Set_IQ_Control(index, field, &value);
@@ -38,19 +49,13 @@ TEST(Camera_Controls, ReadsEveryControlAsStored) {
         switch (rows[index].Kind) {
         case Kind::Word:
         case Kind::Double:
-            EXPECT_EQ(Read(block, index, IQ_Field_Current), record.Current);
-            EXPECT_EQ(Read(block, index, IQ_Field_Minimum), record.Minimum);
-            EXPECT_EQ(Read(block, index, IQ_Field_Maximum), record.Maximum);
-            EXPECT_EQ(Read(block, index, IQ_Field_Fourth), record.Fourth);
-            EXPECT_EQ(Read(block, index, IQ_Field_Default), record.Default);
-            EXPECT_EQ(Read(block, index, IQ_Field_Byte), record.Byte);
+            EXPECT_EQ(Fields_Of(block, index), (Fields{record.Current, record.Minimum, record.Maximum,
+                                                       record.Fourth, record.Default, record.Byte}));
             break;
         case Kind::Byte:
-        case Kind::Power_Line:
-            EXPECT_EQ(Read(block, index, IQ_Field_Current), record.Current);
-            EXPECT_EQ(Read(block, index, IQ_Field_Default), record.Default);
-            EXPECT_EQ(Read(block, index, IQ_Field_Byte), record.Byte);
-            EXPECT_EQ(Read(block, index, IQ_Field_Minimum), 0) << "no such field";
+        case Kind::Power_Line: // no minimum, maximum or fourth field
+            EXPECT_EQ(Fields_Of(block, index),
+                      (Fields{record.Current, 0, 0, 0, record.Default, record.Byte}));
             break;
         case Kind::Auto:
             EXPECT_EQ(Read(block, index, IQ_Field_Current), 1) << "8 is on";
@@ -153,11 +158,10 @@ TEST(Camera_Controls, SwitchesModesAndWord) {
     desc.Switches = {0, 1, 1, 0, 2, 1};
     desc.Modes = {2, 5};
     Firmware_IQ_Adjust_Class_2688 block(Block(desc));
-    EXPECT_EQ(block.Get_IQ_Switch(0, 0), 0);
-    EXPECT_EQ(block.Get_IQ_Switch(1, 0), 1);
-    EXPECT_EQ(block.Get_IQ_Switch(0, 1), 1);
-    EXPECT_EQ(block.Get_IQ_Switch(0, 2), -1) << "a stored 2 is no switch";
-    EXPECT_EQ(block.Get_IQ_Switch(1, 3), -1);
+    // Switch 2 holds 2, which is no switch; there is no switch 3 in group 1.
+    EXPECT_EQ(std::tuple(block.Get_IQ_Switch(0, 0), block.Get_IQ_Switch(1, 0), block.Get_IQ_Switch(0, 1),
+                         block.Get_IQ_Switch(0, 2), block.Get_IQ_Switch(1, 3)),
+              std::tuple(0, 1, 1, -1, -1));
     EXPECT_EQ(block.Set_IQ_Switch(0, 2, 1), -1);
     EXPECT_EQ(block.Set_IQ_Switch(1, 1, 1), 1);
     EXPECT_EQ(block.Get_IQ_Switch(1, 1), 1);
@@ -168,10 +172,8 @@ TEST(Camera_Controls, SwitchesModesAndWord) {
     EXPECT_EQ(block.Set_IQ_Mode(0, 3), 3);
     EXPECT_EQ(block.Get_IQ_Mode(0), 3);
 
-    EXPECT_EQ(block.Get_IQ_Word(0), 0x1234);
-    EXPECT_EQ(block.Get_IQ_Word(1), -1);
-    EXPECT_EQ(block.Set_IQ_Word(0, 0xBEEF), 0xBEEF);
-    EXPECT_EQ(block.Set_IQ_Word(1, 1), -1);
+    EXPECT_EQ(std::tuple(block.Get_IQ_Word(0), block.Get_IQ_Word(1)), std::tuple(0x1234, -1));
+    EXPECT_EQ(std::tuple(block.Set_IQ_Word(0, 0xBEEF), block.Set_IQ_Word(1, 1)), std::tuple(0xBEEF, -1));
 
     // A short block reads as zeros past its end.
     const test_images::Bytes whole = Block();

@@ -10,17 +10,7 @@ using namespace image_objects;
 
 namespace {
 
-const Format_Description Mjpeg{.Mjpeg = true, .Frames = Frames_Of({{1280, 720}, {640, 480}})};
 const Format_Description Yuv{.Mjpeg = false, .Frames = Frames_Of({{640, 480}})};
-
-// MJPEG then YUV with a microphone, and a resolution record per MJPEG size.
-Image_2688_Description Camera_Description() {
-    Image_2688_Description desc;
-    desc.Configurations[0] = {.Video = Video_Function_Description{.Formats = {Mjpeg, Yuv}},
-                              .Audio = Audio_Function_Description{}};
-    desc.Resolutions = {{1280, 720, 1}, {640, 480, 1}};
-    return desc;
-}
 
 Bytes Area(const Bytes& image, std::size_t c) {
     const auto start = image.begin() + Offset_2688_Configuration[c];
@@ -55,7 +45,7 @@ std::vector<std::uint8_t> Resolution_Order(const Bytes& image) {
 } // namespace
 
 TEST(Image_2688, LoadsEditsAndReloads) {
-    const Bytes image = Build_2688_Image(Camera_Description());
+    const Bytes image = Build_2688_Image(Camera_2688_Description());
     const auto object = Load(image);
     ASSERT_NE(object, nullptr);
     EXPECT_EQ(object->Get_Firmware_Chip_Code(), Firmware_Chip_2688);
@@ -104,7 +94,7 @@ TEST(Image_2688, LoadsEditsAndReloads) {
 }
 
 TEST(Image_2688, SelectorOneAndStringSlots) {
-    Image_2688_Description desc = Camera_Description();
+    Image_2688_Description desc = Camera_2688_Description();
     desc.Selector = 1;
     desc.Devices[1] = {
         .Vid = 0x4455, .Pid = 0x6677, .Manufacturer_Index = 1, .Product_Index = 3, .Serial_Index = 0};
@@ -157,7 +147,7 @@ TEST(Image_2688, SelectorOneAndStringSlots) {
 }
 
 TEST(Image_2688, ModifiedFlagOffKeepsIdentityButWritesVideoControlsAndId) {
-    const auto object = Load(Build_2688_Image(Camera_Description()));
+    const auto object = Load(Build_2688_Image(Camera_2688_Description()));
     const std::uint16_t vid = 0x9999;
     object->Set_VID(&vid);
     Set(*object, P, "Not written");
@@ -187,7 +177,7 @@ TEST(Image_2688, ModifiedFlagOffKeepsIdentityButWritesVideoControlsAndId) {
 }
 
 TEST(Image_2688, RebuildsEachFormatOrderWithAndWithoutMicrophone) {
-    const Bytes image = Build_2688_Image(Camera_Description());
+    const Bytes image = Build_2688_Image(Camera_2688_Description());
     for (const std::uint32_t mode : {1, 2, 3, 4}) {
         for (const std::uint8_t microphone : {0, 1}) {
             SCOPED_TRACE(testing::Message() << "mode " << mode << " microphone " << int(microphone));
@@ -221,10 +211,10 @@ TEST(Image_2688, ConfigurationStaysWhenItCannotBeRebuiltWhole) {
     const Bytes fitting_image = Build_2688_Image(fitting);
     EXPECT_NE(Build(*Load(fitting_image)), fitting_image) << "six frames fewer: rebuilt with its alternates";
 
-    Image_2688_Description trailing = Camera_Description();
+    Image_2688_Description trailing = Camera_2688_Description();
     // An interface outside any association: the model does not cover it.
     trailing.Configurations[0].Trailing = {Bytes{0x09, 0x04, 0x05, 0x00, 0x00, 0xFF, 0x00, 0x00, 0x00}};
-    Image_2688_Description audio_first = Camera_Description();
+    Image_2688_Description audio_first = Camera_2688_Description();
     audio_first.Configurations[0].Audio_First = true;
     Image_2688_Description too_big;
     too_big.Configurations[0] = {.Video = big};
@@ -237,7 +227,7 @@ TEST(Image_2688, ConfigurationStaysWhenItCannotBeRebuiltWhole) {
         EXPECT_EQ(Build(*object), image) << name;
     }
     // No format wanted at all: nothing to write.
-    const Bytes image = Build_2688_Image(Camera_Description());
+    const Bytes image = Build_2688_Image(Camera_2688_Description());
     const auto object = Load(image);
     Edited_Set(*object).Slot(Slot_Video_Format).Apply(std::uint32_t{0});
     EXPECT_EQ(Build(*object), image);
@@ -280,7 +270,7 @@ TEST(Image_2688, CodesAndSizes) {
               nullptr);
 
     // The edited set can be refilled from the work image after edits to it.
-    const auto refilled = Load(Build_2688_Image(Camera_Description()));
+    const auto refilled = Load(Build_2688_Image(Camera_2688_Description()));
     Edited_Set(*refilled).Slot(Slot_Video_Format).Apply(std::uint32_t{1});
     refilled->Refresh_Edited_Descriptor_Set();
     EXPECT_EQ(Edited_Set(*refilled).Slot(Slot_Video_Format).Get_Number(),

@@ -31,26 +31,6 @@ TEST(String_Buffer_260, KeepsAtMost260BytesAndTellsWhenNoNulFits) {
     EXPECT_EQ(reused.Data()[3], '\0');
 }
 
-TEST(String_Buffer_260, StatusMessages) {
-    struct Row {
-        std::int32_t Status;
-        const char* Message;
-    };
-    for (const Row row : {Row{String_Status_Done, ""}, Row{String_Status_Over_Length, "StringOverLength"},
-                          Row{String_Status_No_Use, "StringNoUse"}}) {
-        String_Buffer_260 message("previous message");
-        EXPECT_EQ(Report_String_Status(message, row.Status), row.Status);
-        EXPECT_EQ(message.Text(), row.Message);
-        if (row.Status == String_Status_Done) {
-            EXPECT_TRUE(std::all_of(message.Data(), message.Data() + 260, [](char c) { return c == 0; }));
-        }
-    }
-    std::int32_t status = -7;
-    Store_Status(&status, String_Status_No_Use);
-    EXPECT_EQ(status, 3);
-    Store_Status(nullptr, String_Status_No_Use); // an absent status pointer is allowed
-}
-
 TEST(Edited_Value, StoresWhenEnabledElseCompares) {
     Edited_Value slot;
     EXPECT_FALSE(slot.Apply(std::uint32_t{5})) << "a new slot holds 0 and is not enabled";

@@ -45,22 +45,7 @@ TEST(Frame_Rates, RoundToMultiplesOfFiveAndNeverDivideByZero) {
 }
 
 // Every format order and still method is read and written back in the configuration
-// model's tests; here, what the model holds of two formats.
-TEST(Video_Stream_Model, ReadsBothFormatsAndWritesMjpegFirst) {
-    const auto mjpeg =
-        Format(true, Frames_Of({{1920, 1080}, {1280, 720}, {640, 480}}, {3000, 2500, 1500}), 2);
-    const auto yuv = Format(false, Frames_Of({{640, 480}, {320, 240}}, {3000}), 1);
-    const Video_Stream_Model both = Model_Of(Build_Streaming_Class_Descriptors({.Formats = {mjpeg, yuv}}));
-    ASSERT_EQ(both.Mjpeg_Frames.size(), 3U);
-    ASSERT_EQ(both.Uncompressed_Frames.size(), 2U);
-    EXPECT_EQ(both.Mjpeg_Default_Width, 1280);
-    EXPECT_EQ(both.Mjpeg_Frames[0].Rates, (std::vector<std::uint32_t>{3000, 2500, 1500}));
-    EXPECT_EQ(both.Mjpeg_Frames[0].Area, 1920U * 1080U);
-    EXPECT_EQ(Written(both)[13], 0x04) << "MJPEG's bmaControls first";
-    EXPECT_EQ(Written(both)[15 + 2], 0x06) << "then the MJPEG format";
-    EXPECT_EQ(Written(both)[15 + 3], 1) << "with format index 1";
-}
-
+// model's tests; here, what the writer does with what it cannot write as read.
 TEST(Video_Stream_Model, KeepsNtscRatesToFivesOnWriting) {
     Frame_Description frame;
     frame.Intervals = {333667};
@@ -103,20 +88,6 @@ TEST(Video_Stream_Model, LowersModesAndKeepsCountsToWhatIsWritten) {
     model.Uncompressed_Frames.resize(1); // only the placeholder
     out = Written(model);
     EXPECT_EQ(out.size(), 13U) << "no format: the header alone";
-}
-
-TEST(Video_Stream_Model, StillMethodsShapeTheFrames) {
-    const auto formats = std::vector<Format_Description>{Format(true, Frames_Of({{640, 480}, {320, 240}}))};
-    Bytes out = Written(Model_Of(Build_Streaming_Class_Descriptors({.Formats = formats, .Still_Method = 3})));
-    const long still = Find_Descriptor(out, 0x24, 0x03);
-    ASSERT_GE(still, 0);
-    EXPECT_EQ(out[still + 3], 0x82);
-    EXPECT_EQ(out[still], 6 + 4 * 2 + 4);
-
-    out = Written(Model_Of(Build_Streaming_Class_Descriptors({.Formats = formats, .Still_Method = 1})));
-    EXPECT_EQ(Find_Descriptor(out, 0x24, 0x03), -1);
-    EXPECT_EQ(out[Find_Descriptor(out, 0x24, 0x07) + 4], 1) << "bmCapabilities";
-    EXPECT_EQ(out[Find_Descriptor(out, 0x24, 0x07, 1) + 4], 1);
 }
 
 TEST(Video_Stream_Model, UntrustedLengthsAndCounts) {

@@ -39,18 +39,16 @@ TEST(Linux_Backend, RefreshListsIdentifiesAndPlacesEveryCameraThroughLibusb) {
     test::Linux_Host host;
     host.Add_Bus(1);
     host.bed.Add_Root_Hub(2, 2, 0x0300);
-    const platform::simulated::Usb_Camera_Description twin{
-        .Vid = 0x0C45, .Pid = 0x6366, .Product = "Desk Camera"};
-    auto first_twin = twin;
-    first_twin.Serial = "TWIN-1";
-    auto second_twin = twin;
-    second_twin.Serial = "TWIN-2";
-    host.Add_Camera({1, {1}}, "SPCA2620", "direct", first_twin, Gd25q40);
+    const auto twin = [](const char* serial) {
+        return platform::simulated::Usb_Camera_Description{
+            .Vid = 0x0C45, .Pid = 0x6366, .Product = "Desk Camera", .Serial = serial};
+    };
+    host.Add_Camera({1, {1}}, "SPCA2620", "direct", twin("TWIN-1"), Gd25q40);
     host.bed.Add_Device({1, {2}}, test::Real_Camera_Description("logitech_streamcam"),
                         {{{0, "uvcvideo"}, {1, "uvcvideo"}}});
     host.bed.Add_Hub({1, {3}}, 4);
     host.Add_Camera({1, {3, 2}}, "SPCA2281", "direct-first", {.Vid = 0x1B3F, .Pid = 0x2247, .Bcd = 0x0317});
-    host.Add_Camera({1, {3, 4}}, "SPCA2620", "direct", second_twin, Gd25q40);
+    host.Add_Camera({1, {3, 4}}, "SPCA2620", "direct", twin("TWIN-2"), Gd25q40);
     host.Add_Camera({1, {4}}, "SPCA2650", "G10@2", {.Pid = 0x5602});
     // A camera of another maker that carries one of the probes' GUIDs (G4), so pairing opens it.
     host.bed.Add_Device({2, {1}}, test::Real_Camera_Description("trust_webcam"),
@@ -78,19 +76,20 @@ TEST(Linux_Backend, RefreshListsIdentifiesAndPlacesEveryCameraThroughLibusb) {
         SCOPED_TRACE(expected.At.Sysfs_Name());
         const Device_Info_Record record = Device_List_Get_Info(list.get(), i);
         Extension_Unit_Base_Protocol* protocol = Device_List_Get_Protocol(list.get(), i);
-        EXPECT_STREQ(Protocol_Get_Product_Name(protocol), expected.Product_Name);
-        EXPECT_EQ(record.Device_Path,
-                  platform::linux_host::Video_Input_Path(expected.Vid, expected.Pid, expected.At, 0));
-        EXPECT_STREQ(record.Hub_Port_Path, expected.Hub);
-        EXPECT_EQ(record.Port_Number, expected.At.Port());
-        EXPECT_EQ(record.idVendor, expected.Vid);
-        EXPECT_EQ(record.idProduct, expected.Pid);
-        EXPECT_EQ(record.bcdDevice, expected.Bcd);
-        EXPECT_STREQ(record.Manufacturer, "ZUNQ");
-        EXPECT_STREQ(record.Product, expected.Vid == 0x0C45 ? "Desk Camera" : "USB Camera");
-        EXPECT_STREQ(record.Serial_Number, expected.Serial);
-        EXPECT_EQ(record.Node_Word, 3u);
-        EXPECT_EQ(Protocol_Get_Flash_Model(protocol), expected.Flash_Model);
+        EXPECT_EQ(
+            std::tuple(std::string(Protocol_Get_Product_Name(protocol)), std::string(record.Device_Path),
+                       std::string(record.Hub_Port_Path), record.Port_Number, record.Node_Word,
+                       Protocol_Get_Flash_Model(protocol)),
+            std::tuple(std::string(expected.Product_Name),
+                       platform::linux_host::Video_Input_Path(expected.Vid, expected.Pid, expected.At, 0),
+                       std::string(expected.Hub), std::uint32_t{expected.At.Port()}, 3u,
+                       expected.Flash_Model));
+        EXPECT_EQ(std::tuple(record.idVendor, record.idProduct, record.bcdDevice,
+                             std::string(record.Manufacturer), std::string(record.Product),
+                             std::string(record.Serial_Number)),
+                  std::tuple(expected.Vid, expected.Pid, expected.Bcd, std::string("ZUNQ"),
+                             std::string(expected.Vid == 0x0C45 ? "Desk Camera" : "USB Camera"),
+                             std::string(expected.Serial)));
         // Held: the kernel driver is off the video-control interface, which the tool claims.
         EXPECT_EQ(host.bed.Device(expected.At).Driver(0), "usbfs");
         EXPECT_EQ(host.bed.Device(expected.At).Detaches(), 1u);
@@ -181,11 +180,9 @@ TEST(Linux_Backend, ControlChannelCarriesRequestsAndMapsEveryOutcome) {
     EXPECT_EQ(rig.Request(Unit_G2, 3, Get, &value, 1, &returned), platform::S_OK);
     EXPECT_EQ(value, 0xD2);
     EXPECT_EQ(returned, 1u);
-    const test::Setup_Packet last = rig.Usb().Requests().back();
-    EXPECT_EQ(last.Request_Type, 0xA1);
-    EXPECT_EQ(last.Request, 0x81);
-    EXPECT_EQ(last.Value, 0x0300);
-    EXPECT_EQ(last.Index, 0x0600) << "G2 is unit 6 on interface 0";
+    const test::Setup_Packet last = rig.Usb().Requests().back(); // G2 is unit 6 on interface 0
+    EXPECT_EQ(std::tuple(last.Request_Type, last.Request, last.Value, last.Index),
+              std::tuple(0xA1, 0x81, 0x0300, 0x0600));
 
     // What the host refuses before anything is sent.
     EXPECT_EQ(rig.Request(Unit_G2, 3, Get, &value, 1, nullptr, 31),

@@ -60,13 +60,13 @@ struct Linux_Host {
         desc.Flash = std::move(flash);
         auto camera = platform::simulated::Add_Chip_Camera(*chips, desc);
         EXPECT_NE(camera, nullptr) << family << " in " << layout;
+        const auto keys = platform::simulated::Layout_Keys(*desc.Family, *desc.Layout);
         std::vector<std::pair<std::uint8_t, platform::GUID>> units;
-        for (const auto& key : platform::simulated::Layout_Keys(*desc.Family, *desc.Layout))
+        for (const auto& key : keys)
             units.push_back({static_cast<std::uint8_t>(4 + 2 * units.size()), key.Guid});
         auto device = platform::simulated::Camera_Device(usb);
         device.Configurations = {Configuration_With_Units(units)};
         Emulated_Usb_Device& emulated = bed.Add_Device(at, device, {{{0, "uvcvideo"}, {1, "uvcvideo"}}});
-        const auto keys = platform::simulated::Layout_Keys(*desc.Family, *desc.Layout);
         for (std::size_t i = 0; i < keys.size(); ++i)
             emulated.Route_Unit(0, units[i].first, keys[i].Node, keys[i].Guid, camera);
         return camera;

@@ -57,6 +57,12 @@ std::vector<Interface_Row> Interfaces_Of(const Bytes& configuration) {
     return rows;
 }
 
+std::vector<std::uint8_t> Read_Data_File(const std::string& relative_path) {
+    std::ifstream file(std::string(ZUNQ_SOURCE_DIR) + "/tests/data/" + relative_path, std::ios::binary);
+    EXPECT_TRUE(file) << relative_path;
+    return Bytes(std::istreambuf_iterator<char>(file), {});
+}
+
 gboolean On_Ioctl(UMockdevIoctlBase*, UMockdevIoctlClient* client, gpointer device) {
     return static_cast<Emulated_Usb_Device*>(device)->Handle(client) ? TRUE : FALSE;
 }
@@ -510,12 +516,6 @@ Configuration_With_Units(const std::vector<std::pair<std::uint8_t, platform::GUI
     bytes[2] = static_cast<std::uint8_t>(bytes.size());
     bytes[3] = static_cast<std::uint8_t>(bytes.size() >> 8);
     return bytes;
-}
-
-std::vector<std::uint8_t> Read_Data_File(const std::string& relative_path) {
-    std::ifstream file(std::string(ZUNQ_SOURCE_DIR) + "/tests/data/" + relative_path, std::ios::binary);
-    EXPECT_TRUE(file) << relative_path;
-    return Bytes(std::istreambuf_iterator<char>(file), {});
 }
 
 platform::simulated::Usb_Device_Description Real_Camera_Description(const std::string& name) {

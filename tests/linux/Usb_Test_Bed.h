@@ -50,8 +50,6 @@ public:
     explicit Emulated_Usb_Device(platform::simulated::Usb_Device_Description desc) : desc_(std::move(desc)) {}
     ~Emulated_Usb_Device();
 
-    const platform::simulated::Usb_Device_Description& Spec() const { return desc_; }
-
     // Class requests to extension unit `unit` of interface `interface` go to `camera` as its
     // property (node, guid).
     void Route_Unit(std::uint8_t interface, std::uint8_t unit, std::uint32_t node, const platform::GUID& guid,
@@ -143,8 +141,6 @@ public:
     void Announce_Interfaces(const Usb_Location& at, const char* action);
 
     Emulated_Usb_Device& Device(const Usb_Location& at) { return *devices_.at(at).Device; }
-    std::uint16_t Address(const Usb_Location& at) const { return devices_.at(at).Address; }
-    std::string Sysfs_Path(const Usb_Location& at) const { return "/sys" + devices_.at(at).Devpath; }
     // Points the sysfs driver link of an interface elsewhere ("usbfs": another program holds it).
     void Link_Driver(const Usb_Location& at, std::uint8_t interface, const std::string& driver);
     // The test bed's own directory: what the programs see as / for /sys and /dev.
@@ -175,6 +171,5 @@ Configuration_With_Units(const std::vector<std::pair<std::uint8_t, platform::GUI
 // A real camera's descriptors (tests/data/uvc-descriptors/NAME.device.bin and .config.bin) as a
 // device desc; it has no strings.
 platform::simulated::Usb_Device_Description Real_Camera_Description(const std::string& name);
-std::vector<std::uint8_t> Read_Data_File(const std::string& relative_path);
 
 } // namespace test

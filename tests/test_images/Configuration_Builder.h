@@ -66,8 +66,6 @@ struct Configuration_Description {
 
 Bytes Build_Configuration(const Configuration_Description& desc);
 
-// The parts of a built configuration, for tests that compare or patch bytes.
-Bytes Build_Audio_Function(const Audio_Function_Description& desc);
 // The class-specific VS descriptors alone, from the input header on.
 Bytes Build_Streaming_Class_Descriptors(const Video_Function_Description& desc);
 

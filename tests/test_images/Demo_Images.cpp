@@ -41,9 +41,7 @@ Bytes Chip_Image(const Demo_Camera& camera, Chip_Family family) {
 }
 
 Bytes Image_2688(const Demo_Camera& camera) {
-    const Format_Description mjpeg{.Mjpeg = true, .Frames = Frames_Of({{1280, 720}, {640, 480}})};
-    const Format_Description yuv{.Mjpeg = false, .Frames = Frames_Of({{640, 480}})};
-    Image_2688_Description image;
+    Image_2688_Description image = Camera_2688_Description();
     for (Device_Description& device : image.Devices) {
         device.Vid = Demo_Vid;
         device.Pid = camera.Pid;
@@ -53,9 +51,6 @@ Bytes Image_2688(const Demo_Camera& camera) {
     image.Strings[2] = "ZUNQ Microphone";
     image.Strings[3] = camera.Product;
     image.Strings[4] = camera.Serial;
-    image.Configurations[0] = {.Video = Video_Function_Description{.Formats = {mjpeg, yuv}},
-                               .Audio = Audio_Function_Description{}};
-    image.Resolutions = {{1280, 720, 1}, {640, 480, 1}};
     return Build_2688_Image(image);
 }
 

@@ -23,18 +23,17 @@ const std::vector<Image_Area> Areas_2089{{0x2003, 0x1FD}, {0xFF00, 0xFE}, {0x040
 const std::vector<Image_Area> Areas_2688{
     {0x32000, 0x2000}, {0x30004, 0x1FFC}, {0x38000, 0x1000}, {0x2F000, 0x20}};
 
+// The camera's formats with still method 2, a YUV-only configuration 1 and a half-width
+// resolution record.
 Bytes Camera_2688(std::uint8_t selector, std::uint32_t tag) {
-    const Format_Description mjpeg{.Mjpeg = true, .Frames = Frames_Of({{1280, 720}, {640, 480}})};
-    const Format_Description yuv{.Mjpeg = false, .Frames = Frames_Of({{640, 480}})};
-    return Build_2688_Image(
-        {.Settings_Tag = tag,
-         .Selector = selector,
-         .Configurations = {Configuration_Description{
-                                .Video =
-                                    Video_Function_Description{.Formats = {mjpeg, yuv}, .Still_Method = 2},
-                                .Audio = Audio_Function_Description{}},
-                            Configuration_Description{.Video = Video_Function_Description{.Formats = {yuv}}}},
-         .Resolutions = {{1280, 720, 1}, {320, 480, 15}}});
+    Image_2688_Description desc = Camera_2688_Description();
+    desc.Settings_Tag = tag;
+    desc.Selector = selector;
+    desc.Configurations[0].Video->Still_Method = 2;
+    desc.Configurations[1] = {
+        .Video = Video_Function_Description{.Formats = {desc.Configurations[0].Video->Formats[1]}}};
+    desc.Resolutions[1] = {320, 480, 15};
+    return Build_2688_Image(desc);
 }
 
 } // namespace

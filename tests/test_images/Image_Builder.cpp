@@ -276,6 +276,16 @@ void Put_Camera_Controls(Bytes& image, std::size_t block, const Camera_Control_D
     }
 }
 
+Image_2688_Description Camera_2688_Description() {
+    const Format_Description mjpeg{.Mjpeg = true, .Frames = Frames_Of({{1280, 720}, {640, 480}})};
+    const Format_Description yuv{.Mjpeg = false, .Frames = Frames_Of({{640, 480}})};
+    Image_2688_Description desc;
+    desc.Configurations[0] = {.Video = Video_Function_Description{.Formats = {mjpeg, yuv}},
+                              .Audio = Audio_Function_Description{}};
+    desc.Resolutions = {{1280, 720, 1}, {640, 480, 1}};
+    return desc;
+}
+
 Bytes Build_2688_Image(const Image_2688_Description& desc) {
     Bytes image(Size_256K, 0);
     Put_Bytes(image, 0x100, Big_Marker_Letters);

@@ -174,6 +174,10 @@ inline constexpr std::array<std::uint32_t, 2> Offset_2688_Device{0x31000, 0x3103
 inline constexpr std::uint32_t Offset_2688_Strings = 0x31800;
 inline constexpr std::array<std::uint32_t, 2> Offset_2688_Configuration{0x32000, 0x33000};
 
+// A camera's configuration 0: MJPEG (1280 x 720, 640 x 480) then YUV (640 x 480) with a
+// microphone, and a resolution record per MJPEG size.
+Image_2688_Description Camera_2688_Description();
+
 // The whole image, `Size` bytes (at least what the areas need; a shorter size cuts the
 // image, as a short file would).
 Bytes Build_2688_Image(const Image_2688_Description& desc);
