@@ -28,7 +28,7 @@ TEST_F(Start_Up, TheApplicationRunsTheMainDialogOnTheDemoCamerasUntilItsCloseBox
         EXPECT_EQ(Text(dlg, 0), "ZUNQ SF Tool V4.120");
         EXPECT_EQ(Items(dlg, 1016).size(), 5u);
         EXPECT_EQ(Selection(dlg, 1016), 0);
-        EXPECT_EQ(Items(dlg, 1122), std::vector<std::string>{"用户配置"});
+        EXPECT_EQ(Items(dlg, 1122), Texts{"用户配置"});
         EXPECT_TRUE(dlg.m_Page1.IsWindowVisible());
         EXPECT_FALSE(dlg.m_Page2.IsWindowVisible() || dlg.m_Page3.IsWindowVisible());
         for (int id : {1080, 1078, 1079})
