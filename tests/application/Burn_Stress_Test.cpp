@@ -75,7 +75,7 @@ TEST_F(Burn_Stress, SeededBurnsWithChangesAtRandomMomentsEndCleanly) {
         const Device_Info_Record record =
             Device_List_Get_Info(dlg.m_hDeviceList, static_cast<std::uint32_t>(i));
         places.emplace_back(record.Hub_Port_Path, record.Port_Number);
-        images.push_back(Write_File(cameras[i]->Model().Name + ".bin", Demo_Image(cameras[i]->Model().Name)));
+        images.push_back(Write_Demo_Image(cameras[i]->Model().Name));
     }
     int successes = 0;
     for (unsigned seed = 1; seed <= Burns; ++seed) {
@@ -99,7 +99,7 @@ TEST_F(Burn_Stress, SeededBurnsWithChangesAtRandomMomentsEndCleanly) {
         const std::string log_before = Log_Box();
         Click_Download();
         const int target = dlg.Is_Burn_Under_Way() ? Selected_Camera() : -1;
-        const std::vector<std::uint8_t> image_burnt = Download_Image();
+        const Bytes image_burnt = Download_Image();
         const auto give_up = std::chrono::steady_clock::now() + std::chrono::seconds(60);
         while (dlg.Is_Burn_Under_Way()) {
             ASSERT_LT(std::chrono::steady_clock::now(), give_up);

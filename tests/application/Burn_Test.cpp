@@ -3,8 +3,6 @@
 // meets them, the outcome the timer reports, and what waits for a burn under way.
 #include <algorithm>
 #include <csignal>
-#include <fstream>
-#include <iterator>
 
 #include "Burn_Tool.h"
 #include "Download_State.h"
@@ -14,8 +12,6 @@
 namespace zunq::application::tests {
 namespace {
 
-using Texts = std::vector<std::string>;
-using Bytes = std::vector<std::uint8_t>;
 using platform::simulated::Event;
 using platform::simulated::Event_Kind;
 using platform::simulated::Fault_Action;
@@ -56,19 +52,9 @@ protected:
         return std::all_of(services.message_boxes.begin(), services.message_boxes.end(),
                            [](const auto& box) { return box.from_other_thread; });
     }
-    void Flip_Every_Data_Read(int camera) {
-        cameras.at(static_cast<std::size_t>(camera))
-            ->Faults()
-            .Plan({Planned_Fault::Match::Selector,
-                   0,
-                   Data_Selector,
-                   Request_Code::Get_Cur,
-                   {Fault_Action::Kind::Flip_Byte, platform::S_OK, 0}});
-    }
     // The settings file's record of the last successful burn.
     std::string Source_Record() {
-        std::ifstream file(working_directory.Path() / "info.ini");
-        const std::string text{std::istreambuf_iterator<char>(file), {}};
+        const std::string text = Read_File(working_directory.Path() / "info.ini");
         const auto start = text.find("[SourceFileInfo]");
         return start == std::string::npos ? "" : text.substr(start, text.find("[DownloadInfo]") - start);
     }
@@ -77,19 +63,10 @@ protected:
 };
 
 TEST_F(Burn, RefusalsGiveTheButtonBackAndWriteNothing) {
-    ZUNQ_USB_CAMDlg& dlg = Start_Dialog(Parse(R"({"hubs": [{"name": "ROOT", "ports": 4}], "cameras": [
-        {"name": "plain", "family": "SPCA2620", )" +
-                                              Flash_2620 + R"(,
-         "usb": {"vid": "0x0C45", "pid": "0x6366", "hub": "ROOT", "port": 1}},
-        {"name": "no-flash", "family": "SPCA2620",
-         "usb": {"vid": "0x0C45", "pid": "0x6367", "hub": "ROOT", "port": 2}},
-        {"name": "preview", "family": "SPCA2650", )" +
-                                              Flash_2650 + R"(,
-         "registers": {"0x20FF": "0x00", "0x2310": "0x05"},
-         "usb": {"vid": "0x0C45", "pid": "0x6380", "hub": "ROOT", "port": 3}},
-        {"name": "boot-c9", "family": "SPCA2085", )" +
-                                              Flash_2620 + R"(,
-         "usb": {"vid": "0x0C45", "pid": "0x6362", "hub": "ROOT", "port": 4}}]})"));
+    ZUNQ_USB_CAMDlg& dlg = Start_Dialog(Cameras_On_Root_Hub(
+        {R"("family": "SPCA2620", )" + Flash_2620, R"("family": "SPCA2620")",
+         R"("family": "SPCA2650", "registers": {"0x20FF": "0x00", "0x2310": "0x05"}, )" + Flash_2650,
+         R"("family": "SPCA2085", )" + Flash_2620}));
     const auto no_change = [&](const std::string& why) {
         SCOPED_TRACE(why);
         EXPECT_TRUE(Burn_Button_Idle());
@@ -97,6 +74,12 @@ TEST_F(Burn, RefusalsGiveTheButtonBackAndWriteNothing) {
         EXPECT_EQ(Restarts(2) + Restarts(3), 0u);
         EXPECT_EQ(Events_Of(Event_Kind::Unplugged).size(), 1u) << "the test's own unplug only";
         EXPECT_TRUE(std::all_of(Flash(3).begin(), Flash(3).end(), [](std::uint8_t b) { return b == 0xFF; }));
+    };
+    // The requests of one flash-model read: the selection's.
+    const auto one_read = [&](int camera) {
+        const std::uint64_t unselected = Requests(camera);
+        Select(dlg, 1016, camera);
+        return Requests(camera) - unselected;
     };
 
     // Neither a camera nor an image: only the camera is asked for.
@@ -113,23 +96,24 @@ TEST_F(Burn, RefusalsGiveTheButtonBackAndWriteNothing) {
 
     // No flash part: ten reads of the model, no more, then the notices.
     Load_Demo_Image("SPCA2620");
-    const std::uint64_t unselected = Requests(1);
-    Select(dlg, 1016, 1); // the selection reads the model once
-    const std::uint64_t one_read = Requests(1) - unselected;
-    ASSERT_GT(one_read, 0u);
+    const std::uint64_t no_part_read = one_read(1);
+    ASSERT_GT(no_part_read, 0u);
     const std::uint64_t before = Requests(1);
     Click_Download();
-    EXPECT_EQ(Requests(1) - before, 10 * one_read);
+    EXPECT_EQ(Requests(1) - before, 10 * no_part_read);
     EXPECT_EQ(Log_Box(), "固件加载成功\r\nFlash型号错误\r\n烧录失败\r\n");
     EXPECT_TRUE(dlg.m_FlashErrorDlg.IsWindowVisible());
     EXPECT_EQ(dlg.m_FlashListDlg.m_strFlashList, Supported_Flash_List("ZUN_8M_1"));
     EXPECT_EQ(Boxes(), Texts{});
     no_change("no flash part");
 
-    // The preview running: the check fails before anything is written.
+    // The preview running: the check fails before anything is written; the part counts as
+    // recognised on its tenth read.
     dlg.m_FlashErrorDlg.ShowWindow(SW_HIDE);
     dlg.SetDlgItemText(1068, "");
-    Select(dlg, 1016, 2);
+    const std::uint64_t preview_read = one_read(2);
+    for (std::uint64_t n = 1; n <= 9 * preview_read; ++n)
+        cameras[2]->Faults().Fail_Request(Requests(2) + n, Refused);
     Click_Download();
     EXPECT_EQ(Log_Box(), Started + Check_Failed);
     EXPECT_EQ(Boxes(), Texts{"请先关闭预览相机后再进行烧录！"});
@@ -152,41 +136,6 @@ TEST_F(Burn, RefusalsGiveTheButtonBackAndWriteNothing) {
     EXPECT_EQ(Boxes(), Texts{"读取设备Flash失败，未写入任何数据！"});
     EXPECT_EQ(Log_Box(), Started + Check_Failed);
     no_change("piece 0 unreadable");
-}
-
-TEST_F(Burn, TheFlashCountsAsRecognisedOnItsTenthRead) {
-    ZUNQ_USB_CAMDlg& dlg = Start_Dialog(Parse(R"({"hubs": [{"name": "ROOT", "ports": 4}], "cameras": [
-        {"name": "preview", "family": "SPCA2650", )" +
-                                              Flash_2650 + R"(,
-         "registers": {"0x20FF": "0x00", "0x2310": "0x05"},
-         "usb": {"vid": "0x0C45", "pid": "0x6380", "hub": "ROOT", "port": 1}},
-        {"name": "other", "family": "SPCA2620", )" +
-                                              Flash_2620 + R"(,
-         "usb": {"vid": "0x0C45", "pid": "0x6366", "hub": "ROOT", "port": 2}}]})"));
-    Load_Demo_Image("SPCA2650");
-    // One read's requests: the selection's.
-    const auto& camera = cameras[0];
-    Select(dlg, 1016, 1);
-    const std::uint64_t start = Requests(0);
-    Select(dlg, 1016, 0);
-    const std::uint64_t one_read = Requests(0) - start;
-    ASSERT_GT(one_read, 0u);
-    for (const int failing_reads : {9, 10}) {
-        SCOPED_TRACE(failing_reads);
-        const std::uint64_t first = camera->Request_Count() + 1;
-        for (std::uint64_t n = first; n < first + failing_reads * one_read; ++n)
-            camera->Faults().Fail_Request(n, Refused);
-        dlg.SetDlgItemText(1068, "");
-        Click_Download();
-        if (failing_reads == 9) {
-            EXPECT_EQ(Log_Box(), Started + Check_Failed) << "recognised, then refused on its preview";
-        } else {
-            EXPECT_EQ(Log_Box(), "固件加载成功\r\nFlash型号错误\r\n烧录失败\r\n");
-            EXPECT_EQ(camera->Request_Count() - first + 1, 10 * one_read);
-        }
-        Boxes();
-        camera->Faults().Clear();
-    }
 }
 
 TEST_F(Burn, EachRoadPreparesItsChipWithItsWaitsAndPolls) {
@@ -305,7 +254,10 @@ TEST_F(Burn, EveryFailedDownloadIsReportedByTheWorkerAndTheTimer) {
         if (failure.empty)
             Download_Size = 0;
         if (failure.flip)
-            Flip_Every_Data_Read(Desk_2620);
+            cameras[Desk_2620]->Faults().Plan({.Which = Planned_Fault::Match::Selector,
+                                               .Selector = Data_Selector,
+                                               .Code = Request_Code::Get_Cur,
+                                               .Action = {.What = Fault_Action::Kind::Flip_Byte}});
         dlg.SetDlgItemText(1068, "");
         const unsigned restarts = Restarts(Desk_2620);
         Click_Download();
@@ -316,11 +268,8 @@ TEST_F(Burn, EveryFailedDownloadIsReportedByTheWorkerAndTheTimer) {
         EXPECT_EQ(Restarts(Desk_2620), restarts + 1);
         EXPECT_TRUE(Burn_Button_Idle());
         EXPECT_FALSE(services.Timer_Running(dlg, ZUNQ_USB_CAMDlg::Burn_Timer_Id));
-        const float stopped_at = Read_Download_Progress();
-        EXPECT_LT(stopped_at, 100);
-        EXPECT_EQ(Position(dlg, 1063), static_cast<int>(stopped_at)) << "the bar ends on the last value";
         CString label;
-        label.Format("%.0f%%", static_cast<double>(stopped_at));
+        label.Format("%.0f%%", static_cast<double>(Read_Download_Progress()));
         EXPECT_EQ(Text(dlg, 1119), label);
         EXPECT_EQ(Source_Record(), Source_Record_Before) << "no download record";
         cameras[Desk_2620]->Faults().Clear();
@@ -368,7 +317,7 @@ TEST_F(Burn, OnlyTheLibrarysExact100IsASuccessOfThisBurn) {
     ASSERT_TRUE(Run_Until_Burn_Ends());
     EXPECT_EQ(Read_Download_Progress(), static_cast<float>(579 / 5.8));
     EXPECT_EQ(Text(dlg, 1119), "100%");
-    EXPECT_EQ(Position(dlg, 1063), 99);
+    EXPECT_EQ(Position(dlg, 1063), 99) << "the bar ends on the last value";
     EXPECT_EQ(Log_Box(), Started + Succeeded + Started + Failed);
     EXPECT_EQ(Boxes(), Texts{"烧录失败！"});
     EXPECT_EQ(Source_Record(), record);
@@ -396,7 +345,7 @@ TEST_F(Burn, ThePaddedImageIsCutToTheDownloadBuffer) {
 // for the worker's end and a close for the burn's.
 TEST_F(Burn, WhileTheWorkerRunsLoadsDeviceChangesAndACloseWait) {
     ZUNQ_USB_CAMDlg& dlg = Start_Dialog(Demo_Scenario());
-    const std::string other = Write_File("other.bin", Demo_Image("SPCA2620"));
+    const std::string other = Write_Demo_Image("SPCA2620");
     Load_Demo_Image("SPCA2281"); // not the camera's: the worker fails and asks for its box
     const std::string flash_name = Text(dlg, 1141);
     bool held = false;

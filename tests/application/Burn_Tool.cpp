@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <chrono>
-#include <fstream>
 #include <thread>
 
 #include "Download_State.h"
@@ -13,12 +12,15 @@ namespace zunq::application::tests {
 const std::string Flash_2620 =
     R"("flash": {"jedec": "C8 40 13", "id_90": "C8 12", "id_ab": "12", "size": 524288})";
 const std::string Flash_2650 = R"("flash": {"jedec": "E0 40 13", "size": 524288})";
-const std::string Flash_2092 = R"("flash": {"id_ab": "9D 7B 7F", "size": 65536})";
 
-Scenario One_Camera(const std::string& members) {
-    return Parse(R"({"hubs": [{"name": "ROOT", "ports": 4}], "cameras": [{"name": "cam",
-        "usb": {"vid": "0x0C45", "pid": "0x6366", "hub": "ROOT", "port": 1}, )" +
-                 members + "}]}");
+Scenario Cameras_On_Root_Hub(const std::vector<std::string>& members) {
+    std::string cameras;
+    for (std::size_t i = 0; i < members.size(); ++i)
+        cameras += (i == 0 ? "" : ", ") +
+                   std::string(R"({"usb": {"vid": "0x0C45", "pid": "0x6366", "hub": "ROOT",
+            "port": )") +
+                   std::to_string(i + 1) + "}, " + members[i] + "}";
+    return Parse(R"({"hubs": [{"name": "ROOT", "ports": 4}], "cameras": [)" + cameras + "]}");
 }
 
 // The library prints a line for every step of a download: kept out of the test's output.
@@ -35,24 +37,12 @@ Burn_Tool::~Burn_Tool() {
     testing::internal::GetCapturedStderr();
 }
 
-std::vector<std::uint8_t> Burn_Tool::Demo_Image(const std::string& family) {
+Bytes Burn_Tool::Demo_Image(const std::string& family) {
     for (const auto& demo : test_images::Demo_Images())
         if (demo.Family == family)
             return demo.Image;
     ADD_FAILURE() << "no demo image for " << family;
     return {};
-}
-
-std::string Burn_Tool::Write_File(const std::string& name, const std::vector<std::uint8_t>& bytes) {
-    const std::string path = (working_directory.Path() / name).string();
-    std::ofstream(path, std::ios::binary)
-        .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-    return path;
-}
-
-void Burn_Tool::Load(const std::string& path) {
-    services.file_answers.push_back(path);
-    Click(Dlg(), 1001);
 }
 
 bool Burn_Tool::Run_Until_Burn_Ends() {
@@ -66,19 +56,11 @@ bool Burn_Tool::Run_Until_Burn_Ends() {
     return true;
 }
 
-std::vector<std::string> Burn_Tool::Boxes() {
-    std::vector<std::string> texts;
-    for (const auto& box : services.message_boxes)
-        texts.push_back(box.text);
-    services.message_boxes.clear();
-    return texts;
-}
-
-const std::vector<std::uint8_t>& Burn_Tool::Flash(int camera) {
+const Bytes& Burn_Tool::Flash(int camera) {
     return cameras.at(static_cast<std::size_t>(camera))->Flash().Part()->Contents();
 }
 
-std::vector<std::uint8_t> Burn_Tool::Download_Image() const {
+Bytes Burn_Tool::Download_Image() const {
     return {Download_Buffer.get(), Download_Buffer.get() + Download_Size};
 }
 

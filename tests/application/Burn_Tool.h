@@ -10,30 +10,29 @@
 
 namespace zunq::application::tests {
 
-// A scenario of one camera on port 1 of a root hub, with the camera's own keys (family, flash,
+// A scenario of cameras on ports 1, 2 ... of a root hub, each with its own keys (family, flash,
 // registers, leaves ...) given as JSON members.
-Scenario One_Camera(const std::string& members);
+Scenario Cameras_On_Root_Hub(const std::vector<std::string>& members);
+inline Scenario One_Camera(const std::string& members) {
+    return Cameras_On_Root_Hub({members});
+}
 
 // Flash parts the demo's cameras carry, as scenario members, by the family that drives them.
 extern const std::string Flash_2620;
 extern const std::string Flash_2650;
-extern const std::string Flash_2092;
 
 class Burn_Tool : public Tool_Test {
 protected:
     Burn_Tool();
     ~Burn_Tool() override;
 
-    // The dialog the helpers drive: the test's own, or one the application object runs.
-    ZUNQ_USB_CAMDlg& Dlg() { return running != nullptr ? *running : *dialog; }
-    ZUNQ_USB_CAMDlg* running = nullptr;
-
-    // The demo image of a chip family ("SPCA2620"), and its bytes written into a file.
-    static std::vector<std::uint8_t> Demo_Image(const std::string& family);
-    std::string Write_File(const std::string& name, const std::vector<std::uint8_t>& bytes);
-    // "加载程序", the file dialog answering `path`.
-    void Load(const std::string& path);
-    void Load_Demo_Image(const std::string& family) { Load(Write_File(family + ".bin", Demo_Image(family))); }
+    // The demo image of a chip family ("SPCA2620"), and that image written into the working
+    // directory as "<family>.bin".
+    static Bytes Demo_Image(const std::string& family);
+    std::string Write_Demo_Image(const std::string& family) {
+        return Write_Image(family + ".bin", Demo_Image(family));
+    }
+    void Load_Demo_Image(const std::string& family) { Load(Write_Demo_Image(family)); }
     // Clicks "下载" with the mouse; the burn runs up to the threads' start.
     void Click_Download() { Click(Dlg(), 1009); }
     // Runs the clock a timer period at a time, letting the worker run, until the burn is over;
@@ -42,12 +41,10 @@ protected:
     // Runs the clock on by `milliseconds`.
     void Run_Clock(std::uint64_t milliseconds) { services.Advance_Clock(milliseconds); }
 
-    // The message boxes shown since the last call.
-    std::vector<std::string> Boxes();
     std::string Log_Box() { return Text(Dlg(), 1068); }
-    const std::vector<std::uint8_t>& Flash(int camera);
+    const Bytes& Flash(int camera);
     // What the burn writes, once it has started: the download buffer.
-    std::vector<std::uint8_t> Download_Image() const;
+    Bytes Download_Image() const;
     bool Burn_Button_Idle() { return Text(Dlg(), 1009) == "下载" && Is_Enabled(Dlg(), 1009); }
 };
 

@@ -1,23 +1,18 @@
 // Image loading and the USB identity page: images of every family loaded by the file dialog
 // and by drops, refused files leaving no image loaded, and the page's checks of what the
 // operator types or pastes.
-#include <stdlib.h>
-
 #include <algorithm>
 #include <filesystem>
-#include <fstream>
 #include <random>
 
 #include "Download_State.h"
 #include "Tool_Test.h"
-#include "test_images/Image_Builder.h"
 
 namespace zunq::application::tests {
 namespace {
 
 namespace fs = std::filesystem;
 using namespace test_images;
-using Texts = std::vector<std::string>;
 
 constexpr const char* Unreadable = "文件加载失败！";
 constexpr const char* Failed_Check = "固件校检失败！";
@@ -28,20 +23,7 @@ const Texts Three_Tabs{"用户配置", "参数配置", "USB配置"};
 
 class Image_Loading : public Tool_Test {
 protected:
-    Image_Loading() : folder(Make_Test_Folder("zunq-image-loading")) { Install_Host(nullptr); }
-    ~Image_Loading() override { fs::remove_all(folder); }
-
-    std::string Write(const std::string& name, const Bytes& bytes) {
-        const std::string path = (folder / name).string();
-        std::ofstream(path, std::ios::binary)
-            .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-        return path;
-    }
-    // "加载程序", the file dialog answering `path` (nullopt: cancelled).
-    void Load(std::optional<std::string> path) {
-        services.file_answers.push_back(std::move(path));
-        Click(*dialog, 1001);
-    }
+    Image_Loading() { Install_Host(nullptr); }
     bool Loaded() const { return dialog->m_nImageSize != 0 && Download_Buffer != nullptr; }
     // The image panel: VID, PID, firmware version, product, manufacturer.
     Texts Panel() {
@@ -50,8 +32,6 @@ protected:
             texts.push_back(Text(*dialog, id));
         return texts;
     }
-
-    fs::path folder;
 };
 
 TEST_F(Image_Loading, EveryFamilyLoadsByTheFileDialogOrADropAndShowsItsIdentity) {
@@ -82,7 +62,7 @@ TEST_F(Image_Loading, EveryFamilyLoadsByTheFileDialogOrADropAndShowsItsIdentity)
     int row = 0;
     for (const auto& family : families) {
         SCOPED_TRACE(family.chip_code);
-        const std::string path = Write(std::to_string(row) + ".bin", family.image);
+        const std::string path = Write_Image(std::to_string(row) + ".bin", family.image);
         ++row % 2 == 0 ? Drop_Files(dlg, {path}) : Load(path);
         EXPECT_EQ(Boxes(), Texts{});
         ASSERT_TRUE(Loaded());
@@ -101,9 +81,9 @@ TEST_F(Image_Loading, EveryFamilyLoadsByTheFileDialogOrADropAndShowsItsIdentity)
 
     // Absent manufacturer and microphone strings hide their groups; the panel says so.
     const Device_Description no_maker{.Manufacturer_Index = 0};
-    Load(Write("no-maker.bin",
-               Build_2688_Image({.Devices = {no_maker, no_maker},
-                                 .Strings = {std::nullopt, std::nullopt, std::nullopt, "Camera"}})));
+    Load(Write_Image("no-maker.bin",
+                     Build_2688_Image({.Devices = {no_maker, no_maker},
+                                       .Strings = {std::nullopt, std::nullopt, std::nullopt, "Camera"}})));
     EXPECT_EQ(Text(dlg, 1028), "StringNoUse");
     for (int id : {1058, 1035, 1076, 1142, 1143, 1083})
         EXPECT_FALSE(Is_Visible(page, id)) << id;
@@ -112,8 +92,8 @@ TEST_F(Image_Loading, EveryFamilyLoadsByTheFileDialogOrADropAndShowsItsIdentity)
 
 TEST_F(Image_Loading, PaddingAndRefusedFilesLeaveNoImageLoaded) {
     ZUNQ_USB_CAMDlg& dlg = Start_Dialog();
-    const std::string image_2688 = Write("2688.bin", Build_2688_Image({}));
-    Load(Write("64k.bin", Build_Chip_Image({})));
+    const std::string image_2688 = Write_Image("2688.bin", Build_2688_Image({}));
+    Load(Write_Image("64k.bin", Build_Chip_Image({})));
     EXPECT_EQ(dlg.m_nPaddedSize, 0x10000u);
 
     // One byte more pads to 256 KB with zeros; random bytes are no image.
@@ -121,7 +101,7 @@ TEST_F(Image_Loading, PaddingAndRefusedFilesLeaveNoImageLoaded) {
     std::mt19937 random(13);
     std::generate(noise.begin(), noise.end(), [&] { return static_cast<std::uint8_t>(random()); });
     Load(image_2688);
-    Load(Write("noise.bin", noise));
+    Load(Write_Image("noise.bin", noise));
     EXPECT_EQ(Boxes(), Texts{Failed_Check});
     ASSERT_EQ(dlg.m_nPaddedSize, 0x40000u);
     EXPECT_TRUE(std::equal(noise.begin(), noise.end(), dlg.m_pPaddedImage.get()));
@@ -134,11 +114,11 @@ TEST_F(Image_Loading, PaddingAndRefusedFilesLeaveNoImageLoaded) {
 
     Bytes too_large = Build_2688_Image({});
     too_large.push_back(0);
-    const std::string vanished = Write("vanished.bin", Build_Chip_Image({}));
+    const std::string vanished = Write_Image("vanished.bin", Build_Chip_Image({}));
     fs::remove(vanished);
-    for (const std::string& path :
-         {Write("too-large.bin", too_large), Write("empty.bin", {}), folder.string(), vanished,
-          std::string("/proc/self/mem") /* opens, but reads fail */}) {
+    for (const std::string& path : {Write_Image("too-large.bin", too_large), Write_Image("empty.bin", {}),
+                                    working_directory.Path().string(), vanished,
+                                    std::string("/proc/self/mem") /* opens, but reads fail */}) {
         SCOPED_TRACE(path);
         Load(image_2688);
         Boxes();
@@ -162,9 +142,9 @@ TEST_F(Image_Loading, CancelReloadsTheLastFileAndSeveralDroppedFilesLoadNothing)
     Load(std::nullopt);
     EXPECT_EQ(Boxes(), Texts{Unreadable}) << "cancelled with no earlier path";
 
-    const std::string path = Write("camera.x.bin", Build_2089_Image({}));
+    const std::string path = Write_Image("camera.x.bin", Build_2089_Image({}));
     Drop_Files(dlg, {path});
-    EXPECT_EQ(dlg.m_strFileTitle, (folder / "camera.x").string());
+    EXPECT_EQ(dlg.m_strFileTitle, (working_directory.Path() / "camera.x").string());
     Load(std::nullopt);
     EXPECT_EQ(Boxes(), Texts{});
     EXPECT_TRUE(Loaded());
@@ -176,7 +156,7 @@ TEST_F(Image_Loading, CancelReloadsTheLastFileAndSeveralDroppedFilesLoadNothing)
 
     // Two files at once: nothing loaded, so the page is not even reset.
     Click(dlg.m_Page1, 1075);
-    Drop_Files(dlg, {path, Write("other.bin", Build_Chip_Image({}))});
+    Drop_Files(dlg, {path, Write_Image("other.bin", Build_Chip_Image({}))});
     EXPECT_TRUE(Is_Checked(dlg.m_Page1, 1075));
 
     Load("C:\\fw\\camera.x.bin");
@@ -189,7 +169,7 @@ TEST_F(Image_Loading, IdentityFieldsTakeOnlyTheirCharactersUpToTheirLimits) {
     ZUNQ_USB_CAMDlg& dlg = Start_Dialog(Demo_Scenario());
     CDialog1& page = dlg.m_Page1;
     EXPECT_TRUE(Is_Read_Only(page, 1034) && !Is_Read_Only(page, 1030)) << "reset at start-up";
-    Load(Write("2281.bin", Build_Chip_Image({.Family = Chip_Family::F2281})));
+    Load(Write_Image("2281.bin", Build_Chip_Image({.Family = Chip_Family::F2281})));
 
     // Hexadecimal fields: four digits of either case, none at all, no other character.
     Type(page, 1030, "1a2Bc", true);
@@ -228,7 +208,7 @@ TEST_F(Image_Loading, IdentityFieldsTakeOnlyTheirCharactersUpToTheirLimits) {
 
     // The 2092 and 2620 families: a string may shrink, never grow past the loaded one.
     for (Chip_Family family : {Chip_Family::F2092, Chip_Family::F2620}) {
-        Load(Write("fixed-room.bin", Build_Chip_Image({.Family = family})));
+        Load(Write_Image("fixed-room.bin", Build_Chip_Image({.Family = family})));
         EXPECT_FALSE(Is_Checked(page, 1079)) << "reset by the load";
         Click(page, 1075);
         Type(page, 1034, "X");

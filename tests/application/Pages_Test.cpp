@@ -1,17 +1,11 @@
-// The camera-control and video-format pages filled from generated 256 KB images, as the
-// image load fills them, and driven with the mouse and keys.
-#include <algorithm>
-
+// The camera-control and video-format pages filled from generated 256 KB images loaded with
+// "加载程序", reached by their tabs and driven with the mouse and keys.
 #include "Tool_Test.h"
-#include "test_images/Image_Builder.h"
 
 namespace zunq::application::tests {
 namespace {
 
-using test_images::Bytes;
-using test_images::Format_Description;
 using test_images::Frames_Of;
-using Texts = std::vector<std::string>;
 
 Bytes Camera_Control_Image(std::uint8_t orientation) {
     Bytes image = test_images::Build_2688_Image({});
@@ -20,17 +14,6 @@ Bytes Camera_Control_Image(std::uint8_t orientation) {
     controls.Modes = {orientation, 0};
     test_images::Put_Camera_Controls(image, test_images::Offset_2688_IQ_Block, controls);
     return image;
-}
-
-Bytes Video_Image(std::vector<Format_Description> formats, std::uint8_t still_method, bool microphone) {
-    test_images::Image_2688_Description spec;
-    for (auto& configuration : spec.Configurations) {
-        configuration.Video->Formats = formats;
-        configuration.Video->Still_Method = still_method;
-        if (microphone)
-            configuration.Audio = test_images::Audio_Function_Description{};
-    }
-    return test_images::Build_2688_Image(spec);
 }
 
 class Pages : public Tool_Test {
@@ -42,21 +25,17 @@ protected:
         Start_Dialog();
     }
 
-    // What the image load does after reading a 256 KB image.
-    void Load(const Bytes& image) {
-        dialog->m_pPaddedImage = std::make_unique<std::uint8_t[]>(image.size());
-        std::copy(image.begin(), image.end(), dialog->m_pPaddedImage.get());
-        dialog->m_nPaddedSize = static_cast<std::uint32_t>(image.size());
-        dialog->m_Page2.Load_From_Image();
-        dialog->m_Page3.Load_From_Image();
-        Pump();
+    // "加载程序" on a 256 KB image, then the tab of page `page` clicked (the load shows the first).
+    void Load(const Bytes& image, int page) {
+        Tool_Test::Load(Write_Image("page.bin", image));
+        Select(*dialog, 1122, page);
+        ASSERT_TRUE((page == 1 ? static_cast<CDialog&>(dialog->m_Page2) : dialog->m_Page3).IsWindowVisible());
     }
 };
 
 TEST_F(Pages, CameraControlPageShowsTheImageFollowsTheOperatorAndRestoresTheImage) {
     CDialog2& page = dialog->m_Page2;
-    dialog->Show_Page(1);
-    Load(Camera_Control_Image(2));
+    Load(Camera_Control_Image(2), 1);
     EXPECT_EQ(page.m_Sliders[0].GetRangeMin(), 0);
     EXPECT_EQ(page.m_Sliders[0].GetRangeMax(), 255);
     EXPECT_EQ(Position(page, 1088), 128);
@@ -98,20 +77,20 @@ TEST_F(Pages, CameraControlPageShowsTheImageFollowsTheOperatorAndRestoresTheImag
     EXPECT_EQ(Text(page, 1117), "垂直镜像");
 
     // An image without an orientation setting hides it; the next one with it shows it again.
-    Load(Camera_Control_Image(0xFF));
+    Load(Camera_Control_Image(0xFF), 1);
     EXPECT_EQ(page.m_nOrientation, 0xFF);
     EXPECT_FALSE(Is_Visible(page, 1117) || Is_Visible(page, 1120));
-    Load(Camera_Control_Image(0));
+    Load(Camera_Control_Image(0), 1);
     EXPECT_TRUE(Is_Visible(page, 1117) && Is_Visible(page, 1120));
     EXPECT_EQ(Text(page, 1117), "标准正向");
 }
 
 TEST_F(Pages, VideoFormatPageNarrowsTheImagesChoicesAndKeepsOneResolution) {
     CDialog3& page = dialog->m_Page3;
-    dialog->Show_Page(2);
     Load(Video_Image({{.Frames = Frames_Of({{1280, 720}, {640, 480}, {320, 240}, {160, 120}})},
                       {.Mjpeg = false, .Frames = Frames_Of({{640, 480}})}},
-                     2, true));
+                     2, true),
+         2);
     EXPECT_EQ(page.Get_Video_Format(), 4);
     for (const int radio : {1127, 1128, 1129, 1130})
         EXPECT_TRUE(Is_Enabled(page, radio)) << radio;
@@ -148,7 +127,7 @@ TEST_F(Pages, VideoFormatPageNarrowsTheImagesChoicesAndKeepsOneResolution) {
 
     // A second image, MJPEG only with stills at the preview resolution and no microphone:
     // everything comes from it, the first of its resolutions the default.
-    Load(Video_Image({{.Frames = Frames_Of({{800, 600}, {640, 360}})}}, 1, false));
+    Load(Video_Image({{.Frames = Frames_Of({{800, 600}, {640, 360}})}}), 2);
     EXPECT_EQ(page.Get_Video_Format(), 3);
     EXPECT_TRUE(Is_Enabled(page, 1129));
     for (const int radio : {1127, 1128, 1130, 1134, 1135})

@@ -1,35 +1,26 @@
 // Saving an edited image and editing the burn's buffer: the pages driven as the operator
 // drives them, every result read back through the image model.
-#include <stdlib.h>
 #include <sys/mount.h>
 #include <sys/resource.h>
 
 #include <csignal>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 
 #include "Download_State.h"
 #include "Tool_Test.h"
 #include "firmware_image/Firmware_Factory.h"
 #include "firmware_image/Firmware_IQ_Adjust_Class_2688.h"
-#include "test_images/Image_Builder.h"
 
 namespace zunq::application::tests {
 namespace {
 
 namespace fs = std::filesystem;
 using namespace test_images;
-using Texts = std::vector<std::string>;
 using Sizes = std::vector<Frame_Size>;
 
 constexpr const char* Saved = "信息修改成功！";
 constexpr const char* Stamp = "_2026-12-5-9-5-3.bin"; // the scripted local time
-
-Bytes Read_File(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
 
 std::unique_ptr<Firmware_Massage_Base_class_Usb_Des> Reload(const Bytes& image) {
     return Create_Firmware_Object(image.data(), static_cast<std::uint32_t>(image.size()));
@@ -55,17 +46,6 @@ std::pair<std::int32_t, std::int32_t> Control(const Bytes& image, std::uint32_t 
     return fields;
 }
 
-Bytes Video_Image(std::vector<Format_Description> formats, std::uint8_t still = 1, bool microphone = false) {
-    Image_2688_Description description;
-    for (auto& configuration : description.Configurations) {
-        configuration.Video->Formats = formats;
-        configuration.Video->Still_Method = still;
-        if (microphone)
-            configuration.Audio = Audio_Function_Description{};
-    }
-    return Build_2688_Image(description);
-}
-
 class Saving : public Tool_Test {
 protected:
     Saving() : folder(Make_Test_Folder("zunq-saving")) {
@@ -77,10 +57,7 @@ protected:
     // "加载程序" on `image` written as cam.bin into `where`.
     void Load(const Bytes& image, const fs::path& where) {
         loaded = where / "cam.bin";
-        std::ofstream(loaded, std::ios::binary)
-            .write(reinterpret_cast<const char*>(image.data()), static_cast<std::streamsize>(image.size()));
-        services.file_answers.push_back(loaded.string());
-        Click(*dialog, 1001);
+        Tool_Test::Load(Write_File(loaded, image));
         Boxes();
     }
     void Load(const Bytes& image) { Load(image, folder); }
@@ -97,7 +74,8 @@ protected:
     Bytes Saved_Image(const std::string& vid_pid) {
         const fs::path name = folder / ("cam_" + vid_pid + "_BCD0100" + Stamp);
         EXPECT_EQ(Written(), std::vector<fs::path>{name});
-        return Read_File(name);
+        const std::string saved = Read_File(name);
+        return {saved.begin(), saved.end()};
     }
     void Unlock_And_Type(int box, int edit, const std::string& text) {
         Click(dialog->m_Page1, box);

@@ -4,18 +4,15 @@
 // starts missing.
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 
 #include "Download_State.h"
 #include "Tool_Test.h"
-#include "test_images/Image_Builder.h"
 
 namespace zunq::application::tests {
 namespace {
 
 namespace fs = std::filesystem;
 using namespace test_images;
-using Texts = std::vector<std::string>;
 
 // What Clear_Sections leaves (and a first start writes): the identity keys, without values.
 constexpr const char* Identity_Keys_Empty =
@@ -30,16 +27,7 @@ class Settings_File : public Tool_Test {
 protected:
     Settings_File() { Install_Host(nullptr); }
 
-    std::string Write_Image(const fs::path& name, const Bytes& bytes) {
-        const fs::path path = working_directory.Path() / name;
-        std::ofstream(path, std::ios::binary)
-            .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-        return path.string();
-    }
-    std::string Ini() {
-        std::ifstream in("info.ini", std::ios::binary);
-        return std::string(std::istreambuf_iterator<char>(in), {});
-    }
+    std::string Ini() { return Read_File("info.ini"); }
     // The tool started again, as a new process: no burn buffer left from before.
     ZUNQ_USB_CAMDlg& Restart() {
         Download_Buffer.reset();
@@ -49,15 +37,8 @@ protected:
     }
     // "加载程序" for `path`, then the record a successful burn of it writes.
     void Load_And_Record_Burn(const std::string& path) {
-        services.file_answers.push_back(path);
-        Click(*dialog, 1001);
+        Load(path);
         dialog->Write_Download_Record();
-    }
-    Texts Boxes() {
-        Texts texts;
-        for (const auto& box : services.message_boxes)
-            texts.push_back(box.text);
-        return texts;
     }
     // No image counts as loaded: nothing to burn or save, the path box empty.
     void Expect_No_Image() {
@@ -67,22 +48,13 @@ protected:
         EXPECT_EQ(Text(*dialog, 1074), "");
         Click(dialog->m_Page1, 1031);
         EXPECT_EQ(Boxes(), Texts{"请先加载文件！"});
-        services.message_boxes.clear();
     }
 };
-
-TEST_F(Settings_File, FirstStartWritesTheEmptyRecordAndLoadsNothing) {
-    Start_Dialog();
-    EXPECT_EQ(Boxes(), Texts{});
-    Expect_No_Image();
-    EXPECT_EQ(Ini(), Empty_Record);
-}
 
 TEST_F(Settings_File, ABurntImageIsReloadedWhileItCarriesTheBurntIdentity) {
     Start_Dialog(Demo_Scenario());
     const std::string path = Write_Image("camera.bin", Build_2089_Image({}));
-    services.file_answers.push_back(path);
-    Click(*dialog, 1001);
+    Load(path);
     Type(dialog->m_Page1, 1030, "abcd", true);
     services.local_time = {2026, 12, 6, 5, 9, 5, 3, 0};
     dialog->Write_Download_Record();
@@ -124,8 +96,12 @@ TEST_F(Settings_File, ABurntImageIsReloadedWhileItCarriesTheBurntIdentity) {
     EXPECT_EQ(Ini(), Empty_Record + Burn_Date);
 }
 
-TEST_F(Settings_File, AnUnusablePathIsForgottenAndAnUnusableImageRefusedAtEveryStart) {
+TEST_F(Settings_File, TheFirstStartLoadsNothingAnUnusablePathIsForgottenAnUnusableImageRefused) {
     Start_Dialog();
+    EXPECT_EQ(Boxes(), Texts{});
+    Expect_No_Image();
+    EXPECT_EQ(Ini(), Empty_Record);
+
     // A path past 254 characters comes back cut, naming nothing.
     const fs::path folders = fs::path(std::string(90, 'a')) / std::string(90, 'b') / std::string(90, 'c');
     fs::create_directories(working_directory.Path() / folders);

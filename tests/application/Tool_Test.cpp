@@ -2,6 +2,9 @@
 
 #include <stdlib.h>
 
+#include <fstream>
+#include <iterator>
+
 #include "resources/resources.h"
 
 namespace zunq::application::tests {
@@ -17,6 +20,29 @@ Scenario Parse(const std::string& json) {
     const auto load = platform::simulated::Parse_Scenario(json);
     EXPECT_TRUE(load.Loaded) << load.Error;
     return load.Loaded.value_or(Scenario{});
+}
+
+std::string Write_File(const std::filesystem::path& path, const Bytes& bytes) {
+    std::ofstream(path, std::ios::binary)
+        .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    return path.string();
+}
+
+std::string Read_File(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), {}};
+}
+
+Bytes Video_Image(std::vector<test_images::Format_Description> formats, std::uint8_t still_method,
+                  bool microphone) {
+    test_images::Image_2688_Description description;
+    for (auto& configuration : description.Configurations) {
+        configuration.Video->Formats = formats;
+        configuration.Video->Still_Method = still_method;
+        if (microphone)
+            configuration.Audio = test_images::Audio_Function_Description{};
+    }
+    return test_images::Build_2688_Image(description);
 }
 
 std::filesystem::path Make_Test_Folder(const std::string& prefix) {
@@ -65,6 +91,11 @@ ZUNQ_USB_CAMDlg& Tool_Test::Start_Dialog(bool shown) {
     return *dialog;
 }
 
+void Tool_Test::Load(std::optional<std::string> path) {
+    services.file_answers.push_back(std::move(path));
+    Click(Dlg(), 1001);
+}
+
 Simulated_Backend::Usb_Place Tool_Test::Unplug(int camera) {
     const auto place = backend->Unplug_Camera(*cameras.at(static_cast<std::size_t>(camera)));
     Pump();
@@ -76,15 +107,15 @@ void Tool_Test::Plug(int camera, Simulated_Backend::Usb_Place place) {
     Pump();
 }
 
-std::vector<std::string> Tool_Test::Device_Panel() {
-    std::vector<std::string> texts;
+Texts Tool_Test::Device_Panel() {
+    Texts texts;
     for (int id = 1018; id <= 1023; ++id)
         texts.push_back(Text(*dialog, id));
     return texts;
 }
 
-std::vector<std::string> Tool_Test::Boxes() {
-    std::vector<std::string> texts;
+Texts Tool_Test::Boxes() {
+    Texts texts;
     for (const auto& box : services.message_boxes)
         texts.push_back(box.text);
     services.message_boxes.clear();

@@ -13,6 +13,7 @@
 #include "ZUNQ_USB_CAMDlg.h"
 #include "platform/simulated/Scenario.h"
 #include "platform/ui/testing/headless.h"
+#include "test_images/Image_Builder.h"
 
 namespace zunq::application::tests {
 
@@ -20,9 +21,20 @@ using platform::simulated::Scenario;
 using platform::simulated::Simulated_Backend;
 using platform::simulated::Simulated_Camera;
 using namespace zunq::ui::testing;
+using test_images::Bytes;
+using Texts = std::vector<std::string>;
 
 Scenario Demo_Scenario();
 Scenario Parse(const std::string& json);
+
+// `bytes` written into the file `path`, whose name it gives back; a file's whole contents.
+std::string Write_File(const std::filesystem::path& path, const Bytes& bytes);
+std::string Read_File(const std::filesystem::path& path);
+
+// A 256 KB image whose configurations all stream `formats`, with stills by `still_method` and,
+// with `microphone`, an audio function.
+Bytes Video_Image(std::vector<test_images::Format_Description> formats, std::uint8_t still_method = 1,
+                  bool microphone = false);
 
 // A new empty folder for a test's files: `prefix` and a unique ending, under the system's
 // temporary folder.
@@ -56,14 +68,24 @@ protected:
         return Start_Dialog(shown);
     }
 
+    // The dialog the helpers drive: the test's own, or one the application object runs.
+    ZUNQ_USB_CAMDlg& Dlg() { return running != nullptr ? *running : *dialog; }
+    ZUNQ_USB_CAMDlg* running = nullptr;
+    // "加载程序", the file dialog answering `path` (nullopt: cancelled).
+    void Load(std::optional<std::string> path);
+    // `bytes` written into the working directory as `name`; the file's path.
+    std::string Write_Image(const std::filesystem::path& name, const Bytes& bytes) {
+        return Write_File(working_directory.Path() / name, bytes);
+    }
+
     // Plugging, with the notification handled by the dialog.
     Simulated_Backend::Usb_Place Unplug(int camera);
     void Plug(int camera, Simulated_Backend::Usb_Place place);
 
     // The texts of the device panel, statics 1018 to 1023.
-    std::vector<std::string> Device_Panel();
+    Texts Device_Panel();
     // The texts of the message boxes shown since the last call.
-    std::vector<std::string> Boxes();
+    Texts Boxes();
 
     Temporary_Working_Directory working_directory;
     Scripted_Services services;

@@ -50,8 +50,7 @@ TEST(Guid, ParsesTheRegistryFormInEitherCaseWithOrWithoutBraces) {
     EXPECT_EQ(Example.Data3, 0x11D0);
     EXPECT_EQ(Example.Data4, (std::array<std::uint8_t, 8>{0xA3, 0xB9, 0x00, 0xA0, 0xC9, 0x22, 0x31, 0x96}));
     EXPECT_EQ(Parse_Guid("65e8773d-8f56-11d0-a3b9-00a0c9223196"), Example);
-    EXPECT_EQ(Format_Guid(Example), "{65E8773D-8F56-11D0-A3B9-00A0C9223196}");
-    EXPECT_EQ(Parse_Guid(Format_Guid(Example)), Example);
+    EXPECT_EQ(Format_Guid(Example), "{65E8773D-8F56-11D0-A3B9-00A0C9223196}"); // and back: fuzzed
 }
 
 TEST(Guid, RefusesEveryMalformedText) {

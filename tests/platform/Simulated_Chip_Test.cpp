@@ -63,6 +63,21 @@ struct Chip_Rig {
         return Get(3, 1)[0];
     }
     Simulated_Flash_Part& Part() { return *camera->Flash().Part(); }
+    // A transaction with the flash through master A, as the register scripts send it.
+    void Master_A(const Bytes& bytes) {
+        Write(0x2025, 0x00);
+        for (std::uint8_t byte : bytes)
+            Write(0x2022, byte);
+        Write(0x2025, 0x02);
+    }
+    // The opcodes the chip's transfers use (read, write enable, erase, program), as the host
+    // loads them.
+    void Load_Opcodes() {
+        for (auto [slot, opcode] : {std::pair{1, 0x03}, {4, 0x06}, {6, 0x20}, {9, 0x02}}) {
+            Set(Opcode_Slot_Selector, {std::uint8_t(slot)});
+            Set(Opcode_Selector, {std::uint8_t(opcode)});
+        }
+    }
 };
 
 TEST(Simulated_Camera, UnitsAnswerAtTheirNodeAndGuidWithTheSelectorTablesLengths) {
@@ -159,25 +174,24 @@ TEST(Simulated_Flash, OpcodeSlotsOneTo13AreKept) {
 TEST(Simulated_Flash, MasterAReleasesTheFlashAndWritesTheStatusOnlyWhenEnabled) {
     Chip_Rig rig("SPCA2281");
     EXPECT_EQ(rig.Read(0x2024), 0xFF) << "nothing answers while the flash is released";
-    // As the register scripts send them, each followed by the part's status-write time.
-    const auto transaction = [&](Bytes bytes) {
-        rig.Write(0x2025, 0x00);
-        for (std::uint8_t byte : bytes)
-            rig.Write(0x2022, byte);
-        rig.Write(0x2025, 0x02);
-        rig.Wait(Status_Write_Busy_Ms);
-    };
     rig.Part().Set_Status(0x1C);
-    transaction({0x01, 0x00});
+    rig.Master_A({0x01, 0x00});
     EXPECT_EQ(rig.Part().Status(), 0x1C);
-    transaction({0x06});
+    rig.Master_A({0x06});
     EXPECT_EQ(rig.Part().Status(), 0x1C | Flash_Status_Write_Enable);
-    transaction({0x01, 0x00});
+    rig.Master_A({0x01, 0x00});
     EXPECT_EQ(rig.Part().Status(), 0x00) << "and every write clears the latch";
-    transaction({0x01, 0x1C});
+
+    // The status written, the next access only counts after the part's write time.
+    rig.Write(0x1234, 0x77);
+    EXPECT_EQ(rig.camera->Registers().Peek(0x1234), 0x00) << "lost while the part writes";
+    rig.Wait(Status_Write_Busy_Ms);
+    rig.Master_A({0x01, 0x1C});
     EXPECT_EQ(rig.Part().Status(), 0x00);
-    transaction({0x50}); // the SST way
-    transaction({0x01, 0x0C});
+    rig.Write(0x1234, 0x77);
+    EXPECT_EQ(rig.camera->Registers().Peek(0x1234), 0x77) << "a write the part refused takes no time";
+    rig.Master_A({0x50}); // the SST way
+    rig.Master_A({0x01, 0x0C});
     EXPECT_EQ(rig.Part().Status(), 0x0C);
 }
 
@@ -220,7 +234,7 @@ Bytes Le(std::uint32_t value) {
             std::uint8_t(value >> 24)};
 }
 
-TEST(Simulated_Flash, TransfersKeepNorSemanticsWriteEnableAndProtection) {
+TEST(Simulated_Flash, TransfersKeepNorSemanticsTheBusyTimeWriteEnableAndProtection) {
     Chip_Rig rig;
     auto& flash = rig.Part().Contents();
     EXPECT_EQ(rig.Set(Transfer_Address_Selector, Le(0x1000)), S_OK);
@@ -228,15 +242,21 @@ TEST(Simulated_Flash, TransfersKeepNorSemanticsWriteEnableAndProtection) {
     EXPECT_EQ(flash[0x1000], 0xFF) << "slots never loaded: opcode 0 does nothing";
     rig.Wait(Chunk_Program_Busy_Ms);
 
-    // The opcodes the chip's transfers use, as the host loads them.
-    for (auto [slot, opcode] : {std::pair{1, 0x03}, {4, 0x06}, {6, 0x20}, {9, 0x02}}) {
-        rig.Set(Opcode_Slot_Selector, {std::uint8_t(slot)});
-        rig.Set(Opcode_Selector, {std::uint8_t(opcode)});
-    }
+    rig.Load_Opcodes();
     EXPECT_EQ(rig.Set(Flash_Data_Selector, Bytes(1024, 0x0F)), S_OK);
     rig.Wait(Chunk_Program_Busy_Ms);
     EXPECT_EQ(rig.Set(Flash_Data_Selector, Bytes(1024, 0x3C)), S_OK);
-    rig.Wait(Chunk_Program_Busy_Ms);
+    // While the chunk is programmed, reads are lost and length queries answered.
+    std::uint32_t length = 0;
+    EXPECT_EQ(rig.Length(Flash_Data_Selector, length), E_MORE_DATA);
+    EXPECT_EQ(length, 1024u);
+    Bytes read(1024, 0x55);
+    EXPECT_EQ(rig.Call(KSPROPERTY_TYPE_GET, Flash_Data_Selector, read), S_OK);
+    EXPECT_EQ(read, Bytes(1024, 0x55)) << "lost while the chip programs";
+    rig.Wait(Chunk_Program_Busy_Ms - 1);
+    EXPECT_EQ(rig.Call(KSPROPERTY_TYPE_GET, Flash_Data_Selector, read), S_OK);
+    EXPECT_EQ(read, Bytes(1024, 0x55)) << "a pause cut short";
+    rig.Wait(1);
     EXPECT_EQ(rig.Get(Flash_Data_Selector, 1024), Bytes(1024, 0x0C)) << "programming only clears bits";
     EXPECT_EQ(rig.Set(Erase_Selector, Le(0x1FFF)), S_OK);
     EXPECT_EQ(rig.Get(Flash_Data_Selector, 1024), Bytes(1024, 0xFF)) << "the whole sector of the address";
@@ -254,48 +274,6 @@ TEST(Simulated_Flash, TransfersKeepNorSemanticsWriteEnableAndProtection) {
     Chip_Rig engine("SPCA2650");
     EXPECT_EQ(engine.Set(Erase_Selector, {0x02}), S_OK);
     EXPECT_EQ(engine.camera->Flash().Program_Mode(), 2) << "one byte on selector 13 is the mode";
-}
-
-TEST(Simulated_Flash, WritesKeepTheChipBusyForThePauseTheHostOwesThem) {
-    // A chunk programmed: reads before 10 ms have passed are lost, length queries answered.
-    Chip_Rig rig;
-    for (auto [slot, opcode] : {std::pair{1, 0x03}, {4, 0x06}, {9, 0x02}}) {
-        rig.Set(Opcode_Slot_Selector, {std::uint8_t(slot)});
-        rig.Set(Opcode_Selector, {std::uint8_t(opcode)});
-    }
-    rig.Set(Transfer_Address_Selector, Le(0x1000));
-    EXPECT_EQ(rig.Set(Flash_Data_Selector, Bytes(1024, 0x00)), S_OK);
-    std::uint32_t length = 0;
-    EXPECT_EQ(rig.Length(Flash_Data_Selector, length), E_MORE_DATA);
-    EXPECT_EQ(length, 1024u);
-    Bytes read(1024, 0x55);
-    EXPECT_EQ(rig.Call(KSPROPERTY_TYPE_GET, Flash_Data_Selector, read), S_OK);
-    EXPECT_EQ(read, Bytes(1024, 0x55)) << "lost while the chip programs";
-    rig.Wait(Chunk_Program_Busy_Ms - 1);
-    EXPECT_EQ(rig.Call(KSPROPERTY_TYPE_GET, Flash_Data_Selector, read), S_OK);
-    EXPECT_EQ(read, Bytes(1024, 0x55)) << "a pause cut short";
-    rig.Wait(1);
-    EXPECT_EQ(rig.Get(Flash_Data_Selector, 1024), Bytes(1024, 0x00));
-
-    // A status write through master A: the next access only counts after 5 ms.
-    Chip_Rig master("SPCA2281");
-    const auto transaction = [&](Bytes bytes) {
-        master.Write(0x2025, 0x00);
-        for (std::uint8_t byte : bytes)
-            master.Write(0x2022, byte);
-        master.Write(0x2025, 0x02);
-    };
-    transaction({0x06});
-    transaction({0x01, 0x1C});
-    EXPECT_EQ(master.Part().Status(), 0x1C);
-    master.Write(0x1234, 0x77);
-    EXPECT_EQ(master.camera->Registers().Peek(0x1234), 0x00) << "lost while the part writes";
-    master.Wait(Status_Write_Busy_Ms);
-    master.Write(0x1234, 0x77);
-    EXPECT_EQ(master.camera->Registers().Peek(0x1234), 0x77);
-    transaction({0x01, 0x00});
-    master.Write(0x1234, 0x00);
-    EXPECT_EQ(master.camera->Registers().Peek(0x1234), 0x00) << "a write the part refused takes no time";
 }
 
 } // namespace

@@ -1,8 +1,6 @@
 // The scriptable services: timers on the virtual clock, waits that keep handling events,
-// message boxes, the file dialog and device changes. (The screen and fonts are seen through
+// message boxes and device changes. (The screen, fonts and the file dialog are seen through
 // the tool's own dialog.)
-#include <gtest/gtest.h>
-
 #include "test_dialogs.h"
 
 namespace zunq::ui::tests {
@@ -11,17 +9,7 @@ namespace {
 using namespace zunq::ui::testing;
 using Events = std::vector<std::string>;
 
-class Services_Test : public ::testing::Test {
-protected:
-    void SetUp() override { Start(); }
-    void Open() {
-        ASSERT_TRUE(dialog.Create(IDD_ZUNQ_USB_CAM_DIALOG));
-        dialog.ShowWindow(SW_SHOW);
-    }
-    Scripted_Services services;
-    Scripted_Device_Source devices;
-    Main_Dialog dialog;
-};
+class Services_Test : public Layer_Test {};
 
 TEST_F(Services_Test, TimersRunOnTheInjectedClockAndDuringWaits) {
     Open();
@@ -73,7 +61,7 @@ TEST_F(Services_Test, TimersRunOnTheInjectedClockAndDuringWaits) {
     EXPECT_FALSE(services.Timer_Running(dialog, 2));
 }
 
-TEST_F(Services_Test, MessageBoxesAndFileDialogsAreRecordedAndAnswered) {
+TEST_F(Services_Test, MessageBoxesAreRecordedAndAnswered) {
     services.answer_message_box = [](const Message_Box_Request& request) {
         return (request.type & 0x0F) == MB_YESNO ? IDNO : IDOK;
     };
@@ -83,16 +71,6 @@ TEST_F(Services_Test, MessageBoxesAndFileDialogsAreRecordedAndAnswered) {
     EXPECT_EQ(services.message_boxes[0].text, "文件加载失败！");
     EXPECT_EQ(services.message_boxes[0].caption, "ui-layer-test");
     EXPECT_FALSE(services.message_boxes[0].from_other_thread);
-
-    services.file_answers = {"/data/camera.bin", std::nullopt};
-    CFileDialog open(TRUE, nullptr, "C:\\fw\\camera.bin", 0, "Text files(*.bin)|*.bin");
-    ASSERT_EQ(open.DoModal(), IDOK);
-    EXPECT_EQ(open.GetPathName(), "/data/camera.bin");
-    CFileDialog again(TRUE, nullptr, nullptr, 0, "Text files(*.bin)|*.bin");
-    EXPECT_EQ(again.DoModal(), IDCANCEL);
-    ASSERT_EQ(services.file_requests.size(), 2u);
-    EXPECT_EQ(services.file_requests[0].initial_name, "C:\\fw\\camera.bin");
-    EXPECT_EQ(services.file_requests[0].filter, "Text files(*.bin)|*.bin");
 }
 
 TEST_F(Services_Test, DeviceChangesReachRegisteredWindowsOfTheirClass) {

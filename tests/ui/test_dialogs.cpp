@@ -28,7 +28,6 @@ END_MESSAGE_MAP()
 void Page_Dialog::DoDataExchange(CDataExchange* dx) {
     CDialogEx::DoDataExchange(dx);
     DDX_Text(dx, 1030, m_strVid);
-    DDX_Text(dx, 1032, m_strPid);
 }
 
 // ---- Main_Dialog.
@@ -47,8 +46,6 @@ void Main_Dialog::DoDataExchange(CDataExchange* dx) {
     DDX_Control(dx, 1016, m_CameraList);
     DDX_Control(dx, 1063, m_Progress);
     DDX_Control(dx, 1122, m_Tab);
-    DDX_Text(dx, 1074, m_strPathEdit);
-    DDX_Text(dx, 1141, m_strFlashName);
 }
 
 BOOL Main_Dialog::OnInitDialog() {
@@ -56,7 +53,6 @@ BOOL Main_Dialog::OnInitDialog() {
     m_Tab.InsertItem(0, "用户配置");
     m_Page.Create(IDD_DIALOG1, &m_Tab);
     m_Page.ShowWindow(SW_SHOW);
-    SetWindowText("ZUNQ SF Tool V4.120");
     DEV_BROADCAST_DEVICEINTERFACE_A filter{};
     filter.dbcc_size = sizeof filter;
     filter.dbcc_devicetype = DBT_DEVTYP_DEVICEINTERFACE;
@@ -88,7 +84,8 @@ void Main_Dialog::OnLbnSelchangeCameraList() {
 
 void Main_Dialog::OnTcnSelchangeTab(NMHDR* header, LRESULT* result) {
     *result = 0;
-    events.push_back(Event("TCN_SELCHANGE", static_cast<long>(header->idFrom) * 10 + m_Tab.GetCurSel()));
+    const auto selected = static_cast<long>(m_Tab.SendMessage(TCM_GETCURSEL)); // as the tool reads it
+    events.push_back(Event("TCN_SELCHANGE", static_cast<long>(header->idFrom) * 10 + selected));
 }
 
 void Main_Dialog::OnTimer(UINT_PTR id) {
@@ -142,7 +139,6 @@ void Slider_Page::OnHScroll(UINT code, UINT position, CScrollBar* bar) {
 
 BEGIN_MESSAGE_MAP(Format_Page, CDialogEx)
 ON_LBN_SELCHANGE(1138, &Format_Page::OnLbnSelchangeResolutionList)
-ON_BN_CLICKED(1129, &Format_Page::OnBnClickedMjpg)
 END_MESSAGE_MAP()
 
 void Format_Page::DoDataExchange(CDataExchange* dx) {

@@ -2,6 +2,8 @@
 // for the layer's tests. They are not the tool's dialogs: each handler only notes the event.
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <string>
 #include <vector>
 
@@ -12,13 +14,12 @@
 
 namespace zunq::ui::tests {
 
-// The identity page's template: data exchange of two edits, notifications of the edits and
+// The identity page's template: data exchange of an edit, notifications of the edits and
 // check boxes.
 class Page_Dialog : public CDialogEx {
 public:
     Page_Dialog() : CDialogEx(IDD_DIALOG1) {}
     CString m_strVid;
-    CString m_strPid;
     std::vector<std::string> events;
 
 protected:
@@ -39,8 +40,6 @@ public:
     CListBox m_CameraList;
     CProgressCtrl m_Progress;
     CTabCtrl m_Tab;
-    CString m_strPathEdit;
-    CString m_strFlashName;
     Page_Dialog m_Page;
     bool swallow_keys = true;
     bool registered = false;
@@ -92,7 +91,7 @@ protected:
     DECLARE_MESSAGE_MAP()
 };
 
-// The video-format page's template: the check list and radio groups.
+// The video-format page's template: the check list and radios.
 class Format_Page : public CDialogEx {
 public:
     Format_Page() : CDialogEx(IDD_DIALOG3) {}
@@ -102,11 +101,25 @@ public:
 protected:
     void DoDataExchange(CDataExchange* dx) override;
     void OnLbnSelchangeResolutionList() { events.push_back("LBN_SELCHANGE 1138"); }
-    void OnBnClickedMjpg() { events.push_back("BN_CLICKED 1129"); }
     DECLARE_MESSAGE_MAP()
 };
 
 // Starts the headless application with the tool's resources.
 void Start();
+
+// The headless application with scripted services and device changes, and the main test
+// dialog, created (and shown) by Open.
+class Layer_Test : public ::testing::Test {
+protected:
+    Layer_Test() { Start(); }
+    void Open(bool shown = true) {
+        ASSERT_TRUE(dialog.Create(IDD_ZUNQ_USB_CAM_DIALOG));
+        if (shown)
+            dialog.ShowWindow(SW_SHOW);
+    }
+    testing::Scripted_Services services;
+    testing::Scripted_Device_Source devices;
+    Main_Dialog dialog;
+};
 
 } // namespace zunq::ui::tests

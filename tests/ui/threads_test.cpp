@@ -2,8 +2,6 @@
 // on the user-interface thread while the worker waits, and the progress bar takes positions
 // from a worker without waiting. (Device changes from the host's own thread are seen
 // through the tool's dialog.)
-#include <gtest/gtest.h>
-
 #include <atomic>
 #include <thread>
 
@@ -14,14 +12,9 @@ namespace {
 
 using namespace zunq::ui::testing;
 
-class Threads : public ::testing::Test {
+class Threads : public Layer_Test {
 protected:
-    void SetUp() override {
-        Start();
-        ASSERT_TRUE(dialog.Create(IDD_ZUNQ_USB_CAM_DIALOG));
-    }
-    Scripted_Services services;
-    Main_Dialog dialog;
+    void SetUp() override { Open(false); }
     const std::thread::id ui_thread = std::this_thread::get_id();
 };
 
