@@ -93,6 +93,7 @@ void Start_Headless(const Resource_Tables& resources) {
         static char* argv[] = {name, nullptr};
         new QApplication(argc, argv); // kept for the process: Qt does not support a second one
         QApplication::setQuitOnLastWindowClosed(false);
+        Keep_Painting_On_One_Helper();
     }
     Ensure_Ui_Dispatcher();
     Install_Resources(resources);
