@@ -113,10 +113,7 @@ void ZUNQ_USB_CAMDlg::OnTimer(UINT_PTR nIDEvent) {
 void ZUNQ_USB_CAMDlg::On_Burn_Tick() {
     const bool worker_ended = m_BurnThreads.Worker_Ended(); // first: then the values read are final
     const float progress = Read_Download_Progress();
-    CString percent;
-    percent.Format("%.0f%%", static_cast<double>(progress));
-    SetDlgItemText(1119, percent);
-    Invalidate_Percent_Label();
+    Show_Percent(progress);
     if (!m_bBurnOutcomeShown) {
         if (progress == 100.0f) {
             Append_Log(Success_Lines);
@@ -134,4 +131,17 @@ void ZUNQ_USB_CAMDlg::On_Burn_Tick() {
     KillTimer(Burn_Timer_Id);
     Give_Download_Button_Back();
     End_Burn();
+}
+
+// The label over the bar is redrawn with the dialog's background under it: only when the
+// percent it shows changes, not on every tick.
+void ZUNQ_USB_CAMDlg::Show_Percent(float progress) {
+    CString percent;
+    percent.Format("%.0f%%", static_cast<double>(progress));
+    CString shown;
+    GetDlgItemText(1119, shown);
+    if (percent == shown)
+        return;
+    SetDlgItemText(1119, percent);
+    Invalidate_Percent_Label();
 }

@@ -53,40 +53,50 @@ CString IniConfig::Read_Value(int record, int key) const {
     return value;
 }
 
-void IniConfig::Write_Value(int record, int key, const char* value) const {
+zunq::ui::Profile_Value IniConfig::Value(int record, int key, const char* value) const {
     const Ini_Record& entry = Ini_Key_Table.at(static_cast<std::size_t>(record));
-    WritePrivateProfileStringA(entry.section.c_str(), entry.keys.at(static_cast<std::size_t>(key)).c_str(),
-                               value, Ini_File_Name);
+    return {entry.section.c_str(), entry.keys.at(static_cast<std::size_t>(key)).c_str(), value};
 }
 
-void IniConfig::Write_Values(int record, const std::array<CString*, 6>& values) const {
+void IniConfig::Add_Values(Profile_Values& values, int record, const std::array<CString*, 6>& fields) const {
     for (int key = 0; key < 6; ++key)
-        Write_Value(record, key, *values[static_cast<std::size_t>(key)]);
+        values.push_back(Value(record, key, *fields[static_cast<std::size_t>(key)]));
+}
+
+void IniConfig::Write(const Profile_Values& values) const {
+    zunq::ui::Write_Profile_Values(values, Ini_File_Name);
 }
 
 void IniConfig::Write_LoadBin() {
-    Write_Values(Ini_LoadBin, Image_Panel(Dialog()));
+    Profile_Values values;
+    Add_Values(values, Ini_LoadBin, Image_Panel(Dialog()));
+    Write(values);
 }
 
+// One replacement of the file: the record lands whole or not at all.
 void IniConfig::Write_Download_Record() {
     ZUNQ_USB_CAMDlg& dlg = Dialog();
-    Write_Values(Ini_Source_File_Info, Image_Panel(dlg));
-    Write_Value(Ini_Source_File_Info, Ini_Source_Path_Key, dlg.m_strPathEdit);
-    Write_Values(Ini_Download_Info, Identity_Page(dlg));
     SYSTEMTIME now;
     GetLocalTime(&now);
     CString date, time;
     date.Format("%d/%d/%d", now.wYear, now.wMonth, now.wDay);
     time.Format("%d:%d:%d", now.wHour, now.wMinute, now.wSecond);
-    Write_Value(Ini_Date, 0, date);
-    Write_Value(Ini_Date, 1, time);
+    Profile_Values values;
+    Add_Values(values, Ini_Source_File_Info, Image_Panel(dlg));
+    values.push_back(Value(Ini_Source_File_Info, Ini_Source_Path_Key, dlg.m_strPathEdit));
+    Add_Values(values, Ini_Download_Info, Identity_Page(dlg));
+    values.push_back(Value(Ini_Date, 0, date));
+    values.push_back(Value(Ini_Date, 1, time));
+    Write(values);
 }
 
 void IniConfig::Clear_Sections() {
+    Profile_Values values;
     for (const auto& [record, keys] :
          {std::pair{Ini_LoadBin, 6}, {Ini_Source_File_Info, 7}, {Ini_Download_Info, 6}})
         for (int key = 0; key < keys; ++key)
-            Write_Value(record, key, "");
+            values.push_back(Value(record, key, ""));
+    Write(values);
 }
 
 // UTF-8 never has an ASCII byte inside a multi-byte character, so comparing bytes with ASCII

@@ -2,9 +2,9 @@
 // The settings file "./info.ini": the identity of every image loaded ("LoadBin"), and the
 // record of the last successful burn, from which the tool reloads that image at start-up:
 // the burnt image's identity and path ("SourceFileInfo"), the identity page's values at the
-// burn ("DownloadInfo") and the local date and time ("Date"). Values are read and written
-// one at a time through the profile-string functions; a missing file or key reads as "", and
-// failed writes go unnoticed.
+// burn ("DownloadInfo") and the local date and time ("Date"). Values are read one at a time
+// through the profile-string functions; the values of one operation are written with one
+// replacement of the file. A missing file or key reads as "", and failed writes go unnoticed.
 //
 // The main dialog's second base: its operations read and write the dialog's fields, so only
 // the dialog makes one.
@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "platform/ui/cstring.h"
+#include "platform/ui/files.h"
 
 class ZUNQ_USB_CAMDlg;
 
@@ -55,13 +56,16 @@ public:
 protected:
     // One value, cut to 254 bytes.
     CString Read_Value(int record, int key) const;
-    void Write_Value(int record, int key, const char* value) const;
 
 private:
     friend class ZUNQ_USB_CAMDlg;
     IniConfig() = default;
 
     ZUNQ_USB_CAMDlg& Dialog();
-    // Writes the six values to keys 0-5 of the record.
-    void Write_Values(int record, const std::array<CString*, 6>& values) const;
+    // The values of one write, in order; they point into the key table and the callers' texts.
+    using Profile_Values = std::vector<zunq::ui::Profile_Value>;
+    zunq::ui::Profile_Value Value(int record, int key, const char* value) const;
+    // The six fields as keys 0-5 of the record.
+    void Add_Values(Profile_Values& values, int record, const std::array<CString*, 6>& fields) const;
+    void Write(const Profile_Values& values) const;
 };

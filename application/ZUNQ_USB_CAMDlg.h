@@ -199,6 +199,7 @@ private:
     void Poll_Camera(int tries);
     void Start_Download();
     void On_Burn_Tick();
+    void Show_Percent(float progress);
     void Set_Download_Button(const char* text, BOOL enabled);
     void Give_Download_Button_Back();
     // The burn is over: the device changes kept meanwhile are handled, a close asked for

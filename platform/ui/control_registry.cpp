@@ -8,6 +8,9 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 
+#include <limits>
+#include <optional>
+
 #include "platform/ui/detail.h"
 #include "platform/ui/services.h"
 #include "platform/ui/template_internals.h"
@@ -138,6 +141,68 @@ std::string Window_Text(const QWidget* widget) {
         return To_Utf8(combo->currentText());
     }
     return {};
+}
+
+namespace {
+
+// Where a walk over the Win32 form of an edit's text stopped.
+struct Edit_Walk {
+    qsizetype index = 0;   // in the widget's own text
+    std::size_t bytes = 0; // of the Win32 form before it
+};
+
+// Walks an edit's text character by character, counting the bytes Window_Text gives each (UTF-8,
+// a multi-line edit's line break "\r\n"), up to the first character that does not end within
+// `limit` bytes; nullopt for other widgets.
+std::optional<Edit_Walk> Walk_Edit_Text(const QWidget* widget, std::size_t limit) {
+    const auto* plain = qobject_cast<const QPlainTextEdit*>(widget);
+    const auto* line = qobject_cast<const QLineEdit*>(widget);
+    if (widget == nullptr || (plain == nullptr && line == nullptr) || widget->isWindow() ||
+        Is_Dialog_Window(widget)) {
+        return std::nullopt;
+    }
+    const QString text = plain != nullptr ? plain->toPlainText() : line->text();
+    Edit_Walk walk;
+    while (walk.index < text.size()) {
+        const char16_t c = text[walk.index].unicode();
+        qsizetype units = 1;
+        std::size_t width = 3;
+        if (c == u'\n' && plain != nullptr) {
+            width = 2;
+        } else if (c < 0x80) {
+            width = 1;
+        } else if (c < 0x800) {
+            width = 2;
+        } else if (QChar::isHighSurrogate(c) && walk.index + 1 < text.size() &&
+                   QChar::isLowSurrogate(text[walk.index + 1].unicode())) {
+            units = 2;
+            width = 4;
+        } else if (QChar::isSurrogate(c)) {
+            width = static_cast<std::size_t>(QStringView(text).sliced(walk.index, 1).toUtf8().size());
+        }
+        if (walk.bytes + width > limit) {
+            break;
+        }
+        walk.bytes += width;
+        walk.index += units;
+    }
+    return walk;
+}
+
+} // namespace
+
+std::size_t Window_Text_Length(const QWidget* widget) {
+    if (const auto walk = Walk_Edit_Text(widget, std::numeric_limits<std::size_t>::max())) {
+        return walk->bytes;
+    }
+    return Window_Text(widget).size();
+}
+
+int Edit_Text_Index(const QWidget* edit, int position) {
+    const std::size_t limit =
+        position < 0 ? std::numeric_limits<std::size_t>::max() : static_cast<std::size_t>(position);
+    const auto walk = Walk_Edit_Text(edit, limit);
+    return walk ? static_cast<int>(walk->index) : 0;
 }
 
 void Set_Window_Text(QWidget* widget, const char* utf8) {

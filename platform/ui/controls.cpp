@@ -22,25 +22,6 @@ W* As(QWidget* widget) {
     return qobject_cast<W*>(widget);
 }
 
-// A byte position of the Win32 form of an edit's text (UTF-8, lines joined by "\r\n") as a
-// position in the widget's text; -1 or past the end is the end.
-int Edit_Position(QWidget* edit, int position) {
-    const std::string text = zunq::ui::Window_Text(edit);
-    std::size_t bytes =
-        position < 0 ? text.size() : std::min<std::size_t>(static_cast<std::size_t>(position), text.size());
-    while (bytes > 0 && bytes < text.size() && (static_cast<unsigned char>(text[bytes]) & 0xC0) == 0x80) {
-        --bytes; // never split a character
-    }
-    QString prefix = QString::fromUtf8(text.data(), static_cast<qsizetype>(bytes));
-    if (As<QPlainTextEdit>(edit) != nullptr) {
-        prefix.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-        if (prefix.endsWith(QLatin1Char('\r'))) {
-            prefix.chop(1);
-        }
-    }
-    return static_cast<int>(prefix.size());
-}
-
 void Forget_Colours(QWidget* widget) {
     widget->setProperty("zunq_colours", QVariant());
     widget->update();
@@ -87,12 +68,21 @@ LRESULT CButton::Control_Message(UINT message, WPARAM wParam, LPARAM lParam) {
 
 // ---- CEdit.
 
+// The colours depend on the state (OnCtlColor is asked as for a static), so they are asked
+// again when it changes; setting the state it has changes nothing and repaints nothing.
 BOOL CEdit::SetReadOnly(BOOL read_only) {
     const QSignalBlocker quiet(Widget());
+    const bool wanted = read_only != FALSE;
     if (auto* line = As<QLineEdit>(Widget())) {
-        line->setReadOnly(read_only != FALSE);
+        if (line->isReadOnly() == wanted) {
+            return TRUE;
+        }
+        line->setReadOnly(wanted);
     } else if (auto* text = As<QPlainTextEdit>(Widget())) {
-        text->setReadOnly(read_only != FALSE);
+        if (text->isReadOnly() == wanted) {
+            return TRUE;
+        }
+        text->setReadOnly(wanted);
     } else {
         return FALSE;
     }
@@ -105,8 +95,8 @@ void CEdit::SetSel(int start, int end, BOOL no_scroll) {
     if (widget == nullptr || start == -1) {
         return; // -1 as the start keeps the caret and drops the selection's change
     }
-    const int from = Edit_Position(widget, start);
-    const int to = Edit_Position(widget, end);
+    const int from = zunq::ui::Edit_Text_Index(widget, start);
+    const int to = zunq::ui::Edit_Text_Index(widget, end);
     const QSignalBlocker quiet(widget);
     if (auto* line = As<QLineEdit>(widget)) {
         if (from == to) {
@@ -452,6 +442,9 @@ int CProgressCtrl::GetPos() const {
 }
 
 void CProgressCtrl::Post_Update() {
+    // Qt repaints a bar at once when its value changes; the bar is repainted with whatever
+    // else changed before the next paint instead (the burn's start resets the bar among the
+    // button and the log box), and not at all when it shows the values already.
     auto apply = [this] {
         auto* bar = As<QProgressBar>(Widget());
         if (bar == nullptr) {
@@ -459,8 +452,14 @@ void CProgressCtrl::Post_Update() {
         }
         const int lower = lower_.load();
         const int upper = std::max(lower, upper_.load());
+        const int value = std::clamp(position_.load(), lower, upper);
+        if (bar->minimum() == lower && bar->maximum() == upper && bar->value() == value) {
+            return;
+        }
+        bar->setUpdatesEnabled(false);
         bar->setRange(lower, upper);
-        bar->setValue(std::clamp(position_.load(), lower, upper));
+        bar->setValue(value);
+        bar->setUpdatesEnabled(true);
     };
     if (zunq::ui::Is_Ui_Thread()) {
         apply();

@@ -85,7 +85,7 @@ int CWnd::GetWindowText(char* buffer, int size) const {
 }
 
 int CWnd::GetWindowTextLength() const {
-    return static_cast<int>(zunq::ui::Window_Text(widget_).size());
+    return static_cast<int>(zunq::ui::Window_Text_Length(widget_));
 }
 
 BOOL CWnd::ShowWindow(int command) {

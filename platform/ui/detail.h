@@ -30,6 +30,9 @@ namespace zunq::ui {
 
 // Makes the dispatcher; the calling thread becomes the user-interface thread.
 void Ensure_Ui_Dispatcher();
+// Once the application exists: Qt's raster painting hands the pieces of a tall fill to no more
+// than one thread of the global pool (see the definition).
+void Keep_Painting_On_One_Helper();
 bool Is_Ui_Thread();
 // Runs `task` later on the user-interface thread; false when there is no dispatcher.
 bool Post_To_Ui(std::function<void()> task);
@@ -121,6 +124,13 @@ QString To_Qt(const char* text);
 std::string To_Utf8(const QString& text);
 std::string Window_Text(const QWidget* widget);
 void Set_Window_Text(QWidget* widget, const char* text);
+// Window_Text(widget).size(); an edit's is counted without making its text, which may be long
+// (a log box grows all session).
+std::size_t Window_Text_Length(const QWidget* widget);
+// The place in an edit's own text (QString index) of the Win32 form's byte `position`
+// (negative or past the end: the end); a position inside a character, or inside a "\r\n",
+// is the place before it. 0 for other widgets.
+int Edit_Text_Index(const QWidget* edit, int position);
 
 // The colours OnCtlColor gives a control; applied before each paint and read by the
 // test driver.

@@ -335,6 +335,7 @@ int AfxWinMain(int argc, char** argv, const zunq::ui::Resource_Tables& resources
     if (First_Paint_Callback())
         application.installEventFilter(new First_Paint_Watch(&application));
     zunq::ui::Ensure_Ui_Dispatcher();
+    zunq::ui::Keep_Painting_On_One_Helper();
     Watch_Termination_Signals();
     zunq::ui::Install_Resources(resources);
     CWinApp* app = AfxGetApp();

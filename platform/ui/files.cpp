@@ -314,14 +314,19 @@ DWORD GetPrivateProfileStringA(LPCTSTR lpAppName, LPCTSTR lpKeyName, LPCTSTR lpD
 }
 
 BOOL WritePrivateProfileStringA(LPCTSTR lpAppName, LPCTSTR lpKeyName, LPCTSTR lpString, LPCTSTR lpFileName) {
-    if (lpAppName == nullptr || lpKeyName == nullptr || lpString == nullptr || lpFileName == nullptr) {
+    const zunq::ui::Profile_Value value{lpAppName, lpKeyName, lpString};
+    return zunq::ui::Write_Profile_Values({&value, 1}, lpFileName);
+}
+
+BOOL zunq::ui::Write_Profile_Values(std::span<const Profile_Value> values, LPCTSTR lpFileName) {
+    if (lpFileName == nullptr) {
         return FALSE;
     }
     // A missing file starts empty; anything else that cannot be read as a file is left alone.
     struct stat old_file {};
     std::string old_text;
     if (::stat(lpFileName, &old_file) == 0) {
-        auto text = zunq::ui::Read_Text(lpFileName);
+        auto text = Read_Text(lpFileName);
         if (!text) {
             return FALSE;
         }
@@ -329,13 +334,20 @@ BOOL WritePrivateProfileStringA(LPCTSTR lpAppName, LPCTSTR lpKeyName, LPCTSTR lp
     } else if (errno != ENOENT) {
         return FALSE;
     }
-    zunq::ui::Profile_Text profile(old_text);
-    if (!profile.Set(lpAppName, lpKeyName, lpString)) {
+    Profile_Text profile(old_text);
+    bool all_set = true;
+    bool any_set = false;
+    for (const auto& [section, key, value] : values) {
+        const bool set =
+            section != nullptr && key != nullptr && value != nullptr && profile.Set(section, key, value);
+        all_set = all_set && set;
+        any_set = any_set || set;
+    }
+    if (!any_set) {
         return FALSE;
     }
     const std::string text = profile.Text();
-    return zunq::ui::Write_Whole_File(lpFileName, reinterpret_cast<const std::uint8_t*>(text.data()),
-                                      text.size()) == 0
-               ? TRUE
-               : FALSE;
+    const bool written =
+        Write_Whole_File(lpFileName, reinterpret_cast<const std::uint8_t*>(text.data()), text.size()) == 0;
+    return written && all_set ? TRUE : FALSE;
 }

@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -64,3 +65,21 @@ DWORD GetPrivateProfileStringA(LPCTSTR lpAppName, LPCTSTR lpKeyName, LPCTSTR lpD
 // the file never holds a half-written text and a failed write leaves the old one intact;
 // FALSE, file unchanged, when it exists but cannot be read as a regular file.
 BOOL WritePrivateProfileStringA(LPCTSTR lpAppName, LPCTSTR lpKeyName, LPCTSTR lpString, LPCTSTR lpFileName);
+
+namespace zunq::ui {
+
+struct Profile_Value {
+    LPCTSTR section;
+    LPCTSTR key;
+    LPCTSTR value;
+};
+
+// Writes several values with one read of the file and one replacement of it: the file ends
+// as a WritePrivateProfileStringA per value, in order, would leave it, but the values land
+// together or not at all, and it costs one flush to the disk instead of one per value. A
+// value such a write would refuse (a null name or value, a line break, ...) is left out and
+// the others are still written; FALSE when one was, or when the file could not be read or
+// replaced (then it is unchanged).
+BOOL Write_Profile_Values(std::span<const Profile_Value> values, LPCTSTR lpFileName);
+
+} // namespace zunq::ui

@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QFontDatabase>
 #include <QSocketNotifier>
+#include <QThreadPool>
 
 #include <cerrno>
 #include <condition_variable>
@@ -90,6 +91,16 @@ void Ensure_Ui_Dispatcher() {
     if (dispatcher.load() == nullptr && qApp != nullptr) {
         dispatcher.store(new Ui_Dispatcher());
     }
+}
+
+// Qt's raster engine cuts every fill of more than about a hundred spans into pieces, hands
+// them to the global thread pool, one thread each, and waits for them all. The dialog's fills
+// are small (a log box, a bar, a list): waking a thread per piece and waiting for it costs
+// more than the piece, several times over on a host where each wake-up is dear (tens of
+// microseconds on a virtual machine), and each repaint of the progress bar paid it. With one
+// helper the pieces run one after another on it; the pixels are the same.
+void Keep_Painting_On_One_Helper() {
+    QThreadPool::globalInstance()->setMaxThreadCount(1);
 }
 
 bool Is_Ui_Thread() {

@@ -14,6 +14,38 @@ protected:
     void SetUp() override { Open(); }
 };
 
+TEST_F(Dialogs, TheLogBoxAppendsAtBytePlacesOfItsText) {
+    // The log box: lines end "\r\n" both ways; appending puts the caret at the end first.
+    CWnd* log = dialog.GetDlgItem(1068);
+    log->SetWindowText("固件加载成功\r\n");
+    const int length = log->GetWindowTextLength();
+    EXPECT_EQ(length, static_cast<int>(std::string("固件加载成功\r\n").size()));
+    log->SendMessage(EM_SETSEL, static_cast<WPARAM>(length), length);
+    log->SendMessage(EM_SCROLLCARET);
+    log->SendMessage(EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>("烧录开始\r\n"));
+    log->SendMessage(EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>("烧录成功\r\n\r\n"));
+    EXPECT_EQ(Text(dialog, 1068), "固件加载成功\r\n烧录开始\r\n烧录成功\r\n\r\n");
+    CString read;
+    dialog.GetDlgItemText(1068, read);
+    EXPECT_EQ(read, Text(dialog, 1068));
+    // Byte places inside a character, or between "\r" and "\n", are the place before it.
+    log->SetWindowText("固件\r\nab😀");
+    EXPECT_EQ(log->GetWindowTextLength(), 3 + 3 + 2 + 2 + 4);
+    const auto replace = [&](int start, int end, const char* text) {
+        log->SendMessage(EM_SETSEL, static_cast<WPARAM>(start), end);
+        log->SendMessage(EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(text));
+    };
+    replace(4, 4, "X");   // inside "件"
+    replace(8, 8, "Y");   // inside the line break
+    replace(14, -1, "Z"); // from inside the last character to the end
+    EXPECT_EQ(Text(dialog, 1068), "固X件Y\r\nabZ");
+    CWnd* flash_name = dialog.GetDlgItem(1141);
+    flash_name->SetWindowText("é1");
+    flash_name->SendMessage(EM_SETSEL, 1, 3);
+    flash_name->SendMessage(EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>("e"));
+    EXPECT_EQ(Text(dialog, 1141), "e");
+}
+
 TEST_F(Dialogs, OnlyUserActionsNotify) {
     Page_Dialog& page = dialog.m_Page;
     // Programmatic changes: nothing reaches the maps.

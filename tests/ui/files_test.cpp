@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <iterator>
 
 #include "platform/ui/files.h"
@@ -31,8 +32,21 @@ protected:
         EXPECT_EQ(buffer[copied], '\0');
         return buffer.substr(0, copied);
     }
-    std::string File_Text() {
-        std::ifstream in(ini, std::ios::binary);
+    // `write` run with files limited to `bytes`: the disk filling up halfway through.
+    static BOOL With_Size_Limit(std::size_t bytes, const std::function<BOOL()>& write) {
+        const auto ignored = std::signal(SIGXFSZ, SIG_IGN);
+        rlimit limit{};
+        getrlimit(RLIMIT_FSIZE, &limit);
+        const rlimit small{bytes, limit.rlim_max};
+        setrlimit(RLIMIT_FSIZE, &small);
+        const BOOL written = write();
+        setrlimit(RLIMIT_FSIZE, &limit);
+        std::signal(SIGXFSZ, ignored);
+        return written;
+    }
+    std::string File_Text() { return File_Text(ini); }
+    static std::string File_Text(const std::string& path) {
+        std::ifstream in(path, std::ios::binary);
         return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
     }
     std::filesystem::path folder;
@@ -65,17 +79,43 @@ TEST_F(Files, ProfileValuesAreReadBackAsWrittenAndLineBreaksRefused) {
 TEST_F(Files, AFailedWriteLeavesTheFileAsItWas) {
     ASSERT_TRUE(WritePrivateProfileStringA("SourceFileInfo", "iaudioproduct", "/fw/camera.bin", ini.c_str()));
     const auto before = File_Text();
-    const auto ignored = std::signal(SIGXFSZ, SIG_IGN);
-    rlimit limit{};
-    getrlimit(RLIMIT_FSIZE, &limit);
-    const rlimit small{before.size() + 8, limit.rlim_max};
-    setrlimit(RLIMIT_FSIZE, &small);
-    const BOOL written = WritePrivateProfileStringA("Date", "Year_Month_Day", "2026/12/5", ini.c_str());
-    setrlimit(RLIMIT_FSIZE, &limit);
-    std::signal(SIGXFSZ, ignored);
-    EXPECT_FALSE(written);
+    EXPECT_FALSE(With_Size_Limit(before.size() + 8, [&] {
+        return WritePrivateProfileStringA("Date", "Year_Month_Day", "2026/12/5", ini.c_str());
+    }));
     EXPECT_EQ(File_Text(), before);
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder), {}), 1) << "no temporary file left";
+}
+
+// Several values in one replacement: the file the single writes would leave, all of it or
+// none of it.
+TEST_F(Files, SeveralValuesAreWrittenTogether) {
+    const Profile_Value record[] = {{"SourceFileInfo", "vid", "0c45"},
+                                    {"SourceFileInfo", "iaudioproduct", "/固件/camera.bin"},
+                                    {"Date", "Year_Month_Day", "2026/12/5"},
+                                    {"SourceFileInfo", "VID", "1bcf"}};
+    const std::string other = (folder / "single.ini").string();
+    ASSERT_TRUE(WritePrivateProfileStringA("LoadBin", "vid", "", ini.c_str()));
+    ASSERT_TRUE(WritePrivateProfileStringA("LoadBin", "vid", "", other.c_str()));
+    for (const auto& [section, key, value] : record) {
+        ASSERT_TRUE(WritePrivateProfileStringA(section, key, value, other.c_str()));
+    }
+    EXPECT_TRUE(Write_Profile_Values(record, ini.c_str()));
+    EXPECT_EQ(File_Text(), File_Text(other));
+    EXPECT_EQ(Read("SourceFileInfo", "vid"), "1bcf");
+
+    // A value a single write refuses is left out; the others are written.
+    const Profile_Value mixed[] = {
+        {"Date", "Hour_Minute_Second", "9:5:3"}, {"Date", "bad", "a\nb"}, {"Date", nullptr, "x"}};
+    EXPECT_FALSE(Write_Profile_Values(mixed, ini.c_str()));
+    EXPECT_EQ(Read("Date", "Hour_Minute_Second"), "9:5:3");
+    EXPECT_EQ(Read("Date", "bad"), "");
+
+    // The disk full halfway: none of the values lands.
+    const auto before = File_Text();
+    const Profile_Value longer[] = {{"LoadBin", "vid", "1bcf"}, {"LoadBin", "iproduct", "Camera 2089"}};
+    EXPECT_FALSE(
+        With_Size_Limit(before.size() + 8, [&] { return Write_Profile_Values(longer, ini.c_str()); }));
+    EXPECT_EQ(File_Text(), before);
 }
 
 } // namespace

@@ -58,6 +58,12 @@ TEST_F(Threads, WorkersMoveTheProgressBarAndSendMessagesSafely) {
     worker.join();
     EXPECT_EQ(Text(dialog, 1119), "100%");
     EXPECT_EQ(bar.GetPos(), 100);
+
+    // The program's own event loop, asleep between events, takes a worker's position too.
+    std::thread mover([&] { bar.SendMessage(PBM_SETPOS, 40); });
+    EXPECT_TRUE(Dispatch_Until([&] { return Position(dialog, 1063) == 40; }, 10000));
+    mover.join();
+    EXPECT_FALSE(Dispatch_Until([] { return false; }, 20)) << "ends at its time limit";
 }
 
 } // namespace

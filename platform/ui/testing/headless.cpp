@@ -1,6 +1,7 @@
 #include "platform/ui/testing/headless.h"
 
 #include <QAbstractButton>
+#include <QAbstractEventDispatcher>
 #include <QAbstractItemView>
 #include <QAbstractScrollArea>
 #include <QApplication>
@@ -10,6 +11,7 @@
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QElapsedTimer>
+#include <QEventLoop>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QListWidget>
@@ -23,6 +25,7 @@
 #include <QStyleOptionButton>
 #include <QTabBar>
 #include <QThread>
+#include <QTimer>
 #include <QUrl>
 
 #include <algorithm>
@@ -93,6 +96,7 @@ void Start_Headless(const Resource_Tables& resources) {
         static char* argv[] = {name, nullptr};
         new QApplication(argc, argv); // kept for the process: Qt does not support a second one
         QApplication::setQuitOnLastWindowClosed(false);
+        Keep_Painting_On_One_Helper();
     }
     Ensure_Ui_Dispatcher();
     Install_Resources(resources);
@@ -277,6 +281,22 @@ bool Pump_Until(const std::function<bool()>& done, int timeout_ms) {
         }
         QThread::msleep(1);
     }
+}
+
+bool Dispatch_Until(const std::function<bool()>& done, int timeout_ms) {
+    if (done()) {
+        return true;
+    }
+    QEventLoop loop;
+    QTimer::singleShot(timeout_ms, &loop, &QEventLoop::quit);
+    QObject::connect(QAbstractEventDispatcher::instance(), &QAbstractEventDispatcher::aboutToBlock, &loop,
+                     [&] {
+                         if (done()) {
+                             loop.quit();
+                         }
+                     });
+    loop.exec();
+    return done();
 }
 
 // ---- Actions.

@@ -118,6 +118,10 @@ void Pump();
 // Pumps until `done` (true) or until `timeout_ms` of real time passed (false); for
 // waiting on worker threads.
 bool Pump_Until(const std::function<bool()>& done, int timeout_ms = 10000);
+// Runs the event loop as the program does, asleep until events come, until `done` holds when
+// the loop is about to sleep again (true) or `timeout_ms` of real time passed (false). Nothing
+// polls: what the process does meanwhile is the program's own work, for a benchmark to count.
+bool Dispatch_Until(const std::function<bool()>& done, int timeout_ms);
 
 // Actions as a user does them: each notifies the dialog as the user's action would.
 // A click is the left mouse button pressed and released over a button (on the box of a
