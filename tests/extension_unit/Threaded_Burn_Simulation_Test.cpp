@@ -36,13 +36,11 @@ struct Heard {
     std::mutex mutex;
     std::condition_variable changed;
     std::vector<std::pair<Device_Change_Kind, std::string>> changes;
-    std::vector<std::thread::id> threads;
 
     void Hear(const Device_Change_Event& change) {
         {
             const std::lock_guard lock(mutex);
             changes.emplace_back(change.Kind, change.Device_Path);
-            threads.push_back(std::this_thread::get_id());
         }
         changed.notify_all();
     }
@@ -210,8 +208,9 @@ TEST(Threaded_Burn_Simulation, InRealTimeACameraComesBackByItself) {
     ASSERT_TRUE(
         heard.changed.wait_for(lock, std::chrono::seconds(30), [&] { return heard.changes.size() == 2; }));
     EXPECT_EQ(heard.changes[1].first, Device_Change_Kind::Arrival);
-    EXPECT_EQ(heard.threads[0], std::this_thread::get_id()) << "the leave on the writing thread";
-    EXPECT_NE(heard.threads[1], std::this_thread::get_id()) << "the return on the clock's own";
+    // Which thread hands a change over is not fixed: one thread at a time delivers what is
+    // queued, so a quick return may carry the leave along. That the return came while this
+    // thread only waited shows the clock brought the camera back by itself.
     EXPECT_TRUE(backend->Log().Pauses().empty()) << "real pauses are waited, not recorded";
     lock.unlock();
 
