@@ -336,15 +336,23 @@ TEST_F(Saving, TheBurnEditsItsBufferInPlaceAsTheSaveDoesWhateverThePagesHold) {
     EXPECT_EQ(no_image, Bytes(0x10000, 0x5A));
     EXPECT_EQ(Boxes(), Texts{"无法应用配置修改，将烧录未修改的固件！"});
 
-    Load(Video_Image({{.Frames = Frames_Of({{1280, 720}, {640, 480}})}}, 2));
+    // The demo camera's formats: MJPEG 1280 x 720 and 640 x 480, YUV 640 x 480 alone. Unticking
+    // 640 x 480 takes it from MJPEG only: emptied, the YUV list would take its format with it.
+    Image_2688_Description camera = Camera_2688_Description();
+    camera.Configurations[0].Video->Still_Method = 2;
+    Load(Build_2688_Image(camera));
     Type(dialog->m_Page1, 1030, "abcd", true);
+    ASSERT_EQ(Items(dialog->m_Page3, 1138), (Texts{"1280 X 720", "640 X 480"}));
     Click_Item_Check(dialog->m_Page3, 1138, 1);
     Select(dialog->m_Page2, 1116, 1);
     Save();
     const Bytes saved = Saved_Image("VIDabcd_PID2c99");
     dialog->Apply_Config_For_Download(Download_Buffer.get(), Download_Size);
     EXPECT_TRUE(std::equal(saved.begin(), saved.end(), Download_Buffer.get()));
-    EXPECT_EQ(Sizes_Of(Reload(saved)->Get_Original_Descriptor_Set()->Mjpeg_Frames), (Sizes{{1280, 720}}));
+    const Descriptor_Set set = *Reload(saved)->Get_Original_Descriptor_Set();
+    EXPECT_EQ(set.Format_Mode, 4u);
+    EXPECT_EQ(Sizes_Of(set.Mjpeg_Frames), (Sizes{{1280, 720}}));
+    EXPECT_EQ(Sizes_Of(set.Uncompressed_Frames), (Sizes{{640, 480}}));
 }
 
 } // namespace
