@@ -130,6 +130,13 @@ TEST_F(Saving, IdentityEditsAreSavedBesideTheLoadedImageWhichStaysAsItWas) {
     Save();
     EXPECT_EQ(Boxes(), Texts{Saved});
     EXPECT_EQ(Text_Of(Reload(Saved_Image("VID1a2b_PID"))->Get_Product_String(text, 0, nullptr)), "Second");
+
+    // An empty VID is 0 too.
+    fs::remove(folder / ("cam_VID1a2b_PID_BCD0100" + std::string(Stamp)));
+    Type(page, 1030, "", true);
+    Press_Key(page, 1030, 0x08);
+    Save();
+    EXPECT_EQ(Reload(Saved_Image("VID_PID"))->Get_VID(0, nullptr), 0);
 }
 
 // The 64 KB families take no video-format or camera-control edits, even with the pages still
@@ -229,6 +236,14 @@ TEST_F(Saving, VideoFormatEditsRemoveAndChooseResolutionsBySize) {
     set = saved_set();
     EXPECT_EQ(Sizes_Of(set.Mjpeg_Frames), (Sizes{hd, vga, qvga}));
     EXPECT_EQ(set.Mjpeg_Default_Width, 1280);
+
+    // A size listed twice, one entry unticked and one left ticked, stays.
+    Load(Video_Image(
+        {{.Frames = Frames_Of({{640, 480}, {1280, 720}, {320, 240}, {1280, 720}}), .Default_Index = 3}}));
+    EXPECT_EQ(Items(page, 1138), (Texts{"320 X 240", "640 X 480", "1280 X 720", "1280 X 720"}));
+    Click_Item_Check(page, 1138, 1);
+    Click_Item_Check(page, 1138, 2);
+    EXPECT_EQ(Sizes_Of(saved_set().Mjpeg_Frames), (Sizes{qvga, hd, hd}));
 }
 
 TEST_F(Saving, CameraControlEditsReachBothFieldsOfEachControl) {
