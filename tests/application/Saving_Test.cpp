@@ -137,6 +137,20 @@ TEST_F(Saving, IdentityEditsAreSavedBesideTheLoadedImageWhichStaysAsItWas) {
     Press_Key(page, 1030, 0x08);
     Save();
     EXPECT_EQ(Reload(Saved_Image("VID_PID"))->Get_VID(0, nullptr), 0);
+
+    // An external ID written in another code page (GBK), which the edit shows with replacement
+    // characters, is saved byte for byte when the operator edits only the VID.
+    fs::remove(folder / ("cam_VID_PID_BCD0100" + std::string(Stamp)));
+    Bytes other_code_page = original;
+    const Bytes id{'I', 'D', 0xB2, 0xE2, 0xCA, 0xD4, 0x00};
+    constexpr std::size_t External_ID_Offset = 0x2F000;
+    std::copy(id.begin(), id.end(), other_code_page.begin() + External_ID_Offset);
+    Load(other_code_page);
+    Type(page, 1030, "1a2b", true);
+    Save();
+    EXPECT_EQ(Boxes(), Texts{Saved});
+    const Bytes kept = Saved_Image("VID1a2b_PID2c99");
+    EXPECT_TRUE(std::equal(id.begin(), id.end(), kept.begin() + External_ID_Offset));
 }
 
 // The 64 KB families take no video-format or camera-control edits, even with the pages still
