@@ -214,7 +214,9 @@ private:
         return page.IsDlgButtonChecked(1134) == BST_CHECKED ? 2 : 0;
     }
 
-    // Mode 1 names the uncompressed list, 3 the MJPEG list, 2 and 4 both, 0 none.
+    // Mode 1 names the uncompressed list, 3 the MJPEG list, 2 and 4 both, 0 none. An emptied
+    // list would drop its whole format from the image while the page still offers it (the
+    // operator unticked a size the other format also has), so such a list keeps its frames.
     static void Remove_Unchecked_Resolutions(Descriptor_Set& set, std::uint8_t mode,
                                              const Resolution_Choice& choice) {
         for (Frame_List* list : {&set.Uncompressed_Frames, &set.Mjpeg_Frames}) {
@@ -223,10 +225,13 @@ private:
                 (list == &set.Uncompressed_Frames ? mode != Mode_Mjpeg_Only : mode != Mode_Uncompressed_Only);
             if (!named)
                 continue;
-            if (choice.Agrees_With(*list))
-                choice.Remove_By_Position(*list);
+            Frame_List edited = *list;
+            if (choice.Agrees_With(edited))
+                choice.Remove_By_Position(edited);
             else
-                choice.Remove_By_Size(*list);
+                choice.Remove_By_Size(edited);
+            if (!edited.empty())
+                *list = std::move(edited);
         }
     }
 

@@ -115,6 +115,25 @@ Control_Kind Kind_Of(const QWidget* control) {
     return static_cast<Control_Kind>(control->property(Kind_Property).toInt());
 }
 
+namespace {
+
+// The bytes an edit was given, while it still shows them. A text that is not UTF-8 (an image's
+// string written in another code page) shows with replacement characters; read back as shown,
+// a field the operator never touched would be written back changed.
+std::optional<std::string> Bytes_As_Given(const QWidget* widget) {
+    const auto* line = qobject_cast<const QLineEdit*>(widget);
+    if (line == nullptr) {
+        return std::nullopt;
+    }
+    const QByteArray given = line->property(Given_Bytes_Property).toByteArray();
+    if (QString::fromUtf8(given) != line->text()) {
+        return std::nullopt;
+    }
+    return given.toStdString();
+}
+
+} // namespace
+
 std::string Window_Text(const QWidget* widget) {
     if (widget == nullptr) {
         return {};
@@ -132,7 +151,7 @@ std::string Window_Text(const QWidget* widget) {
         return To_Utf8(group->title());
     }
     if (const auto* line = qobject_cast<const QLineEdit*>(widget)) {
-        return To_Utf8(line->text());
+        return Bytes_As_Given(line).value_or(To_Utf8(line->text()));
     }
     if (const auto* text = qobject_cast<const QPlainTextEdit*>(widget)) {
         return To_Utf8(text->toPlainText().replace(QLatin1Char('\n'), QStringLiteral("\r\n")));
@@ -192,6 +211,9 @@ std::optional<Edit_Walk> Walk_Edit_Text(const QWidget* widget, std::size_t limit
 } // namespace
 
 std::size_t Window_Text_Length(const QWidget* widget) {
+    if (const auto given = Bytes_As_Given(widget)) {
+        return given->size();
+    }
     if (const auto walk = Walk_Edit_Text(widget, std::numeric_limits<std::size_t>::max())) {
         return walk->bytes;
     }
@@ -221,6 +243,7 @@ void Set_Window_Text(QWidget* widget, const char* utf8) {
     } else if (auto* group = qobject_cast<QGroupBox*>(widget)) {
         group->setTitle(text);
     } else if (auto* line = qobject_cast<QLineEdit*>(widget)) {
+        line->setProperty(Given_Bytes_Property, QByteArray(utf8 != nullptr ? utf8 : ""));
         line->setText(text);
     } else if (auto* edit = qobject_cast<QPlainTextEdit*>(widget)) {
         QString plain = text;

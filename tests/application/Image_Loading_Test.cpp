@@ -112,6 +112,18 @@ TEST_F(Image_Loading, PaddingAndRefusedFilesLeaveNoImageLoaded) {
     EXPECT_EQ(Text(dlg, 1074) + Text(dlg.m_Page1, 1030), "");
     EXPECT_EQ(Text(dlg.m_Page1, 1078), "EXTID-0000000001") << "the page keeps its external ID";
 
+    // Images of a known family that fail its own check: unsigned, or with too many blank
+    // check bytes.
+    for (const Image_Chip_Description& failing :
+         {Image_Chip_Description{.Signature = false},
+          Image_Chip_Description{.Family = Chip_Family::F2281, .Blank_Check_Bytes = 33}}) {
+        Load(image_2688);
+        Load(Write_Image("failing.bin", Build_Chip_Image(failing)));
+        EXPECT_EQ(Boxes(), Texts{Failed_Check});
+        EXPECT_FALSE(Loaded());
+        EXPECT_EQ(Items(dlg, 1122), One_Tab);
+    }
+
     Bytes too_large = Build_2688_Image({});
     too_large.push_back(0);
     const std::string vanished = Write_Image("vanished.bin", Build_Chip_Image({}));

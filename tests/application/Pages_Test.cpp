@@ -7,10 +7,13 @@ namespace {
 
 using test_images::Frames_Of;
 
-Bytes Camera_Control_Image(std::uint8_t orientation) {
+// `automatic`: the byte of the white-balance and focus switches, when not the usual ones.
+Bytes Camera_Control_Image(std::uint8_t orientation, std::optional<std::int32_t> automatic = {}) {
     Bytes image = test_images::Build_2688_Image({});
     test_images::Camera_Control_Description controls;
     controls.Records[0] = {.Current = 128, .Minimum = 0, .Maximum = 255, .Default = 128}; // brightness
+    if (automatic)
+        controls.Records[7].Current = controls.Records[13].Current = *automatic;
     controls.Modes = {orientation, 0};
     test_images::Put_Camera_Controls(image, test_images::Offset_2688_IQ_Block, controls);
     return image;
@@ -77,9 +80,12 @@ TEST_F(Pages, CameraControlPageShowsTheImageFollowsTheOperatorAndRestoresTheImag
     EXPECT_EQ(Text(page, 1117), "垂直镜像");
 
     // An image without an orientation setting hides it; the next one with it shows it again.
-    Load(Camera_Control_Image(0xFF), 1);
+    // A switch byte other than 1 is not automatic.
+    Load(Camera_Control_Image(0xFF, 2), 1);
     EXPECT_EQ(page.m_nOrientation, 0xFF);
     EXPECT_FALSE(Is_Visible(page, 1117) || Is_Visible(page, 1120));
+    EXPECT_TRUE(!Is_Checked(page, 1085) && Is_Enabled(page, 1094) && page.m_nAutoWhiteBalance == 0);
+    EXPECT_TRUE(!Is_Checked(page, 1110) && Is_Enabled(page, 1099) && page.m_nAutoFocus == 0);
     Load(Camera_Control_Image(0), 1);
     EXPECT_TRUE(Is_Visible(page, 1117) && Is_Visible(page, 1120));
     EXPECT_EQ(Text(page, 1117), "标准正向");
@@ -108,13 +114,16 @@ TEST_F(Pages, VideoFormatPageNarrowsTheImagesChoicesAndKeepsOneResolution) {
     EXPECT_EQ(page.Get_Still_Mode(), 1);
     Select(page, 1139, 2);
     EXPECT_EQ(page.m_nDefaultWidth, 320);
+    // Unchecking another resolution keeps the default chosen.
+    Click_Item_Check(page, 1138, 1);
+    EXPECT_EQ(Items(page, 1139), (Texts{"1280 X 720", "320 X 240", "160 X 120"}));
+    EXPECT_EQ(Selection(page, 1139), 1);
     // Unchecking the default: the combo loses it and selects its first item.
     Click_Item_Check(page, 1138, 2);
-    EXPECT_EQ(Items(page, 1139), (Texts{"1280 X 720", "640 X 480", "160 X 120"}));
+    EXPECT_EQ(Items(page, 1139), (Texts{"1280 X 720", "160 X 120"}));
     EXPECT_EQ(Selection(page, 1139), 0);
     // Unchecking the rest one by one: the last one is refused and the first checked again.
     Click_Item_Check(page, 1138, 0);
-    Click_Item_Check(page, 1138, 1);
     EXPECT_TRUE(services.message_boxes.empty());
     Click_Item_Check(page, 1138, 3);
     ASSERT_EQ(services.message_boxes.size(), 1u);
@@ -140,6 +149,20 @@ TEST_F(Pages, VideoFormatPageNarrowsTheImagesChoicesAndKeepsOneResolution) {
     Select(page, 1139, 1);
     EXPECT_EQ(page.m_nDefaultWidth, 640);
     EXPECT_EQ(page.m_nDefaultHeight, 360);
+
+    // YUV alone, stills through a bulk endpoint (method 3): only "YUV" is offered, no still choice.
+    Load(Video_Image({{.Mjpeg = false, .Frames = Frames_Of({{640, 480}})}}, 3), 2);
+    EXPECT_EQ(page.Get_Video_Format(), 1);
+    EXPECT_TRUE(Is_Enabled(page, 1130));
+    for (const int radio : {1127, 1128, 1129, 1133, 1134})
+        EXPECT_FALSE(Is_Enabled(page, radio)) << radio;
+    EXPECT_EQ(page.Get_Still_Mode(), 0);
+
+    // Two MJPEG formats make no mode the page knows: no format is offered.
+    Load(Video_Image({{.Frames = Frames_Of({{800, 600}})}, {.Frames = Frames_Of({{640, 360}})}}), 2);
+    EXPECT_EQ(page.Get_Video_Format(), 0);
+    for (const int radio : {1127, 1128, 1129, 1130})
+        EXPECT_FALSE(Is_Enabled(page, radio)) << radio;
 }
 
 // More resolutions than an image carries, built through the list: no position is cut off

@@ -130,6 +130,27 @@ TEST_F(Saving, IdentityEditsAreSavedBesideTheLoadedImageWhichStaysAsItWas) {
     Save();
     EXPECT_EQ(Boxes(), Texts{Saved});
     EXPECT_EQ(Text_Of(Reload(Saved_Image("VID1a2b_PID"))->Get_Product_String(text, 0, nullptr)), "Second");
+
+    // An empty VID is 0 too.
+    fs::remove(folder / ("cam_VID1a2b_PID_BCD0100" + std::string(Stamp)));
+    Type(page, 1030, "", true);
+    Press_Key(page, 1030, 0x08);
+    Save();
+    EXPECT_EQ(Reload(Saved_Image("VID_PID"))->Get_VID(0, nullptr), 0);
+
+    // An external ID written in another code page (GBK), which the edit shows with replacement
+    // characters, is saved byte for byte when the operator edits only the VID.
+    fs::remove(folder / ("cam_VID_PID_BCD0100" + std::string(Stamp)));
+    Bytes other_code_page = original;
+    const Bytes id{'I', 'D', 0xB2, 0xE2, 0xCA, 0xD4, 0x00};
+    constexpr std::size_t External_ID_Offset = 0x2F000;
+    std::copy(id.begin(), id.end(), other_code_page.begin() + External_ID_Offset);
+    Load(other_code_page);
+    Type(page, 1030, "1a2b", true);
+    Save();
+    EXPECT_EQ(Boxes(), Texts{Saved});
+    const Bytes kept = Saved_Image("VID1a2b_PID2c99");
+    EXPECT_TRUE(std::equal(id.begin(), id.end(), kept.begin() + External_ID_Offset));
 }
 
 // The 64 KB families take no video-format or camera-control edits, even with the pages still
@@ -229,6 +250,14 @@ TEST_F(Saving, VideoFormatEditsRemoveAndChooseResolutionsBySize) {
     set = saved_set();
     EXPECT_EQ(Sizes_Of(set.Mjpeg_Frames), (Sizes{hd, vga, qvga}));
     EXPECT_EQ(set.Mjpeg_Default_Width, 1280);
+
+    // A size listed twice, one entry unticked and one left ticked, stays.
+    Load(Video_Image(
+        {{.Frames = Frames_Of({{640, 480}, {1280, 720}, {320, 240}, {1280, 720}}), .Default_Index = 3}}));
+    EXPECT_EQ(Items(page, 1138), (Texts{"320 X 240", "640 X 480", "1280 X 720", "1280 X 720"}));
+    Click_Item_Check(page, 1138, 1);
+    Click_Item_Check(page, 1138, 2);
+    EXPECT_EQ(Sizes_Of(saved_set().Mjpeg_Frames), (Sizes{qvga, hd, hd}));
 }
 
 TEST_F(Saving, CameraControlEditsReachBothFieldsOfEachControl) {
@@ -336,15 +365,23 @@ TEST_F(Saving, TheBurnEditsItsBufferInPlaceAsTheSaveDoesWhateverThePagesHold) {
     EXPECT_EQ(no_image, Bytes(0x10000, 0x5A));
     EXPECT_EQ(Boxes(), Texts{"无法应用配置修改，将烧录未修改的固件！"});
 
-    Load(Video_Image({{.Frames = Frames_Of({{1280, 720}, {640, 480}})}}, 2));
+    // The demo camera's formats: MJPEG 1280 x 720 and 640 x 480, YUV 640 x 480 alone. Unticking
+    // 640 x 480 takes it from MJPEG only: emptied, the YUV list would take its format with it.
+    Image_2688_Description camera = Camera_2688_Description();
+    camera.Configurations[0].Video->Still_Method = 2;
+    Load(Build_2688_Image(camera));
     Type(dialog->m_Page1, 1030, "abcd", true);
+    ASSERT_EQ(Items(dialog->m_Page3, 1138), (Texts{"1280 X 720", "640 X 480"}));
     Click_Item_Check(dialog->m_Page3, 1138, 1);
     Select(dialog->m_Page2, 1116, 1);
     Save();
     const Bytes saved = Saved_Image("VIDabcd_PID2c99");
     dialog->Apply_Config_For_Download(Download_Buffer.get(), Download_Size);
     EXPECT_TRUE(std::equal(saved.begin(), saved.end(), Download_Buffer.get()));
-    EXPECT_EQ(Sizes_Of(Reload(saved)->Get_Original_Descriptor_Set()->Mjpeg_Frames), (Sizes{{1280, 720}}));
+    const Descriptor_Set set = *Reload(saved)->Get_Original_Descriptor_Set();
+    EXPECT_EQ(set.Format_Mode, 4u);
+    EXPECT_EQ(Sizes_Of(set.Mjpeg_Frames), (Sizes{{1280, 720}}));
+    EXPECT_EQ(Sizes_Of(set.Uncompressed_Frames), (Sizes{{640, 480}}));
 }
 
 } // namespace
