@@ -271,12 +271,28 @@ TEST_F(Burn, ACameraThatNeverComesBackFailsWithoutARestart) {
         EXPECT_TRUE(std::equal(after.begin() + 64, after.end(), before.begin() + 64));
     }
 
-    // A tool that cannot watch device changes keeps selected the camera that never came back,
-    // an index the burn's new list has no camera at. The next burn finds none there: the flash
-    // model reads -1, which counts as recognised, and both registers read 0 (a read that writes
-    // nothing), so the write goes nowhere and the burn makes the list again and polls for it.
-    SCOPED_TRACE("a selection with no camera");
+    // A tool that cannot watch device changes keeps its selection when the burn makes the list
+    // again. Lab-56 is still away then, so lab-3d stands at its index: it is not written, the
+    // polls look for the camera on lab-56's hub port, in vain.
     zunq::ui::Install_Device_Change_Source(nullptr);
+    {
+        SCOPED_TRACE("another camera at the selected index");
+        Select(Start_Dialog(Demo_Scenario()), 1016, Lab_2650);
+        Load_Demo_Image("SPCA2650");
+        const Bytes lab_3d = Flash(Lab_2282);
+        services.waits.clear();
+        Click_Download();
+        EXPECT_EQ(Waits(), 31u);
+        EXPECT_TRUE(Run_Until_Burn_Ends());
+        EXPECT_EQ(Boxes(), Texts{"烧录失败！"});
+        EXPECT_TRUE(Flash(Lab_2282) == lab_3d) << "lab-3d written";
+    }
+
+    // The camera that never came back stays selected, an index the burn's new list has no
+    // camera at. The next burn finds none there: the flash model reads -1, which counts as
+    // recognised, and both registers read 0 (a read that writes nothing), so the write goes
+    // nowhere and the burn makes the list again and polls for it.
+    SCOPED_TRACE("a selection with no camera");
     ZUNQ_USB_CAMDlg& dlg = Start_Dialog(Cameras_On_Root_Hub({R"("family": "SPCA2620")", gone_after_write}));
     Select(dlg, 1016, 1);
     Load_Demo_Image("SPCA2650");
