@@ -78,7 +78,7 @@ bool ZUNQ_USB_CAMDlg::Run_Burn_Steps() {
         Refuse_Burn(No_Camera_Message);
         return false;
     }
-    Extension_Unit_Base_Protocol* protocol = Device_List_Get_Protocol(m_hDeviceList, m_nSelectedDevice);
+    Extension_Unit_Base_Protocol* protocol = Selected_Protocol();
     if (m_nImageSize == 0) {
         Refuse_Burn(No_Image_Message);
         return false;
@@ -189,11 +189,21 @@ bool ZUNQ_USB_CAMDlg::Clear_Header_And_Restart(Extension_Unit_Base_Protocol* pro
     return true;
 }
 
+// A list the burn made again holds its cameras in the order they are there now, which a tool
+// that hears no device changes does not follow: another camera may stand at the selected index
+// (the selected one still away, or one unplugged before it), and that camera must not be
+// prepared or burnt. Device changes keep the index on the remembered hub port.
+Extension_Unit_Base_Protocol* ZUNQ_USB_CAMDlg::Selected_Protocol() {
+    if (!Is_Remembered_Port(Device_List_Get_Info(m_hDeviceList, m_nSelectedDevice)))
+        return nullptr;
+    return Device_List_Get_Protocol(m_hDeviceList, m_nSelectedDevice);
+}
+
 // The list and the selection are read afresh on every try: device changes handled during the
 // waits replace them.
 void ZUNQ_USB_CAMDlg::Poll_Camera(int tries) {
     for (int tried = 0; tried < tries; ++tried) {
-        const bool found = Device_List_Get_Protocol(m_hDeviceList, m_nSelectedDevice) != nullptr;
+        const bool found = Selected_Protocol() != nullptr;
         Delay_With_Message_Pump();
         if (found)
             return;
@@ -203,7 +213,7 @@ void ZUNQ_USB_CAMDlg::Poll_Camera(int tries) {
 // The waits may have replaced the device list: the worker gets the protocol of the list as it
 // is now, which stays until the worker has ended (device changes wait for it).
 void ZUNQ_USB_CAMDlg::Start_Download() {
-    m_pBurnProtocol = Device_List_Get_Protocol(m_hDeviceList, m_nSelectedDevice);
+    m_pBurnProtocol = Selected_Protocol();
     Store_Download_Progress(0);
     Download_Result.store(0);
     m_bBurnOutcomeShown = false;

@@ -195,6 +195,8 @@ private:
     bool Prepare_Camera(Extension_Unit_Base_Protocol* protocol);
     bool Restart_Into_Download_Mode(Extension_Unit_Base_Protocol* protocol);
     bool Clear_Header_And_Restart(Extension_Unit_Base_Protocol* protocol);
+    // The selected camera's protocol; none when the list holds another camera at the index.
+    Extension_Unit_Base_Protocol* Selected_Protocol();
     // Asks for the selected camera `tries` times, a second apart, until it is there.
     void Poll_Camera(int tries);
     void Start_Download();

@@ -2,7 +2,13 @@
 // road with its waits and polls on the virtual clock, the worker's results as the operator
 // meets them, the outcome the timer reports, and what waits for a burn under way.
 #include <algorithm>
+#include <atomic>
+#include <chrono>
 #include <csignal>
+#include <functional>
+#include <map>
+#include <optional>
+#include <thread>
 
 #include "Burn_Tool.h"
 #include "Download_State.h"
@@ -12,6 +18,7 @@
 namespace zunq::application::tests {
 namespace {
 
+using platform::simulated::Camera_Answer;
 using platform::simulated::Event;
 using platform::simulated::Event_Kind;
 using platform::simulated::Fault_Action;
@@ -31,9 +38,6 @@ enum Demo { Desk_2620, Door_2281, Hall_2092, Lab_2650, Lab_2282 };
 class Burn : public Burn_Tool {
 protected:
     unsigned Restarts(int camera) { return cameras.at(static_cast<std::size_t>(camera))->Restart_Count(); }
-    std::uint64_t Requests(int camera) {
-        return cameras.at(static_cast<std::size_t>(camera))->Request_Count();
-    }
     // The one-second waits of the burn so far.
     std::size_t Waits() {
         return static_cast<std::size_t>(std::count(services.waits.begin(), services.waits.end(), 1000u));
@@ -47,6 +51,21 @@ protected:
     }
     // Reads from every camera's video-input devices: the device list was made again.
     std::size_t Refreshes() { return Events_Of(Event_Kind::Property_Read).size(); }
+    // The writes of 0x5A to register 0x20D8 any camera received: the address set on selector
+    // 2, then the value on selector 3.
+    std::size_t Download_Mode_Writes() {
+        std::map<std::string, Bytes> address;
+        std::size_t writes = 0;
+        for (const Event& request : backend->Log().Requests()) {
+            if (request.Code != Request_Code::Set_Cur)
+                continue;
+            if (request.Selector == 2)
+                address[request.Camera] = request.Data;
+            else if (request.Selector == 3)
+                writes += request.Data == Bytes{0x5A} && address[request.Camera] == Bytes{0xD8, 0x20};
+        }
+        return writes;
+    }
     // Every box so far was the worker's, shown by the user-interface thread for it.
     bool Boxes_Came_From_The_Worker() {
         return std::all_of(services.message_boxes.begin(), services.message_boxes.end(),
@@ -75,12 +94,6 @@ TEST_F(Burn, RefusalsGiveTheButtonBackAndWriteNothing) {
         EXPECT_EQ(Events_Of(Event_Kind::Unplugged).size(), 1u) << "the test's own unplug only";
         EXPECT_TRUE(std::all_of(Flash(3).begin(), Flash(3).end(), [](std::uint8_t b) { return b == 0xFF; }));
     };
-    // The requests of one flash-model read: the selection's.
-    const auto one_read = [&](int camera) {
-        const std::uint64_t unselected = Requests(camera);
-        Select(dlg, 1016, camera);
-        return Requests(camera) - unselected;
-    };
 
     // Neither a camera nor an image: only the camera is asked for.
     const auto place = Unplug(0);
@@ -96,7 +109,7 @@ TEST_F(Burn, RefusalsGiveTheButtonBackAndWriteNothing) {
 
     // No flash part: ten reads of the model, no more, then the notices.
     Load_Demo_Image("SPCA2620");
-    const std::uint64_t no_part_read = one_read(1);
+    const std::uint64_t no_part_read = Select_Camera(1);
     ASSERT_GT(no_part_read, 0u);
     const std::uint64_t before = Requests(1);
     Click_Download();
@@ -111,7 +124,7 @@ TEST_F(Burn, RefusalsGiveTheButtonBackAndWriteNothing) {
     // recognised on its tenth read.
     dlg.m_FlashErrorDlg.ShowWindow(SW_HIDE);
     dlg.SetDlgItemText(1068, "");
-    const std::uint64_t preview_read = one_read(2);
+    const std::uint64_t preview_read = Select_Camera(2);
     for (std::uint64_t n = 1; n <= 9 * preview_read; ++n)
         cameras[2]->Faults().Fail_Request(Requests(2) + n, Refused);
     Click_Download();
@@ -128,14 +141,33 @@ TEST_F(Burn, RefusalsGiveTheButtonBackAndWriteNothing) {
     EXPECT_EQ(Log_Box(), Started);
     no_change("wrong image");
 
-    // ... and its piece 0 is rewritten only when it could be read.
+    // ... and its piece 0 is rewritten only when it could be read: not after a transport error,
+    // nor after the library's own -1 for a failed transfer preparation or a chunk length that
+    // does not divide the piece.
     Load_Demo_Image("SPCA2092");
-    cameras[3]->Faults().Fail_Selector(Data_Selector, Refused, Request_Code::Get_Cur);
-    dlg.SetDlgItemText(1068, "");
-    Click_Download();
-    EXPECT_EQ(Boxes(), Texts{"读取设备Flash失败，未写入任何数据！"});
-    EXPECT_EQ(Log_Box(), Started + Check_Failed);
-    no_change("piece 0 unreadable");
+    const std::pair<const char*, std::function<void(Simulated_Camera&)>> unreadable[] = {
+        {"transport error",
+         [](auto& camera) { camera.Faults().Fail_Selector(Data_Selector, Refused, Request_Code::Get_Cur); }},
+        {"preparation -1",
+         [](auto& camera) { camera.Faults().Fail_Selector(Data_Selector, -1, Request_Code::Get_Len); }},
+        {"length refused",
+         [](auto& camera) {
+             camera.Change_Answers([](Camera_Answer& answer) {
+                 if (answer.Code == Request_Code::Get_Len && answer.Selector == Data_Selector)
+                     answer.Bytes_Returned = 1000;
+             });
+         }},
+    };
+    for (const auto& [why, fault] : unreadable) {
+        fault(*cameras[3]);
+        dlg.SetDlgItemText(1068, "");
+        Click_Download();
+        EXPECT_EQ(Boxes(), Texts{"读取设备Flash失败，未写入任何数据！"}) << why;
+        EXPECT_EQ(Log_Box(), Started + Check_Failed) << why;
+        no_change(why);
+        cameras[3]->Faults().Clear();
+        cameras[3]->Change_Answers(nullptr);
+    }
 }
 
 TEST_F(Burn, EachRoadPreparesItsChipWithItsWaitsAndPolls) {
@@ -146,12 +178,14 @@ TEST_F(Burn, EachRoadPreparesItsChipWithItsWaitsAndPolls) {
         bool recreates;        // the device list made again
         unsigned restarts;     // by the preparation, and by the worker after the download
         std::size_t comebacks; // new connections: the camera back on its port as a new device
+        std::size_t writes;    // of 0x5A to register 0x20D8
     };
     const Road roads[] = {
-        {Desk_2620, 0, false, 1, 1},                             // no preparation; restarted afterwards
-        {Door_2281, 0, false, 1, 1}, {Hall_2092, 3, true, 2, 2}, // piece 0 and a restart: back after 2 s
-        {Lab_2650, 4, true, 2, 2},                               // the write: back after 2.5 s reading 0x80
-        {Lab_2282, 2, false, 1, 1},                              // the write: it stays
+        {Desk_2620, 0, false, 1, 1, 0}, // no preparation; restarted afterwards
+        {Door_2281, 0, false, 1, 1, 0},
+        {Hall_2092, 3, true, 2, 2, 0}, // piece 0 and a restart: back after 2 s
+        {Lab_2650, 4, true, 2, 2, 1},  // the write: back after 2.5 s reading 0x80
+        {Lab_2282, 2, false, 1, 1, 1}, // the write: it stays
     };
     for (const Road& road : roads) {
         const int i = road.camera;
@@ -162,12 +196,14 @@ TEST_F(Burn, EachRoadPreparesItsChipWithItsWaitsAndPolls) {
         const unsigned restarts = Restarts(i);
         const std::size_t refreshes = Refreshes();
         const std::size_t plugged = Events_Of(Event_Kind::Plugged).size();
+        const std::size_t writes = Download_Mode_Writes();
         services.waits.clear();
         dlg.SetDlgItemText(1068, "");
 
         Click_Download();
         EXPECT_EQ(Waits(), road.waits);
         EXPECT_EQ(Refreshes() > refreshes, road.recreates);
+        EXPECT_EQ(Download_Mode_Writes() - writes, road.writes);
         const Bytes image = Download_Image();
         ASSERT_TRUE(Run_Until_Burn_Ends());
         EXPECT_EQ(Log_Box(), Started + Succeeded);
@@ -198,6 +234,9 @@ TEST_F(Burn, EachRoadPreparesItsChipWithItsWaitsAndPolls) {
 }
 
 TEST_F(Burn, ACameraThatNeverComesBackFailsWithoutARestart) {
+    const std::string gone_after_write = R"("family": "SPCA2650", )" + Flash_2650 +
+                                         R"(, "registers": {"0x20FF": "0x00"},
+        "leaves": [{"write": {"0x20D8": "0x5A"}, "back_after_ms": "never"}])";
     const auto check = [&](const std::string& camera, const std::string& image, std::size_t waits) {
         Start_Dialog(One_Camera(camera));
         auto& flash = cameras[0]->Flash().Part()->Contents();
@@ -216,10 +255,7 @@ TEST_F(Burn, ACameraThatNeverComesBackFailsWithoutARestart) {
     };
     {
         SCOPED_TRACE("the write");
-        const auto [before, after] = check(R"("family": "SPCA2650", )" + Flash_2650 +
-                                               R"(, "registers": {"0x20FF": "0x00"},
-            "leaves": [{"write": {"0x20D8": "0x5A"}, "back_after_ms": "never"}])",
-                                           "SPCA2650", 31);
+        const auto [before, after] = check(gone_after_write, "SPCA2650", 31);
         EXPECT_EQ(before, after);
     }
     {
@@ -234,45 +270,96 @@ TEST_F(Burn, ACameraThatNeverComesBackFailsWithoutARestart) {
             std::all_of(after.begin() + 2, after.begin() + 64, [](std::uint8_t b) { return b == 0xFF; }));
         EXPECT_TRUE(std::equal(after.begin() + 64, after.end(), before.begin() + 64));
     }
+
+    // A tool that cannot watch device changes keeps its selection when the burn makes the list
+    // again. Lab-56 is still away then, so lab-3d stands at its index: it is not written, the
+    // polls look for the camera on lab-56's hub port, in vain.
+    zunq::ui::Install_Device_Change_Source(nullptr);
+    {
+        SCOPED_TRACE("another camera at the selected index");
+        Select(Start_Dialog(Demo_Scenario()), 1016, Lab_2650);
+        Load_Demo_Image("SPCA2650");
+        const Bytes lab_3d = Flash(Lab_2282);
+        services.waits.clear();
+        Click_Download();
+        EXPECT_EQ(Waits(), 31u);
+        EXPECT_TRUE(Run_Until_Burn_Ends());
+        EXPECT_EQ(Boxes(), Texts{"烧录失败！"});
+        EXPECT_TRUE(Flash(Lab_2282) == lab_3d) << "lab-3d written";
+    }
+
+    // The camera that never came back stays selected, an index the burn's new list has no
+    // camera at. The next burn finds none there: the flash model reads -1, which counts as
+    // recognised, and both registers read 0 (a read that writes nothing), so the write goes
+    // nowhere and the burn makes the list again and polls for it.
+    SCOPED_TRACE("a selection with no camera");
+    ZUNQ_USB_CAMDlg& dlg = Start_Dialog(Cameras_On_Root_Hub({R"("family": "SPCA2620")", gone_after_write}));
+    Select(dlg, 1016, 1);
+    Load_Demo_Image("SPCA2650");
+    Click_Download();
+    ASSERT_TRUE(Run_Until_Burn_Ends());
+    ASSERT_EQ(Selection(dlg, 1016), 1);
+    const std::size_t refreshes = Refreshes();
+    const std::size_t writes = Download_Mode_Writes();
+    services.waits.clear();
+    dlg.SetDlgItemText(1068, "");
+    Boxes();
+    Click_Download();
+    EXPECT_EQ(Waits(), 31u);
+    EXPECT_GT(Refreshes(), refreshes);
+    EXPECT_EQ(Download_Mode_Writes(), writes);
+    ASSERT_TRUE(Run_Until_Burn_Ends());
+    EXPECT_EQ(Log_Box(), Started + Failed);
+    EXPECT_EQ(Boxes(), Texts{"烧录失败！"});
 }
 
 TEST_F(Burn, EveryFailedDownloadIsReportedByTheWorkerAndTheTimer) {
     ZUNQ_USB_CAMDlg& dlg = Start_Dialog(Demo_Scenario());
     const struct {
+        Demo camera;
         const char* image;
         bool empty; // the download buffer emptied: the download's refusal of an empty image
-        bool flip;  // every chunk reads back wrong
-        const char* box;
+        std::optional<Fault_Action> reads; // what every chunk read meets
+        Texts boxes;
     } failures[] = {
-        {"SPCA2620", true, false, "加载固件失败！"},
-        {"SPCA2281", false, false, "设备与固件不匹配！"},
-        {"SPCA2620", false, true, "烧录失败！"},
+        {Desk_2620, "SPCA2620", true, {}, {"加载固件失败！"}},
+        {Desk_2620, "SPCA2281", false, {}, {"设备与固件不匹配！"}},
+        {Desk_2620, "SPCA2620", false, Fault_Action{.What = Fault_Action::Kind::Flip_Byte}, {"烧录失败！"}},
+        // A transport error whose low word is 0 ends the download below 100 with the result
+        // word 0: no box, but a failure all the same.
+        {Door_2281,
+         "SPCA2281",
+         false,
+         Fault_Action{.Result = static_cast<platform::HRESULT>(0x80040000)},
+         {}},
     };
     for (const auto& failure : failures) {
-        SCOPED_TRACE(failure.box);
+        SCOPED_TRACE(&failure - failures);
+        const auto camera = static_cast<std::size_t>(failure.camera);
+        Select(dlg, 1016, failure.camera);
         Load_Demo_Image(failure.image);
         if (failure.empty)
             Download_Size = 0;
-        if (failure.flip)
-            cameras[Desk_2620]->Faults().Plan({.Which = Planned_Fault::Match::Selector,
-                                               .Selector = Data_Selector,
-                                               .Code = Request_Code::Get_Cur,
-                                               .Action = {.What = Fault_Action::Kind::Flip_Byte}});
+        if (failure.reads)
+            cameras[camera]->Faults().Plan({.Which = Planned_Fault::Match::Selector,
+                                            .Selector = Data_Selector,
+                                            .Code = Request_Code::Get_Cur,
+                                            .Action = *failure.reads});
         dlg.SetDlgItemText(1068, "");
-        const unsigned restarts = Restarts(Desk_2620);
+        const unsigned restarts = Restarts(failure.camera);
         Click_Download();
         ASSERT_TRUE(Run_Until_Burn_Ends());
         EXPECT_TRUE(Boxes_Came_From_The_Worker());
-        EXPECT_EQ(Boxes(), Texts{failure.box});
+        EXPECT_EQ(Boxes(), failure.boxes);
         EXPECT_EQ(Log_Box(), Started + Failed);
-        EXPECT_EQ(Restarts(Desk_2620), restarts + 1);
+        EXPECT_EQ(Restarts(failure.camera), restarts + 1);
         EXPECT_TRUE(Burn_Button_Idle());
         EXPECT_FALSE(services.Timer_Running(dlg, ZUNQ_USB_CAMDlg::Burn_Timer_Id));
         CString label;
         label.Format("%.0f%%", static_cast<double>(Read_Download_Progress()));
         EXPECT_EQ(Text(dlg, 1119), label);
         EXPECT_EQ(Source_Record(), Source_Record_Before) << "no download record";
-        cameras[Desk_2620]->Faults().Clear();
+        cameras[camera]->Faults().Clear();
         Run_Clock(3000); // the camera back from its restart
     }
 }
@@ -287,10 +374,20 @@ TEST_F(Burn, OnlyTheLibrarysExact100IsASuccessOfThisBurn) {
     Type(dlg.m_Page1, 1032, "1234", true); // the PID edited on the identity page
     const Bytes before = Flash(0);
     const std::uint64_t first_start = Requests(0);
+    // The worker held past 99 % until the bar shows 99: the bar still goes on to 100.
+    std::atomic<bool> held = false;
+    std::atomic<bool> go_on = false;
+    cameras[0]->Change_Answers([&](Camera_Answer&) {
+        if (Read_Download_Progress() >= 99.0f && !held.exchange(true))
+            while (!go_on)
+                std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    });
     Click_Download();
     EXPECT_EQ(Text(dlg, 1009), "正在下载");
     EXPECT_FALSE(Is_Enabled(dlg, 1009));
     const Bytes image = Download_Image();
+    EXPECT_TRUE(Pump_Until([&] { return held && Position(dlg, 1063) == 99; }));
+    go_on = true;
     ASSERT_TRUE(Run_Until_Burn_Ends());
     EXPECT_EQ(Log_Box(), Started + Succeeded);
     EXPECT_EQ(Text(dlg, 1119), "100%");
@@ -340,9 +437,9 @@ TEST_F(Burn, ThePaddedImageIsCutToTheDownloadBuffer) {
     EXPECT_EQ(Log_Box(), Started + Succeeded);
 }
 
-// While the worker downloads (here: while it waits for the operator to close its box) loads
-// are refused and free nothing, the camera being burnt is asked nothing, device changes wait
-// for the worker's end and a close for the burn's.
+// While the worker downloads (here: while it waits for the operator to close its box) a second
+// "下载" does nothing, loads are refused and free nothing, the camera being burnt is asked
+// nothing, device changes wait for the worker's end and a close for the burn's.
 TEST_F(Burn, WhileTheWorkerRunsLoadsDeviceChangesAndACloseWait) {
     ZUNQ_USB_CAMDlg& dlg = Start_Dialog(Demo_Scenario());
     const std::string other = Write_Demo_Image("SPCA2620");
@@ -353,6 +450,7 @@ TEST_F(Burn, WhileTheWorkerRunsLoadsDeviceChangesAndACloseWait) {
         if (!box.from_other_thread || std::exchange(held, true))
             return IDOK;
         const std::uint8_t* buffer = Download_Buffer.get();
+        Click_Download();
         Load(other);
         Drop_Files(dlg, {other});
         EXPECT_EQ(Download_Buffer.get(), buffer);

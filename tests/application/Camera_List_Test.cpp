@@ -54,6 +54,18 @@ TEST_F(Camera_List, ItemsDevicePanelAndFlashNameShowEachCamerasRecord) {
     dlg.Show_Device_Info(wide);
     EXPECT_EQ(Device_Panel(), (Texts{"12345", "0000", "0000", "", "", ""}));
     EXPECT_EQ(dlg.m_strMicName, "mic");
+
+    // An arrival reads the selected camera's flash model again until it answers: once from a
+    // camera with a part, 11 times from one without. A removal makes the list without reading it.
+    for (const auto& [camera, reads] : {std::pair{1, 1u}, std::pair{2, 11u}}) {
+        SCOPED_TRACE(camera);
+        const std::uint64_t one_read = Select_Camera(camera);
+        const std::uint64_t before = Requests(camera);
+        const auto other = Unplug(0);
+        const std::uint64_t removal = Requests(camera) - before;
+        Plug(0, other);
+        EXPECT_EQ(Requests(camera) - before - removal, removal + reads * one_read);
+    }
 }
 
 TEST_F(Camera_List, TheSelectedCameraUnpluggedAndPluggedBackOnTheSameOrAnotherPort) {

@@ -107,6 +107,16 @@ void Tool_Test::Plug(int camera, Simulated_Backend::Usb_Place place) {
     Pump();
 }
 
+std::uint64_t Tool_Test::Requests(int camera) const {
+    return cameras.at(static_cast<std::size_t>(camera))->Request_Count();
+}
+
+std::uint64_t Tool_Test::Select_Camera(int camera) {
+    const std::uint64_t before = Requests(camera);
+    Select(Dlg(), 1016, camera);
+    return Requests(camera) - before;
+}
+
 Texts Tool_Test::Device_Panel() {
     Texts texts;
     for (int id = 1018; id <= 1023; ++id)

@@ -82,6 +82,11 @@ protected:
     Simulated_Backend::Usb_Place Unplug(int camera);
     void Plug(int camera, Simulated_Backend::Usb_Place place);
 
+    // The requests camera `camera` received so far.
+    std::uint64_t Requests(int camera) const;
+    // Clicks camera `camera` in the list; the requests of the one flash-model read it makes.
+    std::uint64_t Select_Camera(int camera);
+
     // The texts of the device panel, statics 1018 to 1023.
     Texts Device_Panel();
     // The texts of the message boxes shown since the last call.

@@ -68,6 +68,10 @@ TEST(Identification, EachFamilysOwnPairIsADirectMatch) {
         Probed_Camera camera(family, "direct", Identity{0x42, 0x42, 0x42});
         EXPECT_EQ(camera->Identify(), 0) << family;
         EXPECT_EQ(camera->Get_Chip_Code(), code) << family;
+        // Half the pair is no match: only the SPCA2281's first unit decides alone.
+        if (family != "SPCA2281") {
+            EXPECT_EQ(Probed_Camera(family, "direct-first")->Identify(), -1) << family;
+        }
     }
     Probed_Camera none("SPCA2620", "none");
     EXPECT_EQ(none->Identify(), -1);
@@ -94,6 +98,13 @@ TEST(Identification, EdgeCasesOfTheProbeOrder) {
     EXPECT_EQ(log.Text().find("ID3"), std::string::npos) << "the stage after a failed decision is not tried";
     EXPECT_EQ(d2->Identify(), -1) << "and the other probes do not take it either";
     EXPECT_NE(log.Text().find("ZUNQ_1080p_3D ID2 1 OK 0"), std::string::npos) << "every probe ran";
+
+    // A second unit whose pairing fails keeps the register stage away, though the chip would
+    // answer its registers through that binding.
+    Probed_Camera unpaired("SPCA2085", "G3@2+G10@3");
+    unpaired.camera->Faults().Fail_Request(3,
+                                           platform::Hresult_From_Win32(platform::Win32_Error::Gen_Failure));
+    EXPECT_FALSE(unpaired->Is_ZUNQ_56_2()) << "its ID2 try, after G11 and G3 on node 2, failed";
 
     const auto ff = Identity{0xFF, 0xFF, 0x00};
     EXPECT_FALSE(Probed_Camera("SPCA2282", "G4@2+G10@3", ff)->Is_ZUN_1080P_1());
