@@ -4,9 +4,12 @@
 // starts missing.
 #include <filesystem>
 #include <fstream>
+#include <sstream>
 
+#include "Burn_Tool.h"
 #include "Download_State.h"
 #include "Tool_Test.h"
+#include "support/Fifo.h"
 
 namespace zunq::application::tests {
 namespace {
@@ -148,6 +151,68 @@ TEST_F(Settings_File, AFileWrittenByHandIsReadAndKeptAroundTheValuesWritten) {
     Type(dlg.m_Page1, 1034, "X");
     EXPECT_EQ(Text(dlg.m_Page1, 1034), "Camera");
     EXPECT_EQ(Boxes(), Texts{"字符长度超过限制！请重新输入！"});
+}
+
+// Burns through the dialog on a simulated camera, into the settings file of the test's folder.
+class Settings_File_Burn : public Burn_Tool {
+protected:
+    ZUNQ_USB_CAMDlg& Start() {
+        return Start_Dialog(
+            One_Camera(R"("family": "SPCA2650", )" + Flash_2650 + R"(, "registers": {"0x20FF": "0x80"})"));
+    }
+    void Burn_Demo_Image() {
+        Click_Download();
+        ASSERT_TRUE(Run_Until_Burn_Ends());
+        ASSERT_NE(Log_Box().find("烧录成功"), std::string::npos) << Log_Box();
+    }
+    // The lines written to standard error since the last call.
+    std::vector<std::string> Error_Lines() {
+        std::vector<std::string> lines;
+        std::istringstream text(testing::internal::GetCapturedStderr());
+        testing::internal::CaptureStderr();
+        for (std::string line; std::getline(text, line);)
+            if (line.starts_with("zunq_sf_tool:"))
+                lines.push_back(line);
+        return lines;
+    }
+};
+
+// A file that is no settings file of the tool's is left byte for byte as it was through a
+// start, a load and a burn, which all work; the tool says so once.
+TEST_F(Settings_File_Burn, AFileTooLargeOrNotRegularIsLeftAsItIsAndSaidOnce) {
+    const std::string image = Write_Demo_Image("SPCA2650");
+    const std::string record =
+        "[SourceFileInfo]\r\nvid=0c45\r\npid=6380\r\nbcd=0301\r\niproduct=ZUNQ 5M USB Camera"
+        "\r\nimanufacture=ZUNQ\r\niserialnumber=ZQ56-0004\r\niaudioproduct=" +
+        image + "\r\n";
+    const std::string largest = record + std::string(zunq::ui::Largest_Profile_File - record.size(), ';');
+    std::ofstream("info.ini", std::ios::binary) << largest;
+    Start();
+    EXPECT_EQ(Text(*dialog, 1029), "ZQ56-0004") << "a file of the largest size is read";
+    EXPECT_EQ(Error_Lines(), Texts{});
+
+    const std::string too_large = largest + ";";
+    std::ofstream("info.ini", std::ios::binary) << too_large;
+    Start();
+    EXPECT_EQ(Text(*dialog, 1029), "") << "the record is not read";
+    Load(image);
+    Burn_Demo_Image();
+    EXPECT_EQ(Read_File("info.ini"), too_large);
+    EXPECT_EQ(Error_Lines(),
+              Texts{"zunq_sf_tool: settings file ./info.ini: holds more than 65536 bytes; it is "
+                    "left as it is, and nothing is recorded"});
+
+    std::filesystem::remove("info.ini");
+    zunq::tests::Fifo fifo("info.ini");
+    ASSERT_TRUE(fifo.Made());
+    Start();
+    Load(image);
+    Burn_Demo_Image();
+    EXPECT_TRUE(std::filesystem::is_fifo("info.ini")) << "nothing written in its place";
+    EXPECT_EQ(fifo.Stop(), 0u) << "the FIFO was opened";
+    EXPECT_EQ(Error_Lines(),
+              Texts{"zunq_sf_tool: settings file ./info.ini: is a FIFO, not a regular file; it is "
+                    "left as it is, and nothing is recorded"});
 }
 
 } // namespace
