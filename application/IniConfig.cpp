@@ -168,11 +168,14 @@ void ZUNQ_USB_CAMDlg::Load_Ini_Firmware(const char* file_name) {
     UpdateData(FALSE);
 }
 
-// Without a message; whatever the load had made is freed, so no image counts as loaded.
+// Without a message. The image as read is freed, so nothing counts as loaded (the burn and the
+// save refuse); an image that was shown keeps its padded copy, its tabs and its pages, so
+// "默认值" still fills the camera-control page from it. No burn buffer was made.
 void ZUNQ_USB_CAMDlg::Forget_Download_Record() {
     m_strPathEdit.Empty();
     Clear_Image_Panel();
     Clear_Sections();
-    Release_Image_Buffers();
+    m_pImage.reset();
+    m_nImageSize = 0;
     UpdateData(FALSE);
 }

@@ -94,7 +94,7 @@ TEST_F(Settings_File, ABurntImageIsReloadedWhileItCarriesTheBurntIdentity) {
     Restart();
     EXPECT_EQ(Boxes(), Texts{});
     Expect_No_Image();
-    EXPECT_EQ(dialog->m_pPaddedImage, nullptr);
+    EXPECT_NE(dialog->m_pPaddedImage, nullptr) << "kept for the pages";
     EXPECT_EQ(Text(*dialog, 1024), "");
     EXPECT_EQ(Ini(), Empty_Record + Burn_Date);
 }
@@ -151,6 +151,32 @@ TEST_F(Settings_File, AFileWrittenByHandIsReadAndKeptAroundTheValuesWritten) {
     Type(dlg.m_Page1, 1034, "X");
     EXPECT_EQ(Text(dlg.m_Page1, 1034), "Camera");
     EXPECT_EQ(Boxes(), Texts{"字符长度超过限制！请重新输入！"});
+}
+
+// The record no longer matches the image: forgotten, but the pages shown from the image stay
+// and "默认值" fills the camera-control page from it again; nothing counts as loaded, so the
+// burn and the save still refuse.
+TEST_F(Settings_File, AForgottenRecordKeepsThePagesOfTheImageButLoadsNothing) {
+    Start_Dialog(Demo_Scenario());
+    const std::string path = Write_Image("camera.bin", test_images::Build_2688_Image({}));
+    std::ofstream("info.ini", std::ios::binary)
+        << "[SourceFileInfo]\r\nvid=ffff\r\niaudioproduct=" + path + "\r\n";
+    ZUNQ_USB_CAMDlg& dlg = Restart();
+    EXPECT_EQ(Boxes(), Texts{});
+    EXPECT_EQ(Items(dlg, 1122), (Texts{"用户配置", "参数配置", "USB配置"}));
+    Select(dlg, 1122, 1);
+    CDialog2& page = dlg.m_Page2;
+    ASSERT_TRUE(page.IsWindowVisible());
+    EXPECT_EQ(Text(page, 1068), "100") << "brightness, from the image";
+    Press_Key(page, 1088, VK_LEFT);
+    ASSERT_EQ(Text(page, 1068), "99");
+    Click(page, 1118); // "默认值"
+    EXPECT_EQ(Text(page, 1068), "100");
+    EXPECT_EQ(Position(page, 1088), 100);
+
+    Click(dlg, 1009);
+    EXPECT_EQ(Boxes(), Texts{"请先选择更新的程序！"});
+    Expect_No_Image();
 }
 
 // Burns through the dialog on a simulated camera, into the settings file of the test's folder.
