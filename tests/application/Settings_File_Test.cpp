@@ -203,6 +203,31 @@ protected:
     }
 };
 
+// The record a real burn writes: the identity page's values as the operator left them, and
+// the local time when the burn ended.
+TEST_F(Settings_File_Burn, ABurnRecordsTheIdentityPageAndTheTimeItEnded) {
+    ZUNQ_USB_CAMDlg& dlg = Start();
+    services.local_time = {2026, 12, 6, 5, 9, 5, 3, 0};
+    Load_Demo_Image("SPCA2650");
+    Type(dlg.m_Page1, 1030, "1bcf", true);
+    Type(dlg.m_Page1, 1032, "2c99", true);
+    Click(dlg.m_Page1, 1075);
+    Type(dlg.m_Page1, 1034, "Lab Camera", true);
+    Click(dlg.m_Page1, 1076);
+    Type(dlg.m_Page1, 1035, "Lab", true);
+    Click_Download();
+    services.local_time = {2027, 1, 3, 20, 8, 4, 7, 0};
+    ASSERT_TRUE(Run_Until_Burn_Ends());
+    ASSERT_NE(Log_Box().find("烧录成功"), std::string::npos) << Log_Box();
+    const std::string ini = Read_File("info.ini");
+    const auto download_info = ini.find("[DownloadInfo]");
+    ASSERT_NE(download_info, std::string::npos) << ini;
+    EXPECT_EQ(
+        ini.substr(download_info),
+        "[DownloadInfo]\r\nvid=1bcf\r\npid=2c99\r\nbcd=0301\r\niproduct=Lab Camera\r\nimanufacture=Lab\r\n"
+        "iserialnumber=ZQ56-0004\r\n[Date]\r\nYear_Month_Day=2027/1/20\r\nHour_Minute_Second=8:4:7\r\n");
+}
+
 // A file that is no settings file of the tool's is left byte for byte as it was through a
 // start, a load and a burn, which all work; the tool says so once.
 TEST_F(Settings_File_Burn, AFileTooLargeOrNotRegularIsLeftAsItIsAndSaidOnce) {

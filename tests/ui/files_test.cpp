@@ -120,6 +120,29 @@ TEST_F(Files, SeveralValuesAreWrittenTogether) {
     EXPECT_EQ(File_Text(), before);
 }
 
+// Quotes are taken off a value only as a matching pair around it.
+TEST_F(Files, OnlyAPairOfMatchingQuotesIsTakenOffAValue) {
+    std::ofstream(ini, std::ios::binary)
+        << "[SourceFileInfo]\r\npath=\"/fw/camera.bin\r\nsingle=' quoted '\r\n"
+           "mixed=\"/fw/camera.bin'\r\nalone=\"\r\nend=/fw/camera.bin\"\r\n";
+    EXPECT_EQ(Read("SourceFileInfo", "path"), "\"/fw/camera.bin");
+    EXPECT_EQ(Read("SourceFileInfo", "single"), " quoted ");
+    EXPECT_EQ(Read("SourceFileInfo", "mixed"), "\"/fw/camera.bin'");
+    EXPECT_EQ(Read("SourceFileInfo", "alone"), "\"");
+    EXPECT_EQ(Read("SourceFileInfo", "end"), "/fw/camera.bin\"");
+}
+
+// A replaced file keeps its permissions (the new text goes into a file of its own first).
+TEST_F(Files, AReplacedFileKeepsItsPermissions) {
+    ASSERT_TRUE(WritePrivateProfileStringA("LoadBin", "vid", "0c45", ini.c_str()));
+    ASSERT_EQ(::chmod(ini.c_str(), 0640), 0);
+    EXPECT_TRUE(WritePrivateProfileStringA("LoadBin", "pid", "6366", ini.c_str()));
+    struct stat replaced {};
+    ASSERT_EQ(::stat(ini.c_str(), &replaced), 0);
+    EXPECT_EQ(replaced.st_mode & 07777, 0640u);
+    EXPECT_EQ(Read("LoadBin", "pid"), "6366");
+}
+
 // A file past the largest profile file, or not a regular file, is neither read nor written;
 // reading a FIFO or writing through it never waits for its other end.
 TEST_F(Files, FilesPastTheLimitAndFifosAreLeftAlone) {
