@@ -2,6 +2,8 @@
 // the last successful burn.
 #include "IniConfig.h"
 
+#include <cstdio>
+
 #include "Image_Loading.h"
 #include "ZUNQ_USB_CAMDlg.h"
 
@@ -45,12 +47,29 @@ void IniConfig::Init_Key_Table() {
     Ini_Key_Table.push_back({"Date", {"Year_Month_Day", "Hour_Minute_Second"}});
 }
 
-CString IniConfig::Read_Value(int record, int key) const {
+zunq::ui::Profile_Text IniConfig::Read_Settings() {
+    zunq::ui::Profile_File file = zunq::ui::Read_Profile_File(Ini_File_Name);
+    Tell_Refusal_Once(file.refusal);
+    return std::move(file.text);
+}
+
+// A file that is not the tool's (too large, not a regular file) is left as it is: reads find
+// nothing and writes are refused, so the tool works on without a record, and says so once.
+void IniConfig::Tell_Refusal_Once(const std::string& refusal) {
+    if (refusal.empty() || Settings_Refusal_Told)
+        return;
+    Settings_Refusal_Told = true;
+    std::fprintf(stderr, "zunq_sf_tool: settings file %s: %s; it is left as it is, and nothing is recorded\n",
+                 static_cast<const char*>(Ini_File_Name), refusal.c_str());
+}
+
+CString IniConfig::Value_Of(const zunq::ui::Profile_Text& settings, int record, int key) const {
     const Ini_Record& entry = Ini_Key_Table.at(static_cast<std::size_t>(record));
-    char value[Value_Buffer_Size];
-    GetPrivateProfileStringA(entry.section.c_str(), entry.keys.at(static_cast<std::size_t>(key)).c_str(), "",
-                             value, Value_Buffer_Size, Ini_File_Name);
-    return value;
+    std::string value =
+        settings.Get(entry.section, entry.keys.at(static_cast<std::size_t>(key))).value_or("");
+    if (value.size() >= Value_Buffer_Size)
+        value.resize(Value_Buffer_Size - 1);
+    return value.c_str();
 }
 
 zunq::ui::Profile_Value IniConfig::Value(int record, int key, const char* value) const {
@@ -63,8 +82,10 @@ void IniConfig::Add_Values(Profile_Values& values, int record, const std::array<
         values.push_back(Value(record, key, *fields[static_cast<std::size_t>(key)]));
 }
 
-void IniConfig::Write(const Profile_Values& values) const {
-    zunq::ui::Write_Profile_Values(values, Ini_File_Name);
+void IniConfig::Write(const Profile_Values& values) {
+    std::string refusal;
+    zunq::ui::Write_Profile_Values(values, Ini_File_Name, &refusal);
+    Tell_Refusal_Once(refusal);
 }
 
 void IniConfig::Write_LoadBin() {
@@ -101,20 +122,21 @@ void IniConfig::Clear_Sections() {
 
 // UTF-8 never has an ASCII byte inside a multi-byte character, so comparing bytes with ASCII
 // letters folded compares the characters.
-bool IniConfig::Compare_Source_Info() {
+bool IniConfig::Compare_Source_Info(const zunq::ui::Profile_Text& settings) {
     const std::array<CString*, 6> loaded = Loaded_Identity(Dialog());
     for (int key = 0; key < 6; ++key)
-        if (Read_Value(Ini_Source_File_Info, key).CompareNoCase(*loaded[static_cast<std::size_t>(key)]) != 0)
+        if (Value_Of(settings, Ini_Source_File_Info, key)
+                .CompareNoCase(*loaded[static_cast<std::size_t>(key)]) != 0)
             return false;
     return true;
 }
 
-void IniConfig::Read_Download_Info() {
+void IniConfig::Read_Download_Info(const zunq::ui::Profile_Text& settings) {
     ZUNQ_USB_CAMDlg& dlg = Dialog();
     const std::array<CString*, 6> page = Identity_Page(dlg);
     for (int key = 0; key < 6; ++key)
-        *page[static_cast<std::size_t>(key)] = Read_Value(Ini_Download_Info, key);
-    const CString path = Read_Value(Ini_Source_File_Info, Ini_Source_Path_Key);
+        *page[static_cast<std::size_t>(key)] = Value_Of(settings, Ini_Download_Info, key);
+    const CString path = Value_Of(settings, Ini_Source_File_Info, Ini_Source_Path_Key);
     dlg.m_strFilePath = path;
     dlg.m_strPathEdit = path;
     dlg.m_strFileTitle = Get_File_Title(path);
@@ -122,11 +144,13 @@ void IniConfig::Read_Download_Info() {
 
 // The load steps with the path from the record of the last successful burn, used as stored.
 // The image is kept only when it still carries the identity that was burnt; an image that
-// fails the check is refused as a load by hand is, and the record stays.
+// fails the check is refused as a load by hand is, and the record stays. The file is read
+// once: the load writes only "LoadBin", which nothing here reads.
 void ZUNQ_USB_CAMDlg::Load_Ini_Firmware(const char* file_name) {
     UpdateData(TRUE);
     Ini_File_Name = file_name;
-    const CString path = Read_Value(Ini_Source_File_Info, Ini_Source_Path_Key);
+    const zunq::ui::Profile_Text settings = Read_Settings();
+    const CString path = Value_Of(settings, Ini_Source_File_Info, Ini_Source_Path_Key);
     if (Load_File_To_Buffer(path, m_pImage, m_nImageSize) != 0) {
         Forget_Download_Record();
         return;
@@ -134,21 +158,24 @@ void ZUNQ_USB_CAMDlg::Load_Ini_Firmware(const char* file_name) {
     const auto image = Show_Checked_Image();
     if (image == nullptr)
         return;
-    if (!Compare_Source_Info()) {
+    if (!Compare_Source_Info(settings)) {
         Forget_Download_Record();
         return;
     }
-    Read_Download_Info();
+    Read_Download_Info(settings);
     Fill_Identity_Page();
     Make_Download_Buffer(*image);
     UpdateData(FALSE);
 }
 
-// Without a message; whatever the load had made is freed, so no image counts as loaded.
+// Without a message. The image as read is freed, so nothing counts as loaded (the burn and the
+// save refuse); an image that was shown keeps its padded copy, its tabs and its pages, so
+// "默认值" still fills the camera-control page from it. No burn buffer was made.
 void ZUNQ_USB_CAMDlg::Forget_Download_Record() {
     m_strPathEdit.Empty();
     Clear_Image_Panel();
     Clear_Sections();
-    Release_Image_Buffers();
+    m_pImage.reset();
+    m_nImageSize = 0;
     UpdateData(FALSE);
 }

@@ -2,9 +2,11 @@
 // The settings file "./info.ini": the identity of every image loaded ("LoadBin"), and the
 // record of the last successful burn, from which the tool reloads that image at start-up:
 // the burnt image's identity and path ("SourceFileInfo"), the identity page's values at the
-// burn ("DownloadInfo") and the local date and time ("Date"). Values are read one at a time
-// through the profile-string functions; the values of one operation are written with one
-// replacement of the file. A missing file or key reads as "", and failed writes go unnoticed.
+// burn ("DownloadInfo") and the local date and time ("Date"). Each operation reads the file
+// once for all its values and writes its values with one replacement of the file. A missing
+// file or key reads as "", and failed writes go unnoticed; a file that is no settings file of
+// the tool (past zunq::ui::Largest_Profile_File, or not a regular file) is neither read nor
+// written, which is said once on standard error.
 //
 // The main dialog's second base: its operations read and write the dialog's fields, so only
 // the dialog makes one.
@@ -46,16 +48,19 @@ public:
     // Writes "" to LoadBin keys 0-5, SourceFileInfo keys 0-6 and DownloadInfo keys 0-5; the
     // keys stay, and Date is kept.
     void Clear_Sections();
-    // True when SourceFileInfo keys 0-5 equal the loaded image's VID, PID, firmware version,
-    // product, manufacturer and serial, without regard to ASCII letter case.
-    bool Compare_Source_Info();
-    // The identity page's six values from DownloadInfo; the file path, path box and title
-    // from SourceFileInfo's path.
-    void Read_Download_Info();
+    // True when SourceFileInfo keys 0-5 of `settings` equal the loaded image's VID, PID,
+    // firmware version, product, manufacturer and serial, without regard to ASCII letter case.
+    bool Compare_Source_Info(const zunq::ui::Profile_Text& settings);
+    // The identity page's six values from DownloadInfo of `settings`; the file path, path box
+    // and title from SourceFileInfo's path.
+    void Read_Download_Info(const zunq::ui::Profile_Text& settings);
 
 protected:
-    // One value, cut to 254 bytes.
-    CString Read_Value(int record, int key) const;
+    // The file's text, read once for all the values an operation reads; empty when the file
+    // is missing or refused (larger than zunq::ui::Largest_Profile_File, not a regular file).
+    zunq::ui::Profile_Text Read_Settings();
+    // One value of `settings`, cut to 254 bytes; "" when it is missing.
+    CString Value_Of(const zunq::ui::Profile_Text& settings, int record, int key) const;
 
 private:
     friend class ZUNQ_USB_CAMDlg;
@@ -67,5 +72,8 @@ private:
     zunq::ui::Profile_Value Value(int record, int key, const char* value) const;
     // The six fields as keys 0-5 of the record.
     void Add_Values(Profile_Values& values, int record, const std::array<CString*, 6>& fields) const;
-    void Write(const Profile_Values& values) const;
+    void Write(const Profile_Values& values);
+    // One line on standard error, the first time the file is refused.
+    void Tell_Refusal_Once(const std::string& refusal);
+    bool Settings_Refusal_Told = false;
 };

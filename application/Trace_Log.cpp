@@ -1,11 +1,13 @@
 #include "Trace_Log.h"
 
+#include <fcntl.h>
+#include <stdio.h>
+
 #include <cstdio>
-#include <filesystem>
 #include <memory>
-#include <system_error>
 
 #include "extension_unit_integrate/Extension_Unit_Integrate.h"
+#include "platform/Regular_File.h"
 
 namespace {
 
@@ -38,12 +40,15 @@ Library_Trace_Stream& Trace_Stream() {
 
 } // namespace
 
+// Only a regular file: a FIFO that nobody reads would hold the library's next trace line, and
+// with it the burn, once its buffer is full.
 void Open_Trace_Log(const char* path) {
-    std::error_code error;
-    const std::filesystem::file_status status = std::filesystem::status(path, error);
-    if (error || !std::filesystem::exists(status) || std::filesystem::is_directory(status))
+    platform::Regular_File file(path, O_RDWR | O_APPEND);
+    if (!file.Is_Open())
         return;
-    Stream stream(std::fopen(path, "a+"));
-    if (stream)
-        Trace_Stream().Replace(std::move(stream));
+    Stream stream(fdopen(file.Descriptor(), "a+"));
+    if (!stream)
+        return;
+    file.Release();
+    Trace_Stream().Replace(std::move(stream));
 }

@@ -1,7 +1,7 @@
 #pragma once
 // The camera library's trace log: written only when the operator has created the file.
 
-// When `path` names an existing entry that is not a directory, opens it for appending and
-// hands the stream to the camera library; otherwise (absent, a directory, not openable)
-// logging stays off. The stream stays open until the process ends.
+// When `path` names an existing regular file, opens it for appending and hands the stream to
+// the camera library; otherwise (absent, a directory, a FIFO or a device, not openable) logging
+// stays off. The stream stays open until the process ends.
 void Open_Trace_Log(const char* path);

@@ -22,6 +22,7 @@
 #include <vector>
 
 #include "Ratio_Targets.h"
+#include "support/Demo_Tool_Environment.h"
 
 namespace {
 
@@ -42,17 +43,10 @@ struct Start_Up {
     std::string Failure; // empty when the tool painted its dialog
 };
 
-// The environment the tool starts in: this one, with the demo scenario, the offscreen
-// platform and the descriptor to tell of the first paint on.
+// The environment the tool starts in: the demo's, and the descriptor to tell of the first
+// paint on.
 std::vector<std::string> Tool_Environment(int painted_fd) {
-    std::vector<std::string> environment;
-    for (char** variable = environ; *variable != nullptr; ++variable) {
-        const std::string text = *variable;
-        if (!text.starts_with("ZUNQ_SF_") && !text.starts_with("QT_QPA_PLATFORM="))
-            environment.push_back(text);
-    }
-    environment.push_back("ZUNQ_SF_SIMULATION=" ZUNQ_SOURCE_DIR "/scenarios/demo.json");
-    environment.push_back("QT_QPA_PLATFORM=offscreen");
+    std::vector<std::string> environment = zunq::tests::Demo_Tool_Environment();
     environment.push_back("ZUNQ_SF_PAINTED_FD=" + std::to_string(painted_fd));
     return environment;
 }
@@ -77,10 +71,7 @@ Start_Up Start_Tool_Once() {
     }
     fcntl(painted[0], F_SETFD, FD_CLOEXEC); // the tool gets only the writing end
     std::vector<std::string> environment = Tool_Environment(painted[1]);
-    std::vector<char*> envp;
-    for (std::string& variable : environment)
-        envp.push_back(variable.data());
-    envp.push_back(nullptr);
+    std::vector<char*> envp = zunq::tests::Environment_Pointers(environment);
     char tool[] = ZUNQ_TOOL_PATH;
     char* argv[] = {tool, nullptr};
     posix_spawn_file_actions_t actions;

@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <initializer_list>
 #include <map>
 #include <new>
@@ -12,6 +11,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include "platform/Regular_File.h"
 #include "platform/simulated/Simulated_Usb_Tree.h"
 
 namespace platform::simulated {
@@ -233,6 +233,9 @@ bool Read_Flash(Checker& check, const Json& object, const std::string& where, Fl
     std::string error;
     if (!contents.empty() && !Read_Flash_Contents_File(contents, flash.Size, flash.Contents, error))
         return check.Fail(At(where, "contents"), error);
+    // Said now rather than when the simulation ends and nobody is left to hear it.
+    if (const std::string refusal = Not_A_Regular_File(flash.Save_Path.c_str()); !refusal.empty())
+        return check.Fail(At(where, "save_to"), flash.Save_Path + " " + refusal);
     return true;
 }
 
@@ -732,19 +735,16 @@ Scenario_Load Parse_Scenario(std::string_view json_text, const std::optional<std
 }
 
 Scenario_Load Load_Scenario_File(const std::string& path) {
-    // Opening a directory succeeds and reading it gives nothing, which would read as empty text.
-    std::error_code error;
-    if (std::filesystem::is_directory(path, error))
-        return {std::nullopt, path + ": is a directory"};
-    std::ifstream in(path, std::ios::binary);
-    if (!in)
+    std::string text, why;
+    switch (Read_Regular_File(path.c_str(), Largest_File, text, &why)) {
+    case Read_Outcome::Read:
+        break;
+    case Read_Outcome::Too_Large:
+        return {std::nullopt, path + ": larger than a scenario file can be"};
+    case Read_Outcome::Missing:
         return {std::nullopt, path + ": cannot be read"};
-    std::string text;
-    char buffer[4096];
-    while (in.read(buffer, sizeof buffer) || in.gcount() > 0) {
-        text.append(buffer, static_cast<std::size_t>(in.gcount()));
-        if (text.size() > Largest_File)
-            return {std::nullopt, path + ": larger than a scenario file can be"};
+    case Read_Outcome::Refused: // a directory would read as empty text, a FIFO would wait
+        return {std::nullopt, path + ": " + why};
     }
     Scenario_Load load = Parse_Scenario(text, std::filesystem::path(path).parent_path().string());
     if (!load.Loaded)

@@ -1,10 +1,11 @@
 #include "platform/simulated/Simulated_Flash_Part.h"
 
+#include <fcntl.h>
+
 #include <algorithm>
 #include <cstdio>
-#include <filesystem>
-#include <fstream>
-#include <iterator>
+
+#include "platform/Regular_File.h"
 
 namespace platform::simulated {
 
@@ -50,41 +51,30 @@ Simulated_Flash_Part::~Simulated_Flash_Part() {
                      identity_.Save_Path.c_str());
 }
 
+// A name that is not a regular file by now (a FIFO would hold the end of the run until someone
+// read it) is not written.
 bool Simulated_Flash_Part::Save_Contents(const std::string& path) const {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(contents_.data()),
-              static_cast<std::streamsize>(contents_.size()));
-    return static_cast<bool>(out.flush());
+    Regular_File file(path.c_str(), O_WRONLY | O_CREAT);
+    return file.Is_Open() && file.Replace_Contents(contents_.data(), contents_.size()) == 0;
 }
 
 bool Read_Flash_Contents_File(const std::string& path, std::uint32_t most,
                               std::vector<std::uint8_t>& contents, std::string& error) {
-    // A directory opens as a stream that reads nothing: it would pass for an empty file.
-    std::error_code failed;
-    if (std::filesystem::is_directory(path, failed)) {
-        error = path + " is a directory";
-        return false;
-    }
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
+    std::string why;
+    switch (Read_Regular_File(path.c_str(), most, contents, &why)) {
+    case Read_Outcome::Read:
+        return true;
+    case Read_Outcome::Missing:
         error = "cannot read " + path;
         return false;
-    }
-    std::vector<std::uint8_t> bytes;
-    char buffer[4096];
-    while (in.read(buffer, sizeof buffer) || in.gcount() > 0) {
-        bytes.insert(bytes.end(), buffer, buffer + in.gcount());
-        if (bytes.size() > most) {
-            error = path + " holds more than the part's " + std::to_string(most) + " bytes";
-            return false;
-        }
-    }
-    if (in.bad()) {
-        error = "cannot read " + path;
+    case Read_Outcome::Too_Large:
+        error = path + " holds more than the part's " + std::to_string(most) + " bytes";
         return false;
+    case Read_Outcome::Refused: // a directory would pass for an empty file, a FIFO would wait
+        break;
     }
-    contents = std::move(bytes);
-    return true;
+    error = path + " " + why;
+    return false;
 }
 
 void Simulated_Flash_Part::Select() {

@@ -298,6 +298,10 @@ void Close_Main_Window() {
     }
 }
 
+// Touches nothing that static initialisation makes, so that a program can call it before
+// that (from its .preinit_array). A parent may have started the program with the signals
+// blocked, so that none is lost before the handlers are in place: they are unblocked once
+// the handlers are, and one already pending is handled then.
 void Catch_Termination_Signals() {
     if (signal_pipe[0] >= 0 || pipe2(signal_pipe, O_CLOEXEC | O_NONBLOCK) != 0) {
         return;
@@ -308,6 +312,11 @@ void Catch_Termination_Signals() {
     action.sa_flags = SA_RESTART;
     sigaction(SIGINT, &action, nullptr);
     sigaction(SIGTERM, &action, nullptr);
+    sigset_t handled;
+    sigemptyset(&handled);
+    sigaddset(&handled, SIGINT);
+    sigaddset(&handled, SIGTERM);
+    pthread_sigmask(SIG_UNBLOCK, &handled, nullptr);
 }
 
 // User-interface thread, once the application exists.

@@ -1,5 +1,7 @@
 #include "platform/ui/files.h"
 
+#include "platform/Regular_File.h"
+
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -10,9 +12,6 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
-#include <system_error>
 
 namespace zunq::ui {
 
@@ -173,27 +172,39 @@ std::string Profile_Text::Text() const {
 }
 
 int Read_Whole_File(const char* path, std::vector<std::uint8_t>& out, std::size_t max_bytes) {
-    std::error_code error;
-    if (path == nullptr || !std::filesystem::is_regular_file(path, error)) {
-        return -1;
-    }
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
-        return -1;
-    }
     std::vector<std::uint8_t> bytes;
-    char chunk[65536];
-    while (in.read(chunk, sizeof chunk) || in.gcount() > 0) {
-        bytes.insert(bytes.end(), chunk, chunk + in.gcount());
-        if (bytes.size() > max_bytes) {
-            return -2;
-        }
+    switch (platform::Read_Regular_File(path, max_bytes, bytes)) {
+    case platform::Read_Outcome::Read:
+        break;
+    case platform::Read_Outcome::Too_Large:
+        return -2;
+    default:
+        return -1;
     }
-    if (in.bad() || bytes.empty()) {
+    if (bytes.empty()) {
         return -1;
     }
     out = std::move(bytes);
     return 0;
+}
+
+Profile_File Read_Profile_File(const char* path) {
+    Profile_File file;
+    std::string bytes;
+    switch (platform::Read_Regular_File(path, Largest_Profile_File, bytes, &file.refusal)) {
+    case platform::Read_Outcome::Read:
+        file.state = Profile_File::State::Read;
+        file.text = Profile_Text(bytes);
+        break;
+    case platform::Read_Outcome::Missing:
+        file.state = Profile_File::State::Missing;
+        file.refusal.clear();
+        break;
+    default:
+        file.state = Profile_File::State::Refused;
+        break;
+    }
+    return file;
 }
 
 namespace {
@@ -270,28 +281,6 @@ int Write_Whole_File(const char* path, const std::uint8_t* data, std::size_t siz
     return error;
 }
 
-namespace {
-
-// The file's bytes; nullopt when it is missing or is no regular file (a device or a pipe
-// would never end or block).
-std::optional<std::string> Read_Text(const char* path) {
-    std::error_code error;
-    if (!std::filesystem::is_regular_file(path, error)) {
-        return std::nullopt;
-    }
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
-        return std::nullopt;
-    }
-    std::string text{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-    if (in.bad()) {
-        return std::nullopt;
-    }
-    return text;
-}
-
-} // namespace
-
 } // namespace zunq::ui
 
 DWORD GetPrivateProfileStringA(LPCTSTR lpAppName, LPCTSTR lpKeyName, LPCTSTR lpDefault,
@@ -301,10 +290,8 @@ DWORD GetPrivateProfileStringA(LPCTSTR lpAppName, LPCTSTR lpKeyName, LPCTSTR lpD
     }
     std::string value = lpDefault != nullptr ? std::string(lpDefault) : std::string();
     if (lpAppName != nullptr && lpKeyName != nullptr && lpFileName != nullptr) {
-        if (const auto text = zunq::ui::Read_Text(lpFileName)) {
-            if (auto found = zunq::ui::Profile_Text(*text).Get(lpAppName, lpKeyName)) {
-                value = std::move(*found);
-            }
+        if (auto found = zunq::ui::Read_Profile_File(lpFileName).text.Get(lpAppName, lpKeyName)) {
+            value = std::move(*found);
         }
     }
     const auto copied = std::min<std::size_t>(value.size(), nSize - 1);
@@ -318,23 +305,20 @@ BOOL WritePrivateProfileStringA(LPCTSTR lpAppName, LPCTSTR lpKeyName, LPCTSTR lp
     return zunq::ui::Write_Profile_Values({&value, 1}, lpFileName);
 }
 
-BOOL zunq::ui::Write_Profile_Values(std::span<const Profile_Value> values, LPCTSTR lpFileName) {
+BOOL zunq::ui::Write_Profile_Values(std::span<const Profile_Value> values, LPCTSTR lpFileName,
+                                    std::string* refusal) {
     if (lpFileName == nullptr) {
         return FALSE;
     }
     // A missing file starts empty; anything else that cannot be read as a file is left alone.
-    struct stat old_file {};
-    std::string old_text;
-    if (::stat(lpFileName, &old_file) == 0) {
-        auto text = Read_Text(lpFileName);
-        if (!text) {
-            return FALSE;
-        }
-        old_text = std::move(*text);
-    } else if (errno != ENOENT) {
+    Profile_File file = Read_Profile_File(lpFileName);
+    if (refusal != nullptr) {
+        *refusal = file.refusal;
+    }
+    if (file.state == Profile_File::State::Refused) {
         return FALSE;
     }
-    Profile_Text profile(old_text);
+    Profile_Text& profile = file.text;
     bool all_set = true;
     bool any_set = false;
     for (const auto& [section, key, value] : values) {

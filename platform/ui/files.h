@@ -43,8 +43,25 @@ private:
 };
 
 // Reads the whole file into `out`. 0 on success; -1 when it is not a readable regular file
-// or is empty; -2 when it holds more than `max_bytes`. `out` is untouched on failure.
+// or is empty; -2 when it holds more than `max_bytes`. `out` is untouched on failure. Never
+// waits on a FIFO or a device under that name.
 int Read_Whole_File(const char* path, std::vector<std::uint8_t>& out, std::size_t max_bytes);
+
+// The largest profile file read or written. The tool's own settings file holds a few hundred
+// bytes; a file past this is no file of the tool's, and reading and parsing it for every
+// value would cost time and memory in proportion to its size. Such a file is left as it is.
+inline constexpr std::size_t Largest_Profile_File = 64 * 1024;
+
+// A profile file read once, for all the values an operation reads.
+struct Profile_File {
+    enum class State { Read, Missing, Refused };
+    State state = State::Missing;
+    // Why a file was Refused, to follow its name: "is a FIFO, not a regular file", "holds
+    // more than 65536 bytes", "Permission denied".
+    std::string refusal;
+    Profile_Text text; // empty unless Read
+};
+Profile_File Read_Profile_File(const char* path);
 
 // Makes `path` hold exactly `size` bytes of `data`, or leaves it as it was: the bytes go into
 // a new temporary file in the same folder, are flushed to the disk, and the temporary file is
@@ -55,7 +72,8 @@ int Write_Whole_File(const char* path, const std::uint8_t* data, std::size_t siz
 
 } // namespace zunq::ui
 
-// Reads one value: copies it (or `lpDefault` when the file, section or key is missing) into
+// Reads one value: copies it (or `lpDefault` when the file, section or key is missing, or the
+// file is refused: not a regular file, or larger than zunq::ui::Largest_Profile_File) into
 // `lpReturnedString`, cut to nSize - 1 bytes, zero-terminated; returns the bytes copied.
 DWORD GetPrivateProfileStringA(LPCTSTR lpAppName, LPCTSTR lpKeyName, LPCTSTR lpDefault,
                                char* lpReturnedString, DWORD nSize, LPCTSTR lpFileName);
@@ -63,7 +81,8 @@ DWORD GetPrivateProfileStringA(LPCTSTR lpAppName, LPCTSTR lpKeyName, LPCTSTR lpD
 // Writes one value, creating the file, section or key as needed. The file is replaced
 // whole through a temporary file that is on the disk before it is renamed into place, so
 // the file never holds a half-written text and a failed write leaves the old one intact;
-// FALSE, file unchanged, when it exists but cannot be read as a regular file.
+// FALSE, file unchanged, when it exists but cannot be read as a regular file or is larger
+// than zunq::ui::Largest_Profile_File.
 BOOL WritePrivateProfileStringA(LPCTSTR lpAppName, LPCTSTR lpKeyName, LPCTSTR lpString, LPCTSTR lpFileName);
 
 namespace zunq::ui {
@@ -79,7 +98,9 @@ struct Profile_Value {
 // together or not at all, and it costs one flush to the disk instead of one per value. A
 // value such a write would refuse (a null name or value, a line break, ...) is left out and
 // the others are still written; FALSE when one was, or when the file could not be read or
-// replaced (then it is unchanged).
-BOOL Write_Profile_Values(std::span<const Profile_Value> values, LPCTSTR lpFileName);
+// replaced (then it is unchanged). `refusal`, when given, receives why a file that is there
+// was not read (Profile_File::refusal), or is emptied.
+BOOL Write_Profile_Values(std::span<const Profile_Value> values, LPCTSTR lpFileName,
+                          std::string* refusal = nullptr);
 
 } // namespace zunq::ui

@@ -7,6 +7,7 @@
 
 #include "Download_State.h"
 #include "Tool_Test.h"
+#include "support/Fifo.h"
 
 namespace zunq::application::tests {
 namespace {
@@ -128,8 +129,10 @@ TEST_F(Image_Loading, PaddingAndRefusedFilesLeaveNoImageLoaded) {
     too_large.push_back(0);
     const std::string vanished = Write_Image("vanished.bin", Build_Chip_Image({}));
     fs::remove(vanished);
+    zunq::tests::Fifo fifo(working_directory.Path() / "fifo.bin"); // would wait for a writer
+    ASSERT_TRUE(fifo.Made());
     for (const std::string& path : {Write_Image("too-large.bin", too_large), Write_Image("empty.bin", {}),
-                                    working_directory.Path().string(), vanished,
+                                    working_directory.Path().string(), vanished, fifo.Path(),
                                     std::string("/proc/self/mem") /* opens, but reads fail */}) {
         SCOPED_TRACE(path);
         Load(image_2688);
@@ -142,6 +145,7 @@ TEST_F(Image_Loading, PaddingAndRefusedFilesLeaveNoImageLoaded) {
         EXPECT_EQ(Panel(), Texts(5));
         EXPECT_EQ(Items(dlg, 1122), Three_Tabs) << "the tabs keep what they showed";
     }
+    EXPECT_EQ(fifo.Stop(), 0u) << "the FIFO was opened";
 
     // The save box: refused without an image, and never left checked.
     Click(dlg.m_Page1, 1031);

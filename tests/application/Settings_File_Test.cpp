@@ -4,9 +4,12 @@
 // starts missing.
 #include <filesystem>
 #include <fstream>
+#include <sstream>
 
+#include "Burn_Tool.h"
 #include "Download_State.h"
 #include "Tool_Test.h"
+#include "support/Fifo.h"
 
 namespace zunq::application::tests {
 namespace {
@@ -91,7 +94,7 @@ TEST_F(Settings_File, ABurntImageIsReloadedWhileItCarriesTheBurntIdentity) {
     Restart();
     EXPECT_EQ(Boxes(), Texts{});
     Expect_No_Image();
-    EXPECT_EQ(dialog->m_pPaddedImage, nullptr);
+    EXPECT_NE(dialog->m_pPaddedImage, nullptr) << "kept for the pages";
     EXPECT_EQ(Text(*dialog, 1024), "");
     EXPECT_EQ(Ini(), Empty_Record + Burn_Date);
 }
@@ -148,6 +151,119 @@ TEST_F(Settings_File, AFileWrittenByHandIsReadAndKeptAroundTheValuesWritten) {
     Type(dlg.m_Page1, 1034, "X");
     EXPECT_EQ(Text(dlg.m_Page1, 1034), "Camera");
     EXPECT_EQ(Boxes(), Texts{"字符长度超过限制！请重新输入！"});
+}
+
+// The record no longer matches the image: forgotten, but the pages shown from the image stay
+// and "默认值" fills the camera-control page from it again; nothing counts as loaded, so the
+// burn and the save still refuse.
+TEST_F(Settings_File, AForgottenRecordKeepsThePagesOfTheImageButLoadsNothing) {
+    Start_Dialog(Demo_Scenario());
+    const std::string path = Write_Image("camera.bin", test_images::Build_2688_Image({}));
+    std::ofstream("info.ini", std::ios::binary)
+        << "[SourceFileInfo]\r\nvid=ffff\r\niaudioproduct=" + path + "\r\n";
+    ZUNQ_USB_CAMDlg& dlg = Restart();
+    EXPECT_EQ(Boxes(), Texts{});
+    EXPECT_EQ(Items(dlg, 1122), (Texts{"用户配置", "参数配置", "USB配置"}));
+    Select(dlg, 1122, 1);
+    CDialog2& page = dlg.m_Page2;
+    ASSERT_TRUE(page.IsWindowVisible());
+    EXPECT_EQ(Text(page, 1068), "100") << "brightness, from the image";
+    Press_Key(page, 1088, VK_LEFT);
+    ASSERT_EQ(Text(page, 1068), "99");
+    Click(page, 1118); // "默认值"
+    EXPECT_EQ(Text(page, 1068), "100");
+    EXPECT_EQ(Position(page, 1088), 100);
+
+    Click(dlg, 1009);
+    EXPECT_EQ(Boxes(), Texts{"请先选择更新的程序！"});
+    Expect_No_Image();
+}
+
+// Burns through the dialog on a simulated camera, into the settings file of the test's folder.
+class Settings_File_Burn : public Burn_Tool {
+protected:
+    ZUNQ_USB_CAMDlg& Start() {
+        return Start_Dialog(
+            One_Camera(R"("family": "SPCA2650", )" + Flash_2650 + R"(, "registers": {"0x20FF": "0x80"})"));
+    }
+    void Burn_Demo_Image() {
+        Click_Download();
+        ASSERT_TRUE(Run_Until_Burn_Ends());
+        ASSERT_NE(Log_Box().find("烧录成功"), std::string::npos) << Log_Box();
+    }
+    // The lines written to standard error since the last call.
+    std::vector<std::string> Error_Lines() {
+        std::vector<std::string> lines;
+        std::istringstream text(testing::internal::GetCapturedStderr());
+        testing::internal::CaptureStderr();
+        for (std::string line; std::getline(text, line);)
+            if (line.starts_with("zunq_sf_tool:"))
+                lines.push_back(line);
+        return lines;
+    }
+};
+
+// The record a real burn writes: the identity page's values as the operator left them, and
+// the local time when the burn ended.
+TEST_F(Settings_File_Burn, ABurnRecordsTheIdentityPageAndTheTimeItEnded) {
+    ZUNQ_USB_CAMDlg& dlg = Start();
+    services.local_time = {2026, 12, 6, 5, 9, 5, 3, 0};
+    Load_Demo_Image("SPCA2650");
+    Type(dlg.m_Page1, 1030, "1bcf", true);
+    Type(dlg.m_Page1, 1032, "2c99", true);
+    Click(dlg.m_Page1, 1075);
+    Type(dlg.m_Page1, 1034, "Lab Camera", true);
+    Click(dlg.m_Page1, 1076);
+    Type(dlg.m_Page1, 1035, "Lab", true);
+    Click_Download();
+    services.local_time = {2027, 1, 3, 20, 8, 4, 7, 0};
+    ASSERT_TRUE(Run_Until_Burn_Ends());
+    ASSERT_NE(Log_Box().find("烧录成功"), std::string::npos) << Log_Box();
+    const std::string ini = Read_File("info.ini");
+    const auto download_info = ini.find("[DownloadInfo]");
+    ASSERT_NE(download_info, std::string::npos) << ini;
+    EXPECT_EQ(
+        ini.substr(download_info),
+        "[DownloadInfo]\r\nvid=1bcf\r\npid=2c99\r\nbcd=0301\r\niproduct=Lab Camera\r\nimanufacture=Lab\r\n"
+        "iserialnumber=ZQ56-0004\r\n[Date]\r\nYear_Month_Day=2027/1/20\r\nHour_Minute_Second=8:4:7\r\n");
+}
+
+// A file that is no settings file of the tool's is left byte for byte as it was through a
+// start, a load and a burn, which all work; the tool says so once.
+TEST_F(Settings_File_Burn, AFileTooLargeOrNotRegularIsLeftAsItIsAndSaidOnce) {
+    const std::string image = Write_Demo_Image("SPCA2650");
+    const std::string record =
+        "[SourceFileInfo]\r\nvid=0c45\r\npid=6380\r\nbcd=0301\r\niproduct=ZUNQ 5M USB Camera"
+        "\r\nimanufacture=ZUNQ\r\niserialnumber=ZQ56-0004\r\niaudioproduct=" +
+        image + "\r\n";
+    const std::string largest = record + std::string(zunq::ui::Largest_Profile_File - record.size(), ';');
+    std::ofstream("info.ini", std::ios::binary) << largest;
+    Start();
+    EXPECT_EQ(Text(*dialog, 1029), "ZQ56-0004") << "a file of the largest size is read";
+    EXPECT_EQ(Error_Lines(), Texts{});
+
+    const std::string too_large = largest + ";";
+    std::ofstream("info.ini", std::ios::binary) << too_large;
+    Start();
+    EXPECT_EQ(Text(*dialog, 1029), "") << "the record is not read";
+    Load(image);
+    Burn_Demo_Image();
+    EXPECT_EQ(Read_File("info.ini"), too_large);
+    EXPECT_EQ(Error_Lines(),
+              Texts{"zunq_sf_tool: settings file ./info.ini: holds more than 65536 bytes; it is "
+                    "left as it is, and nothing is recorded"});
+
+    std::filesystem::remove("info.ini");
+    zunq::tests::Fifo fifo("info.ini");
+    ASSERT_TRUE(fifo.Made());
+    Start();
+    Load(image);
+    Burn_Demo_Image();
+    EXPECT_TRUE(std::filesystem::is_fifo("info.ini")) << "nothing written in its place";
+    EXPECT_EQ(fifo.Stop(), 0u) << "the FIFO was opened";
+    EXPECT_EQ(Error_Lines(),
+              Texts{"zunq_sf_tool: settings file ./info.ini: is a FIFO, not a regular file; it is "
+                    "left as it is, and nothing is recorded"});
 }
 
 } // namespace

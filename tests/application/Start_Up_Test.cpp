@@ -7,6 +7,7 @@
 
 #include "Tool_Test.h"
 #include "ZUNQ_USB_CAM.h"
+#include "support/Fifo.h"
 
 namespace zunq::application::tests {
 namespace {
@@ -113,6 +114,17 @@ TEST_F(Start_Up, TheTraceLogGoesOnlyIntoAnExistingLogFile) {
     Start_Dialog(demo);
     EXPECT_TRUE(std::filesystem::is_directory("log.txt"));
     std::filesystem::remove("log.txt");
+
+    {
+        // A FIFO nobody reads would hold the library's trace lines, and the tool with them,
+        // once its buffer is full: not opened.
+        zunq::tests::Fifo fifo("log.txt");
+        ASSERT_TRUE(fifo.Made());
+        Start_Dialog(demo);
+        Select(*dialog, 1016, 1);
+        dialog.reset();
+        EXPECT_EQ(fifo.Stop(), 0u) << "the FIFO was opened";
+    }
 
     std::ofstream("log.txt") << "earlier lines\n";
     Start_Dialog(demo);

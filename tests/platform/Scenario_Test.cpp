@@ -2,9 +2,13 @@
 
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+
+#include "support/Fifo.h"
 
 namespace {
 
@@ -175,6 +179,56 @@ TEST(Scenario, TheEnvironmentNamesTheFileOrNothing) {
     EXPECT_EQ(Backend_From_Environment(error), nullptr);
     EXPECT_EQ(error, std::string(ZUNQ_SOURCE_DIR) + ": is a directory");
     ::unsetenv(Scenario_Environment_Variable); // a named file is served: see the discovery tests
+}
+
+// A FIFO would hold the tool in open() until someone opened its other end, where no signal
+// can end it: every name that is not a regular file is refused, a save_to already when the
+// file is read, and one that becomes a FIFO by the end of the run is not written.
+TEST(Scenario, NamesThatAreNoRegularFilesAreRefusedAndNeverWaitedFor) {
+    const std::filesystem::path directory =
+        std::filesystem::path(testing::TempDir()) / ("fifos-" + std::to_string(::getpid()));
+    std::filesystem::create_directories(directory / "folder");
+    const std::string scenario_file = (directory / "scenario.json").string();
+    zunq::tests::Fifo fifo(directory / "fifo");
+    ASSERT_TRUE(fifo.Made());
+    const auto error_of = [&](const std::string& flash) {
+        std::ofstream(scenario_file) << Camera(R"("flash": {"size": 4096, )" + flash + "}");
+        return Load_Scenario_File(scenario_file).Error;
+    };
+    const std::string at = scenario_file + ": cameras[0].flash.";
+    const std::string fifo_path = fifo.Path();
+    const std::string folder_path = (directory / "folder").string();
+    EXPECT_EQ(error_of(R"("contents": "fifo")"),
+              at + "contents: " + fifo_path + " is a FIFO, not a regular file");
+    EXPECT_EQ(error_of(R"("save_to": "fifo")"),
+              at + "save_to: " + fifo_path + " is a FIFO, not a regular file");
+    EXPECT_EQ(error_of(R"("save_to": "folder")"), at + "save_to: " + folder_path + " is a directory");
+    ::setenv(Scenario_Environment_Variable, fifo_path.c_str(), 1);
+    std::string error;
+    EXPECT_EQ(Backend_From_Environment(error), nullptr);
+    EXPECT_EQ(error, fifo_path + ": is a FIFO, not a regular file");
+    ::unsetenv(Scenario_Environment_Variable);
+    EXPECT_EQ(fifo.Stop(), 0u) << "the FIFO was opened";
+
+    // The name was a file when the scenario was read and is a FIFO when the run ends.
+    const std::string saved = (directory / "saved.bin").string();
+    std::ofstream(saved) << "old";
+    ASSERT_EQ(error_of(R"("name": "part", "save_to": "saved.bin")"), "");
+    const Scenario_Load load = Load_Scenario_File(scenario_file);
+    ASSERT_TRUE(load.Loaded);
+    testing::internal::CaptureStderr();
+    {
+        std::filesystem::remove(saved);
+        zunq::tests::Fifo later(saved);
+        ASSERT_TRUE(later.Made());
+        {
+            Simulated_Backend backend;
+            Build_Scenario(backend, *load.Loaded);
+        }
+        EXPECT_EQ(later.Stop(), 0u) << "the FIFO was opened";
+    }
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "simulated flash part: cannot write " + saved + "\n");
+    std::filesystem::remove_all(directory);
 }
 
 TEST(Scenario, CamerasLeaveByAWriteOrTheirRestartAndComeBackOrNot) {

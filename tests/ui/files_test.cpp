@@ -2,6 +2,7 @@
 // through the tool's image loading and saving.)
 #include <gtest/gtest.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 
 #include <csignal>
 #include <cstdlib>
@@ -11,6 +12,7 @@
 #include <iterator>
 
 #include "platform/ui/files.h"
+#include "support/Fifo.h"
 
 namespace zunq::ui {
 namespace {
@@ -116,6 +118,59 @@ TEST_F(Files, SeveralValuesAreWrittenTogether) {
     EXPECT_FALSE(
         With_Size_Limit(before.size() + 8, [&] { return Write_Profile_Values(longer, ini.c_str()); }));
     EXPECT_EQ(File_Text(), before);
+}
+
+// Quotes are taken off a value only as a matching pair around it.
+TEST_F(Files, OnlyAPairOfMatchingQuotesIsTakenOffAValue) {
+    std::ofstream(ini, std::ios::binary)
+        << "[SourceFileInfo]\r\npath=\"/fw/camera.bin\r\nsingle=' quoted '\r\n"
+           "mixed=\"/fw/camera.bin'\r\nalone=\"\r\nend=/fw/camera.bin\"\r\n";
+    EXPECT_EQ(Read("SourceFileInfo", "path"), "\"/fw/camera.bin");
+    EXPECT_EQ(Read("SourceFileInfo", "single"), " quoted ");
+    EXPECT_EQ(Read("SourceFileInfo", "mixed"), "\"/fw/camera.bin'");
+    EXPECT_EQ(Read("SourceFileInfo", "alone"), "\"");
+    EXPECT_EQ(Read("SourceFileInfo", "end"), "/fw/camera.bin\"");
+}
+
+// A replaced file keeps its permissions (the new text goes into a file of its own first).
+TEST_F(Files, AReplacedFileKeepsItsPermissions) {
+    ASSERT_TRUE(WritePrivateProfileStringA("LoadBin", "vid", "0c45", ini.c_str()));
+    ASSERT_EQ(::chmod(ini.c_str(), 0640), 0);
+    EXPECT_TRUE(WritePrivateProfileStringA("LoadBin", "pid", "6366", ini.c_str()));
+    struct stat replaced {};
+    ASSERT_EQ(::stat(ini.c_str(), &replaced), 0);
+    EXPECT_EQ(replaced.st_mode & 07777, 0640u);
+    EXPECT_EQ(Read("LoadBin", "pid"), "6366");
+}
+
+// A file past the largest profile file, or not a regular file, is neither read nor written;
+// reading a FIFO or writing through it never waits for its other end.
+TEST_F(Files, FilesPastTheLimitAndFifosAreLeftAlone) {
+    const std::string line = "[LoadBin]\r\nvid=0c45\r\n";
+    std::string largest = line + std::string(Largest_Profile_File - line.size(), ';');
+    std::ofstream(ini, std::ios::binary) << largest;
+    EXPECT_EQ(Read("LoadBin", "vid"), "0c45") << "a file of the largest size is read";
+    largest += ';';
+    std::ofstream(ini, std::ios::binary) << largest;
+    EXPECT_EQ(Read("LoadBin", "vid"), "");
+    std::string refusal;
+    const Profile_Value value{"LoadBin", "pid", "6366"};
+    EXPECT_FALSE(Write_Profile_Values({&value, 1}, ini.c_str(), &refusal));
+    EXPECT_EQ(refusal, "holds more than 65536 bytes");
+    EXPECT_EQ(File_Text(), largest);
+
+    tests::Fifo fifo(folder / "fifo.ini");
+    ASSERT_TRUE(fifo.Made());
+    char buffer[8];
+    EXPECT_EQ(GetPrivateProfileStringA("LoadBin", "vid", "none", buffer, sizeof buffer, fifo.Path().c_str()),
+              4u);
+    EXPECT_STREQ(buffer, "none");
+    EXPECT_FALSE(Write_Profile_Values({&value, 1}, fifo.Path().c_str(), &refusal));
+    EXPECT_EQ(refusal, "is a FIFO, not a regular file");
+    EXPECT_TRUE(std::filesystem::is_fifo(fifo.Path()));
+    std::vector<std::uint8_t> bytes;
+    EXPECT_EQ(Read_Whole_File(fifo.Path().c_str(), bytes, 16), -1);
+    EXPECT_EQ(fifo.Stop(), 0u) << "the FIFO was opened";
 }
 
 } // namespace
