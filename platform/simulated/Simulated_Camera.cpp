@@ -129,7 +129,7 @@ HRESULT Simulated_Camera::Request(std::optional<std::uint64_t> connection, const
         *bytes_returned = returned;
     const bool data_went_out = event.Code == Request_Code::Set_Cur && data;
     const bool data_came_back = event.Code == Request_Code::Get_Cur && result >= 0;
-    if (data_went_out || data_came_back) {
+    if ((data_went_out || data_came_back) && log_->Keeps_Request_Data()) {
         const auto* bytes = static_cast<const std::uint8_t*>(data);
         event.Data.assign(bytes, bytes + data_length);
     }

@@ -4,6 +4,7 @@
 #include <atomic>
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 #include <memory>
 #include <new>
 #include <vector>
@@ -27,6 +28,20 @@ bool Carries_Signature(const Image_Signature& signature, const std::uint8_t* ima
     };
     return one_of(signature.First, image[signature.Offset]) &&
            one_of(signature.Second, image[signature.Offset + 1]);
+}
+
+// `length` bytes of `from`, each inverted, into `to`: a read-back buffer filled with them fails
+// its check wherever a read delivers nothing. A word at a time (the buffers never overlap).
+void Fill_With_Complement(const std::uint8_t* from, std::uint8_t* to, std::size_t length) {
+    std::size_t i = 0;
+    for (; i + 8 <= length; i += 8) {
+        std::uint64_t word = 0;
+        std::memcpy(&word, from + i, 8);
+        word = ~word;
+        std::memcpy(to + i, &word, 8);
+    }
+    for (; i < length; ++i)
+        to[i] = static_cast<std::uint8_t>(~from[i]);
 }
 
 // What one download holds for its whole run.
@@ -69,6 +84,9 @@ void Log_Mismatch(int first, const std::vector<std::uint8_t>& written, const std
 } // namespace
 
 int Byte_Compare(const std::uint8_t* a, const std::uint8_t* b, int n) {
+    // Nearly every check passes: the block compare tells that at once.
+    if (n <= 0 || std::memcmp(a, b, static_cast<std::size_t>(n)) == 0)
+        return 0;
     for (int i = 0; i < n; ++i) {
         if (a[i] != b[i])
             return i + 1;
@@ -176,8 +194,7 @@ Download_Result_Code Extension_Unit_Chip_Protocol::Download_Firmware(const std::
         }
         // Every byte starts out different from what was written, so a read that fills nothing
         // (or only part of the chunk) fails the check instead of passing on stale bytes.
-        std::transform(chunk.begin(), chunk.begin() + chunk_length, read_back.begin(),
-                       [](std::uint8_t byte) { return static_cast<std::uint8_t>(~byte); });
+        Fill_With_Complement(chunk.data(), read_back.data(), chunk_length);
         const int read = Send_Chunk(Chunk_Direction::Read, address, read_back.data(), chunk_length,
                                     traits.Traces_Failed_Chunk_Requests);
         platform::Sleep(Chunk_Pause_Ms);

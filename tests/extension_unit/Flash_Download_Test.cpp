@@ -1,13 +1,10 @@
 #include <gtest/gtest.h>
 
-#include <fcntl.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <cstdio>
 #include <tuple>
 
-#include "Flash_Camera.h"
+#include "Fault_Campaign.h"
 
 namespace {
 
@@ -264,52 +261,6 @@ TEST(Flash_Download, TakesOnlyChunkLengthsThatDivideTheSectorAndEndsAtExactly100
     }
 }
 
-// Standard error sent nowhere while it lives: a download prints every step there.
-class Silenced_Stderr {
-public:
-    Silenced_Stderr() {
-        std::fflush(stderr);
-        const int null = ::open("/dev/null", O_WRONLY);
-        ::dup2(null, 2);
-        ::close(null);
-    }
-    ~Silenced_Stderr() {
-        std::fflush(stderr);
-        ::dup2(saved_, 2);
-        ::close(saved_);
-    }
-
-private:
-    int saved_ = ::dup(2);
-};
-
-// The single faults a request can meet: failing with -1 or another result, ignored, a get
-// answered with its last byte inverted, and the camera unplugged from it on. A length query
-// folds every failure into -1 and has no effect to lose, so it meets -1 and the unplug only.
-std::vector<platform::simulated::Planned_Fault> Faults_For(const platform::simulated::Event& request,
-                                                           std::uint64_t number) {
-    using Match = platform::simulated::Planned_Fault::Match;
-    using Kind = platform::simulated::Fault_Action::Kind;
-    const auto at = [&](Kind kind, int result = 0, std::uint32_t position = 0) {
-        return platform::simulated::Planned_Fault{
-            Match::Request, number, 0, std::nullopt, {kind, result, position}};
-    };
-    std::vector<platform::simulated::Planned_Fault> faults{
-        at(Kind::Fail, -1),
-        {Match::Unplug_After,
-         number - 1,
-         0,
-         std::nullopt,
-         {Kind::Fail, platform::simulated::Unplugged_Result, 0}}};
-    if (request.Code == Request_Code::Get_Len)
-        return faults;
-    faults.push_back(at(Kind::Fail, Failure_Result(3, 3)));
-    faults.push_back(at(Kind::Ignore));
-    if (request.Code == Request_Code::Get_Cur)
-        faults.push_back(at(Kind::Flip_Byte, 0, request.Length - 1));
-    return faults;
-}
-
 // The sanitizer builds run many times slower: they take every Nth position of the sweep, a
 // different one for each fault, so that together the faults still reach every kind of request.
 #if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
@@ -324,48 +275,27 @@ class Fault_Campaign : public testing::TestWithParam<const char*> {};
 // success (or a final 100) unless the flash holds the image, a lost data write or an unplug
 // never does, and no run changes the flash past the image's region.
 TEST_P(Fault_Campaign, NoSingleFaultEndsInSuccessUnlessTheFlashHoldsTheImage) {
-    Flash_Camera rig(GetParam());
-    const std::uint32_t region = rig.protocol->Family().Download.Region;
-    const Silenced_Stderr quiet;
-    ASSERT_EQ(rig.Download(), 0);
-    const Bytes burnt = rig.Flash(0, region);
-    const auto clean = rig.Requests();
+    test::Campaign_Camera campaign(GetParam());
+    const test::Silenced_Stderr quiet;
+    const auto& clean = campaign.Clean();
     std::size_t runs = 0;
     std::size_t failures = 0;
     for (std::uint64_t number = 1; number <= clean.size(); ++number) {
         const Event& request = clean[number - 1];
         const bool data_write = request.Selector == 15 && request.Code == Request_Code::Set_Cur;
-        const auto faults = Faults_For(request, number);
+        const auto faults = test::Faults_For(request, number);
         for (std::size_t which = 0; which < faults.size(); ++which) {
             if ((number + which) % Position_Stride != 0)
                 continue;
-            // The camera as discovery left it: older code in its flash, its chip just powered on.
-            rig.camera->Faults().Clear();
-            rig.camera->Flash().Part()->Contents() = rig.old_contents;
-            rig.camera->Flash().Part()->Set_Status(0);
-            rig.camera->Registers().Power_On();
-            rig.camera->Flash().Power_On();
-            rig.host.Forget_Events();
-            platform::simulated::Planned_Fault fault = faults[which];
-            fault.Number += rig.camera->Request_Count();
-            rig.camera->Faults().Plan(fault);
-
-            float progress = 0;
-            const int result = rig.Download(&progress);
+            const test::Campaign_Outcome outcome = campaign.Run({faults[which]});
             ++runs;
-            const bool unplugged = fault.Which == platform::simulated::Planned_Fault::Match::Unplug_After;
-            const bool holds_image = std::equal(burnt.begin(), burnt.end(), rig.Flash().begin());
-            const bool outside_kept = std::equal(rig.Flash().begin() + region, rig.Flash().end(),
-                                                 rig.old_contents.begin() + region);
-            if (outside_kept && (result == 0 ? holds_image && !data_write && !unplugged && progress == 100.0f
-                                             : progress != 100.0f))
+            const bool lost = data_write || test::Unplugs(faults[which]);
+            if (outcome.Kept() && !(outcome.Result == 0 && lost))
                 continue;
             if (++failures > 10)
                 continue; // the first ones tell the story
             ADD_FAILURE() << GetParam() << ": request " << number << " (" << Describe(request) << "), fault "
-                          << which << ": result " << result << ", progress " << progress
-                          << (holds_image ? "" : ", the flash does not hold the image")
-                          << (outside_kept ? "" : ", the flash past the region changed");
+                          << which << ": " << test::Describe_Outcome(outcome);
         }
     }
     EXPECT_EQ(failures, 0u) << "downloads that broke a rule";
