@@ -122,15 +122,22 @@ Download_Result_Code Extension_Unit_Chip_Protocol::Download_Firmware(const std::
                                                                      Download_Schedule* progress) {
     const Chip_Download_Traits& traits = family_.Download;
     const Chip_Transfer_Traits& transfer = family_.Transfer;
-    // An image must fit the region it is burnt into; none of these sends anything.
-    if (length == 0 || !image || length > traits.Region)
+    // None of these sends anything. An image of another chip is a wrong image whatever its
+    // size; one of this chip's must fit the region it is burnt into.
+    if (length == 0 || !image)
         return Result_Refused;
     if (!Carries_Signature(traits.Signature, image, length))
         return Result_Wrong_Image;
+    if (length > traits.Region)
+        return Result_Refused;
     auto buffers = Make_Buffers(traits.Region);
     if (!buffers)
         return Result_Failed;
-    auto& [chunk, read_back, staging] = *buffers;
+    // Named references: the failed check's lambda captures them, which not every compiler the
+    // project builds with allows for a structured binding.
+    std::vector<std::uint8_t>& chunk = buffers->Chunk;
+    std::vector<std::uint8_t>& read_back = buffers->Read_Back;
+    std::vector<std::uint8_t>& staging = buffers->Staging;
 
     const bool opens_with_script = transfer.Before_Download != Flash_Register_Operation::None;
     // Until the chunk length is known the percents assume the family's usual one.
@@ -180,6 +187,15 @@ Download_Result_Code Extension_Unit_Chip_Protocol::Download_Firmware(const std::
         return Result_Failed;
     }
 
+    // A failed check leaves the mismatch lines where the family traces them and piece 0 wiped:
+    // without its header the camera never starts the half-checked image.
+    const auto fail_check = [&](int first_wrong) {
+        if (traits.Traces_Chunks)
+            Log_Mismatch(first_wrong, chunk, read_back, chunk_length);
+        std::vector<std::uint8_t>& wipe = staging;
+        std::fill_n(wipe.begin(), ISP_Piece_Size, 0xFF);
+        Write_ISP_Mem_Piece(0, wipe.data());
+    };
     std::copy_n(image, length, staging.begin());
     for (std::uint32_t index = 0; index < chunk_count; ++index) {
         const std::uint32_t address = index * chunk_length;
@@ -207,12 +223,29 @@ Download_Result_Code Extension_Unit_Chip_Protocol::Download_Firmware(const std::
             Log_Value("index", static_cast<int>(index));
         const int first_wrong = Byte_Compare(read_back.data(), chunk.data(), chunk_length);
         if (first_wrong != 0) {
-            if (traits.Traces_Chunks)
-                Log_Mismatch(first_wrong, chunk, read_back, chunk_length);
-            // Without its header in piece 0 the camera never starts the half-checked image.
-            std::vector<std::uint8_t>& wipe = staging;
-            std::fill_n(wipe.begin(), ISP_Piece_Size, 0xFF);
-            Write_ISP_Mem_Piece(0, wipe.data());
+            fail_check(first_wrong);
+            EXTENSION_UNIT_LOG_LOCATION();
+            return first_wrong;
+        }
+    }
+
+    // A chip that loses a request without a word can write a chunk over another's place and
+    // read it back from there (both of the chunk's transfer addresses lost): its check passes
+    // while its own place stays erased. So the whole region is read back once more before the
+    // last step, the one that reports success; reads only, no step and no pause of their own.
+    for (std::uint32_t index = 0; index < chunk_count; ++index) {
+        const std::uint32_t address = index * chunk_length;
+        std::copy_n(staging.begin() + address, chunk_length, chunk.begin());
+        Fill_With_Complement(chunk.data(), read_back.data(), chunk_length);
+        const int read = Send_Chunk(Chunk_Direction::Read, address, read_back.data(), chunk_length,
+                                    traits.Traces_Failed_Chunk_Requests);
+        if (read == Result_Failed) {
+            EXTENSION_UNIT_LOG_LOCATION();
+            return Result_Failed;
+        }
+        const int first_wrong = Byte_Compare(read_back.data(), chunk.data(), chunk_length);
+        if (first_wrong != 0) {
+            fail_check(first_wrong);
             EXTENSION_UNIT_LOG_LOCATION();
             return first_wrong;
         }

@@ -20,15 +20,19 @@ struct Download_Case {
     std::uint32_t Region;
     std::uint32_t Steps;
     float First_Percent;
-    std::size_t Requests;
+    std::size_t Requests;      // up to the last chunk's check
+    std::uint32_t Chunks;      // then read back once more, four requests each
     std::size_t Chunk_Pauses;  // 10 ms each
     std::size_t Script_Pauses; // 5 ms each, one per register access of the script
 };
 
 const Download_Case Download_Cases[] = {
-    {"SPCA2620", 0x10000, 147, 1 / 1.47f, 595, 128, 0},  {"SPCA2281", 0x10000, 52, 1 / 0.52f, 266, 32, 0},
-    {"SPCA2085", 0x10000, 148, 1 / 1.48f, 597, 128, 0},  {"SPCA2092", 0x10000, 148, 1 / 1.48f, 597, 128, 0},
-    {"SPCA2650", 0x40000, 580, 1 / 5.8f, 2278, 512, 27}, {"SPCA2282", 0x40000, 580, 1 / 5.8f, 2278, 512, 27},
+    {"SPCA2620", 0x10000, 147, 1 / 1.47f, 595, 64, 128, 0},
+    {"SPCA2281", 0x10000, 52, 1 / 0.52f, 266, 16, 32, 0},
+    {"SPCA2085", 0x10000, 148, 1 / 1.48f, 597, 64, 128, 0},
+    {"SPCA2092", 0x10000, 148, 1 / 1.48f, 597, 64, 128, 0},
+    {"SPCA2650", 0x40000, 580, 1 / 5.8f, 2278, 256, 512, 27},
+    {"SPCA2282", 0x40000, 580, 1 / 5.8f, 2278, 256, 512, 27},
 };
 
 Bytes Padded(Bytes image, std::uint32_t region) {
@@ -65,7 +69,20 @@ TEST(Flash_Download, EveryFamilyBurnsVerifiesAndReportsItsSteps) {
         EXPECT_TRUE(std::is_sorted(percents.begin(), percents.end()));
         EXPECT_LT(percents[percents.size() - 2], 100.0f);
 
-        EXPECT_EQ(rig.Requests().size(), expected.Requests);
+        // Then the whole region is read back once more, chunk by chunk in order, without a pause.
+        const auto requests = rig.Requests();
+        ASSERT_EQ(requests.size(), expected.Requests + 4 * expected.Chunks);
+        const std::uint32_t length = expected.Region / expected.Chunks;
+        for (std::uint32_t chunk = 0; chunk < expected.Chunks; ++chunk) {
+            const Event* read = &requests[expected.Requests + 4 * chunk];
+            const std::uint32_t address = chunk * length;
+            EXPECT_EQ(read[1].Selector, 14u);
+            EXPECT_EQ(read[1].Data,
+                      (Bytes{static_cast<std::uint8_t>(address), static_cast<std::uint8_t>(address >> 8),
+                             static_cast<std::uint8_t>(address >> 16), 0}));
+            EXPECT_EQ(read[3].Code, Request_Code::Get_Cur);
+            EXPECT_EQ(read[3].Length, length);
+        }
         const auto pauses = rig.Pauses();
         EXPECT_EQ(std::count(pauses.begin(), pauses.end(), 10u), static_cast<long>(expected.Chunk_Pauses));
         EXPECT_EQ(std::count(pauses.begin(), pauses.end(), 5u), static_cast<long>(expected.Script_Pauses));
@@ -93,12 +110,17 @@ TEST(Flash_Download, RefusesImagesBeforeSendingAnything) {
     const Bytes big = test::Firmware_Image("SPCA2650");
     Bytes no_y = big;
     no_y[0x101] = 0x00;
+    // The signature decides first: an image of another chip is a wrong image whatever its
+    // size; one of the chip's own that does not fit its region is refused.
     const std::tuple<const char*, Bytes, int> refusals[] = {
         {"SPCA2620", {}, -2},
         {"SPCA2620", test::Firmware_Image("SPCA2281"), -3},
+        {"SPCA2620", Padded(big, 0x40000), -3},
+        {"SPCA2281", Padded(big, 0x40000), -3},
         {"SPCA2281", Padded(test::Firmware_Image("SPCA2281"), 0x10001), -2},
         {"SPCA2085", {0x89}, -3},
         {"SPCA2650", Padded(big, 0x40001), -2},
+        {"SPCA2650", Padded(no_y, 0x40001), -3},
         {"SPCA2650", Bytes(big.begin(), big.begin() + 257), -3},
         {"SPCA2282", no_y, -3},
     };
@@ -132,6 +154,20 @@ TEST(Flash_Download, StopsOnMinusOneAndWipesTheHeaderAfterABadCheck) {
               Bytes(write_fails.image.begin(), write_fails.image.begin() + 0x1000))
         << "nor piece 0 wiped";
 
+    // A read failing with -1 ends the download at once, with no check and no wipe: chunk 5's
+    // read-back after its step, and the region's last read of chunk 10 before the last step.
+    for (const auto& [request, steps] : {std::pair{51 + 32 + 5 * 8 + 8, 2 + 16 + 2 * 5 + 2},
+                                         std::pair{51 + 32 + 64 * 8 + 10 * 4 + 4, 146}}) {
+        Flash_Camera read_fails("SPCA2620");
+        read_fails.camera->Faults().Fail_Request(read_fails.Request_Number(request), -1);
+        EXPECT_EQ(read_fails.Download(&progress), -1) << request;
+        EXPECT_EQ(read_fails.protocol->Schedule_Steps, static_cast<std::uint32_t>(steps));
+        EXPECT_EQ(read_fails.Requests().size(), static_cast<std::size_t>(request)) << "nothing sent after it";
+        EXPECT_EQ(read_fails.Flash(0, 0x1000),
+                  Bytes(read_fails.image.begin(), read_fails.image.begin() + 0x1000))
+            << "piece 0 kept";
+    }
+
     // The last sector's erase failing with -1 stops the download before any chunk is sent.
     Flash_Camera erase_fails("SPCA2620");
     erase_fails.camera->Faults().Fail_Request(erase_fails.Request_Number(51 + 32), -1);
@@ -146,14 +182,18 @@ TEST(Flash_Download, StopsOnMinusOneAndWipesTheHeaderAfterABadCheck) {
     EXPECT_EQ(flipped.Flash(0, 0x1000), Bytes(0x1000, 0xFF));
     EXPECT_NEAR(Percents_Of(flipped, nullptr, 0).front(), 1 / 1.47f, 1e-5);
 
-    // The SPCA2281 compares the whole 4096-byte chunk: byte 2000 now counts.
-    Flash_Camera late_byte("SPCA2281");
-    late_byte.camera->Faults().Flip_Byte(late_byte.Request_Number(55 + 51 + 32 + 3 * 8), 1999);
-    test::Log_Capture log;
-    EXPECT_EQ(late_byte.Download(), 2000);
-    EXPECT_NE(log.Text().find("StrCmp error index[126]\r\n"), std::string::npos);
-    EXPECT_NE(log.Text().find("index[1999]:W:"), std::string::npos);
-    EXPECT_EQ(late_byte.Flash(0, 0x1000), Bytes(0x1000, 0xFF));
+    // The SPCA2281 compares the whole 4096-byte chunk: byte 2000 now counts, in chunk 2's
+    // read-back and in the region's last read of it alike (which ends below 100).
+    for (const int request : {55 + 51 + 32 + 3 * 8, 55 + 51 + 32 + 16 * 8 + 2 * 4 + 4}) {
+        Flash_Camera late_byte("SPCA2281");
+        late_byte.camera->Faults().Flip_Byte(late_byte.Request_Number(request), 1999);
+        test::Log_Capture log;
+        EXPECT_EQ(late_byte.Download(&progress), 2000) << request;
+        EXPECT_LT(progress, 100.0f);
+        EXPECT_NE(log.Text().find("StrCmp error index[126]\r\n"), std::string::npos);
+        EXPECT_NE(log.Text().find("index[1999]:W:"), std::string::npos);
+        EXPECT_EQ(late_byte.Flash(0, 0x1000), Bytes(0x1000, 0xFF));
+    }
 }
 
 TEST(Flash_Download, OnlyExactlyMinusOneStopsAtAChunkAndTheSpca2281StopsOnAnyFailedPiece0Read) {
@@ -219,6 +259,23 @@ TEST(Flash_Download, AReadBackThatDeliversNothingNeverPasses) {
     lost.camera->Faults().Ignore_Request(last_chunk + 4);
     lost.camera->Faults().Ignore_Request(last_chunk + 8);
     EXPECT_EQ(lost.Download(), 1);
+    // Nor does the region's last read of the last chunk, right after that of the one before.
+    Flash_Camera lost_last_read("SPCA2620");
+    lost_last_read.camera->Faults().Ignore_Request(
+        lost_last_read.Request_Number(51 + 32 + 64 * 8 + 63 * 4 + 4));
+    EXPECT_EQ(lost_last_read.Download(), 1);
+    // Both transfer addresses of a chunk of zeros lost, after a chunk of zeros: the chunk is
+    // written over the one before and read back from there, and passes its check; its own
+    // place stays erased, which the region's last read finds.
+    Flash_Camera misplaced("SPCA2620");
+    const std::uint64_t chunk_62 = misplaced.Request_Number(51 + 32 + 62 * 8);
+    misplaced.camera->Faults().Ignore_Request(chunk_62 + 2);
+    misplaced.camera->Faults().Ignore_Request(chunk_62 + 6);
+    float progress = 0;
+    EXPECT_EQ(misplaced.Download(&progress), 1);
+    EXPECT_LT(progress, 100.0f);
+    EXPECT_EQ(misplaced.Flash(62 * 1024, 1024), Bytes(1024, 0xFF));
+    EXPECT_EQ(misplaced.Flash(0, 0x1000), Bytes(0x1000, 0xFF));
     // A read-back failing with a transport error is judged by its check as well.
     Flash_Camera failed("SPCA2085");
     failed.camera->Faults().Fail_Request(failed.Request_Number(53 + 32 + 8), Failure_Result(7, 7));
