@@ -5,14 +5,23 @@
 // not taken from the pauses the code made, so a pause too many or too few shows as a miss.
 //   ratio_host_to_pacing_floor    CPU time of the download over the pacing floor (target: < 0.01)
 //   ratio_pauses_to_pacing_floor  the pauses the download made over the floor (exactly 1)
-//   ratio_requests_to_prescribed  requests sent over the number the protocol prescribes (exactly 1)
+//   ratio_requests_to_prescribed  requests sent up to the last chunk's check over the number the
+//                                 protocol prescribes (exactly 1)
+// After the last chunk's check the download reads the whole region back once more (reads only,
+// no pause), so that a chunk written and checked at another chunk's place cannot pass; its cost
+// is reported beside the targets: verification_requests (the requests after the download's last
+// pause), their share of the prescribed requests, verification_ms (wall time from the last pause
+// to the end: the simulated camera answers at once, a real one adds its request round trips) and
+// its share of the pacing floor.
 #include <benchmark/benchmark.h>
 
 #include <fcntl.h>
 #include <time.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <array>
+#include <chrono>
 #include <numeric>
 #include <string>
 #include <vector>
@@ -114,20 +123,32 @@ void Download(benchmark::State& state) {
     image[download.Image_Signature] = download.Mark[0];
     image[download.Image_Signature + 1] = download.Mark[1];
 
+    // Every pause is taken as asked; the time of the last one marks where the final read of the
+    // region starts.
+    using Wall_Clock = std::chrono::steady_clock;
+    Wall_Clock::time_point last_pause;
+    backend->Virtual_Time().Change_Pauses([&last_pause](std::uint32_t ms) {
+        last_pause = Wall_Clock::now();
+        return ms;
+    });
     double host_seconds = 0;
+    double verification_seconds = 0;
     double paused_ms = 0;
     std::size_t requests = 0;
+    std::size_t verification_requests = 0;
     for (auto _ : state) {
         backend->Log().Clear();
         float progress = 0;
         int result = 0;
         double seconds = 0;
+        Wall_Clock::time_point end;
         {
             const Quiet_Stderr quiet;
             const double start = Thread_Cpu_Seconds();
             result = Protocol_Download_Firmware(protocol, image.data(),
                                                 static_cast<std::uint32_t>(image.size()), &progress);
             seconds = Thread_Cpu_Seconds() - start;
+            end = Wall_Clock::now();
         }
         if (result != 0 || progress != 100.0f) {
             state.SkipWithError("the download did not complete");
@@ -135,6 +156,15 @@ void Download(benchmark::State& state) {
         }
         state.SetIterationTime(seconds);
         host_seconds += seconds;
+        verification_seconds += std::chrono::duration<double>(end - last_pause).count();
+        const auto events = backend->Log().Events();
+        const auto after_last_pause = std::find_if(events.rbegin(), events.rend(), [](const Event& event) {
+                                          return event.Kind == Event_Kind::Pause;
+                                      }).base();
+        verification_requests +=
+            static_cast<std::size_t>(std::count_if(after_last_pause, events.end(), [](const Event& event) {
+                return event.Kind == Event_Kind::Request;
+            }));
         const auto pauses = backend->Log().Pauses();
         paused_ms += std::accumulate(pauses.begin(), pauses.end(), 0.0);
         requests += backend->Log().Requests().size();
@@ -146,9 +176,16 @@ void Download(benchmark::State& state) {
     state.counters["pacing_floor_ms"] = download.Pacing_Floor_Ms;
     state.counters["ratio_host_to_pacing_floor"] = host_seconds * 1000 / runs / download.Pacing_Floor_Ms;
     state.counters["ratio_pauses_to_pacing_floor"] = paused_ms / runs / download.Pacing_Floor_Ms;
+    const double prescribed = Prescribed_Requests(download);
+    const double verifying = static_cast<double>(verification_requests) / runs;
     state.counters["requests"] = static_cast<double>(requests) / runs;
     state.counters["ratio_requests_to_prescribed"] =
-        static_cast<double>(requests) / runs / Prescribed_Requests(download);
+        (static_cast<double>(requests) / runs - verifying) / prescribed;
+    state.counters["verification_requests"] = verifying;
+    state.counters["verification_share_of_requests"] = verifying / prescribed;
+    state.counters["verification_ms"] = verification_seconds * 1000 / runs;
+    state.counters["verification_share_of_pacing_floor"] =
+        verification_seconds * 1000 / runs / download.Pacing_Floor_Ms;
 }
 
 BENCHMARK(Download)->DenseRange(0, std::size(Downloads) - 1)->UseManualTime()->Unit(benchmark::kMillisecond);

@@ -1,21 +1,26 @@
-// What a camera answers is outside input: a USB device can answer anything. A simulated camera
-// of one family takes every answer to a get from the fuzz input (probe registers, flash
-// identification bytes, transfer lengths, read-backs, the system-on-chip camera's file sizes,
-// echoes and result file) while discovery identifies it and a download burns it. Nothing may
-// crash or break a sanitizer rule, and a download reports success only when the flash holds
-// the image (the system-on-chip camera: when it stores the archive).
+// What a camera answers is outside input: a USB device can answer anything, and lose or refuse
+// anything it is sent. A simulated camera of one family takes every answer to a get from the
+// fuzz input (probe registers, flash identification bytes, transfer lengths, read-backs, the
+// system-on-chip camera's file sizes, echoes and result file), and the fate of every set
+// (register writes, opcodes, erases, transfer addresses, flash data, command blocks), while
+// discovery identifies it and a download burns it. Nothing may crash or break a sanitizer
+// rule, and a download reports success only when the flash holds the image (the
+// system-on-chip camera: when it stores the archive).
 //
-// Input: a byte choosing the family, then for each get the camera answers, in order, a mode
-// byte and its bytes: 0 the chip's answer, 1 a failure (which one: the mode's upper bits),
-// 2 the answer with the next bytes XORed into it, 3 the answer replaced by the next bytes (a
-// length query's by four). Flash data read back are only ever XORed, so an answer can alter
-// what the flash holds but not spell the image out. When the input ends the chip answers.
+// Input: a byte choosing the family, then for each request the camera receives, in order, a
+// mode byte and its bytes. A get: 0 the chip's answer, 1 a failure (which one: the mode's upper
+// bits), 2 the answer with the next bytes XORed into it, 3 the answer replaced by the next
+// bytes (a length query's by four). A set: 1 a failure as for a get, with no effect on the
+// chip; 2 answered as done but lost; anything else carried. Flash data read back are only ever
+// XORed, so an answer can alter what the flash holds but not spell the image out. When the
+// input ends the chip answers and carries everything.
 #include <algorithm>
 #include <array>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
+#include <optional>
 #include <span>
 #include <string_view>
 #include <vector>
@@ -85,6 +90,21 @@ public:
             break;
         default:
             break;
+        }
+    }
+
+    // What becomes of a set, before the chip sees it.
+    std::optional<Fault_Action> Decide(std::uint32_t, std::span<const std::uint8_t>) {
+        if (input_.empty())
+            return std::nullopt;
+        const std::uint8_t mode = Take();
+        switch (mode % 4) {
+        case 1:
+            return Fault_Action{Fault_Action::Kind::Fail, Failures[(mode >> 2) % Failures.size()], 0};
+        case 2:
+            return Fault_Action{Fault_Action::Kind::Ignore, platform::S_OK, 0};
+        default:
+            return std::nullopt;
         }
     }
 
@@ -180,6 +200,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     Require(camera != nullptr);
     Answers answers({data + 1, size - 1});
     camera->Change_Answers([&answers](Camera_Answer& answer) { answers.Change(answer); });
+    camera->Decide_Sets([&answers](std::uint32_t selector, std::span<const std::uint8_t> data) {
+        return answers.Decide(selector, data);
+    });
 
     const Quiet_Console quiet;
     Device_List* list = Device_List_Create();

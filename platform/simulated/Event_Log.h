@@ -4,6 +4,7 @@
 // library took through the virtual clock, every chip restart and every time a camera left the
 // host or came back, in the order they happened. Tests assert exact sequences on it, for
 // example "a 10 ms pause after each chunk write".
+#include <atomic>
 #include <cstdint>
 #include <mutex>
 #include <string>
@@ -44,7 +45,8 @@ struct Event {
     std::uint32_t Selector = 0;
     Request_Code Code = Request_Code::Invalid;
     std::uint32_t Length = 0;         // the request's data length (0 for a length query)
-    std::vector<std::uint8_t> Data;   // set: the bytes sent; get: the bytes answered (none on failure)
+    std::vector<std::uint8_t> Data;   // set: the bytes sent; get: the bytes answered (none on failure,
+                                      // nor while the log keeps no request data)
     std::uint32_t Bytes_Returned = 0; // length query: the length answered
     HRESULT Result = S_OK;            // request and property read
 
@@ -68,6 +70,12 @@ public:
     // Advances the virtual time without a pause of the library (a test's own advance).
     void Advance_Time(std::uint64_t milliseconds);
 
+    // Whether requests are logged with their data bytes (at first they are). A campaign of
+    // many downloads that looks only at their outcome leaves the bytes out: copying every
+    // chunk would cost it more than the camera's own work.
+    void Keep_Request_Data(bool keep) { keep_request_data_.store(keep); }
+    bool Keeps_Request_Data() const { return keep_request_data_.load(); }
+
     std::uint64_t Now_Ms() const;
     std::vector<Event> Events() const;
     std::vector<Event> Requests() const;
@@ -81,6 +89,7 @@ private:
     std::vector<Event> events_;
     std::uint64_t next_sequence_ = 1;
     std::uint64_t now_ms_ = 0;
+    std::atomic<bool> keep_request_data_{true};
 };
 
 } // namespace platform::simulated

@@ -129,7 +129,7 @@ HRESULT Simulated_Camera::Request(std::optional<std::uint64_t> connection, const
         *bytes_returned = returned;
     const bool data_went_out = event.Code == Request_Code::Set_Cur && data;
     const bool data_came_back = event.Code == Request_Code::Get_Cur && result >= 0;
-    if (data_went_out || data_came_back) {
+    if ((data_went_out || data_came_back) && log_->Keeps_Request_Data()) {
         const auto* bytes = static_cast<const std::uint8_t*>(data);
         event.Data.assign(bytes, bytes + data_length);
     }
@@ -177,7 +177,10 @@ HRESULT Simulated_Camera::Carry(std::optional<std::uint64_t> connection, const K
         return E_POINTER;
     if (!Present(connection))
         return Unplugged_Result;
-    const auto fault = faults_.Fault_For(number, property.Property.Id, code);
+    const std::span bytes(static_cast<std::uint8_t*>(data), data_length);
+    auto fault = faults_.Fault_For(number, property.Property.Id, code);
+    if (!fault && code == Request_Code::Set_Cur && decide_sets_)
+        fault = decide_sets_(property.Property.Id, bytes);
     using Kind = Fault_Action::Kind;
     if (fault && fault->What == Kind::Fail)
         return fault->Result;
@@ -191,7 +194,6 @@ HRESULT Simulated_Camera::Carry(std::optional<std::uint64_t> connection, const K
     Simulated_Unit* unit = units_.Find(property.NodeId, property.Property.Set);
     if (!unit)
         return Hresult_From_Win32(Win32_Error::Set_Not_Found);
-    const std::span bytes(static_cast<std::uint8_t*>(data), data_length);
     const HRESULT result = unit->Handle(code, property.Property.Id, bytes, bytes_returned);
     if (fault && fault->What == Kind::Flip_Byte && code == Request_Code::Get_Cur && result >= 0 &&
         fault->Position < bytes.size())
@@ -263,6 +265,11 @@ bool Simulated_Camera::Plugged() const {
 void Simulated_Camera::Change_Answers(std::function<void(Camera_Answer&)> change) {
     const std::lock_guard lock(mutex_);
     change_answers_ = std::move(change);
+}
+
+void Simulated_Camera::Decide_Sets(Set_Decision decide) {
+    const std::lock_guard lock(mutex_);
+    decide_sets_ = std::move(decide);
 }
 
 std::uint64_t Simulated_Camera::Request_Count() const {

@@ -118,6 +118,17 @@ public:
     // runs.
     void Change_Answers(std::function<void(Camera_Answer&)> change);
 
+    // A device can also lose or refuse what it is sent, which Change_Answers cannot show: it
+    // runs once a set has taken effect. From now on every set (SET_CUR) the fault plan leaves
+    // alone goes through `decide` before the chip sees it: a Fail action makes it fail with its
+    // result and no effect, an Ignore answers success with no effect (as Fault_Plan's faults);
+    // nullopt (or another kind) carries it (fuzz targets; none: every set carried). Called with
+    // the camera's lock held, after an unplug and the fault plan, before a busy chip loses the
+    // set. Set it before the library runs.
+    using Set_Decision = std::function<std::optional<Fault_Action>(std::uint32_t selector,
+                                                                   std::span<const std::uint8_t> data)>;
+    void Decide_Sets(Set_Decision decide);
+
     std::uint64_t Request_Count() const;
     // How often the chip restarted since it was created.
     unsigned Restart_Count() const;
@@ -150,6 +161,7 @@ private:
 
     mutable std::mutex mutex_; // one request at a time, as a device's control pipe
     std::function<void(Camera_Answer&)> change_answers_;
+    Set_Decision decide_sets_;
     std::uint64_t request_count_ = 0;
     unsigned restart_count_ = 0;
     bool restart_pending_ = false;

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstring>
 
 #include "platform/Regular_File.h"
 
@@ -224,8 +225,20 @@ void Simulated_Flash_Part::Program_Page() {
         return;
     const std::size_t page = (address_ % contents_.size()) / Flash_Page_Size * Flash_Page_Size;
     const std::size_t count = std::min<std::size_t>(Flash_Page_Size, contents_.size() - page);
-    for (std::size_t i = 0; i < count; ++i)
-        contents_[page + i] &= page_[i]; // programming only clears bits
+    // Programming only clears bits: each byte becomes old AND data. Eight bytes at a time, as
+    // campaigns of many downloads program millions of pages.
+    std::uint8_t* const place = contents_.data() + page;
+    std::size_t i = 0;
+    for (; i + 8 <= count; i += 8) {
+        std::uint64_t old_bytes = 0;
+        std::uint64_t new_bytes = 0;
+        std::memcpy(&old_bytes, place + i, 8);
+        std::memcpy(&new_bytes, page_.data() + i, 8);
+        old_bytes &= new_bytes;
+        std::memcpy(place + i, &old_bytes, 8);
+    }
+    for (; i < count; ++i)
+        place[i] &= page_[i];
     ++write_cycles_;
 }
 

@@ -88,6 +88,8 @@ public:
     void Set_Status(std::uint8_t status) { status_ = status; }
     // The opcodes of the transactions the part saw, oldest first (ignored ones included).
     const std::vector<std::uint8_t>& Opcodes() const { return opcodes_; }
+    // Forgets the opcodes seen so far (a campaign of many runs on one part keeps none).
+    void Forget_Opcodes() { opcodes_.clear(); }
     // How many status writes, erases and programs took effect so far: each is a write cycle
     // of a real part, during which it is busy.
     std::uint64_t Write_Cycles() const { return write_cycles_; }

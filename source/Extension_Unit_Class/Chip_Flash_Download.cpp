@@ -4,6 +4,7 @@
 #include <atomic>
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 #include <memory>
 #include <new>
 #include <vector>
@@ -27,6 +28,20 @@ bool Carries_Signature(const Image_Signature& signature, const std::uint8_t* ima
     };
     return one_of(signature.First, image[signature.Offset]) &&
            one_of(signature.Second, image[signature.Offset + 1]);
+}
+
+// `length` bytes of `from`, each inverted, into `to`: a read-back buffer filled with them fails
+// its check wherever a read delivers nothing. A word at a time (the buffers never overlap).
+void Fill_With_Complement(const std::uint8_t* from, std::uint8_t* to, std::size_t length) {
+    std::size_t i = 0;
+    for (; i + 8 <= length; i += 8) {
+        std::uint64_t word = 0;
+        std::memcpy(&word, from + i, 8);
+        word = ~word;
+        std::memcpy(to + i, &word, 8);
+    }
+    for (; i < length; ++i)
+        to[i] = static_cast<std::uint8_t>(~from[i]);
 }
 
 // What one download holds for its whole run.
@@ -69,6 +84,9 @@ void Log_Mismatch(int first, const std::vector<std::uint8_t>& written, const std
 } // namespace
 
 int Byte_Compare(const std::uint8_t* a, const std::uint8_t* b, int n) {
+    // Nearly every check passes: the block compare tells that at once.
+    if (n <= 0 || std::memcmp(a, b, static_cast<std::size_t>(n)) == 0)
+        return 0;
     for (int i = 0; i < n; ++i) {
         if (a[i] != b[i])
             return i + 1;
@@ -104,15 +122,22 @@ Download_Result_Code Extension_Unit_Chip_Protocol::Download_Firmware(const std::
                                                                      Download_Schedule* progress) {
     const Chip_Download_Traits& traits = family_.Download;
     const Chip_Transfer_Traits& transfer = family_.Transfer;
-    // An image must fit the region it is burnt into; none of these sends anything.
-    if (length == 0 || !image || length > traits.Region)
+    // None of these sends anything. An image of another chip is a wrong image whatever its
+    // size; one of this chip's must fit the region it is burnt into.
+    if (length == 0 || !image)
         return Result_Refused;
     if (!Carries_Signature(traits.Signature, image, length))
         return Result_Wrong_Image;
+    if (length > traits.Region)
+        return Result_Refused;
     auto buffers = Make_Buffers(traits.Region);
     if (!buffers)
         return Result_Failed;
-    auto& [chunk, read_back, staging] = *buffers;
+    // Named references: the failed check's lambda captures them, which not every compiler the
+    // project builds with allows for a structured binding.
+    std::vector<std::uint8_t>& chunk = buffers->Chunk;
+    std::vector<std::uint8_t>& read_back = buffers->Read_Back;
+    std::vector<std::uint8_t>& staging = buffers->Staging;
 
     const bool opens_with_script = transfer.Before_Download != Flash_Register_Operation::None;
     // Until the chunk length is known the percents assume the family's usual one.
@@ -162,6 +187,15 @@ Download_Result_Code Extension_Unit_Chip_Protocol::Download_Firmware(const std::
         return Result_Failed;
     }
 
+    // A failed check leaves the mismatch lines where the family traces them and piece 0 wiped:
+    // without its header the camera never starts the half-checked image.
+    const auto fail_check = [&](int first_wrong) {
+        if (traits.Traces_Chunks)
+            Log_Mismatch(first_wrong, chunk, read_back, chunk_length);
+        std::vector<std::uint8_t>& wipe = staging;
+        std::fill_n(wipe.begin(), ISP_Piece_Size, 0xFF);
+        Write_ISP_Mem_Piece(0, wipe.data());
+    };
     std::copy_n(image, length, staging.begin());
     for (std::uint32_t index = 0; index < chunk_count; ++index) {
         const std::uint32_t address = index * chunk_length;
@@ -176,8 +210,7 @@ Download_Result_Code Extension_Unit_Chip_Protocol::Download_Firmware(const std::
         }
         // Every byte starts out different from what was written, so a read that fills nothing
         // (or only part of the chunk) fails the check instead of passing on stale bytes.
-        std::transform(chunk.begin(), chunk.begin() + chunk_length, read_back.begin(),
-                       [](std::uint8_t byte) { return static_cast<std::uint8_t>(~byte); });
+        Fill_With_Complement(chunk.data(), read_back.data(), chunk_length);
         const int read = Send_Chunk(Chunk_Direction::Read, address, read_back.data(), chunk_length,
                                     traits.Traces_Failed_Chunk_Requests);
         platform::Sleep(Chunk_Pause_Ms);
@@ -190,12 +223,29 @@ Download_Result_Code Extension_Unit_Chip_Protocol::Download_Firmware(const std::
             Log_Value("index", static_cast<int>(index));
         const int first_wrong = Byte_Compare(read_back.data(), chunk.data(), chunk_length);
         if (first_wrong != 0) {
-            if (traits.Traces_Chunks)
-                Log_Mismatch(first_wrong, chunk, read_back, chunk_length);
-            // Without its header in piece 0 the camera never starts the half-checked image.
-            std::vector<std::uint8_t>& wipe = staging;
-            std::fill_n(wipe.begin(), ISP_Piece_Size, 0xFF);
-            Write_ISP_Mem_Piece(0, wipe.data());
+            fail_check(first_wrong);
+            EXTENSION_UNIT_LOG_LOCATION();
+            return first_wrong;
+        }
+    }
+
+    // A chip that loses a request without a word can write a chunk over another's place and
+    // read it back from there (both of the chunk's transfer addresses lost): its check passes
+    // while its own place stays erased. So the whole region is read back once more before the
+    // last step, the one that reports success; reads only, no step and no pause of their own.
+    for (std::uint32_t index = 0; index < chunk_count; ++index) {
+        const std::uint32_t address = index * chunk_length;
+        std::copy_n(staging.begin() + address, chunk_length, chunk.begin());
+        Fill_With_Complement(chunk.data(), read_back.data(), chunk_length);
+        const int read = Send_Chunk(Chunk_Direction::Read, address, read_back.data(), chunk_length,
+                                    traits.Traces_Failed_Chunk_Requests);
+        if (read == Result_Failed) {
+            EXTENSION_UNIT_LOG_LOCATION();
+            return Result_Failed;
+        }
+        const int first_wrong = Byte_Compare(read_back.data(), chunk.data(), chunk_length);
+        if (first_wrong != 0) {
+            fail_check(first_wrong);
             EXTENSION_UNIT_LOG_LOCATION();
             return first_wrong;
         }

@@ -332,6 +332,8 @@ TEST_F(Burn, EveryFailedDownloadIsReportedByTheWorkerAndTheTimer) {
          false,
          Fault_Action{.Result = static_cast<platform::HRESULT>(0x80040000)},
          {}},
+        // A 256 KB image of the 2688 family: not this chip's, however long.
+        {Desk_2620, "SPCA2650", false, {}, {"设备与固件不匹配！"}},
     };
     for (const auto& failure : failures) {
         SCOPED_TRACE(&failure - failures);
@@ -362,6 +364,43 @@ TEST_F(Burn, EveryFailedDownloadIsReportedByTheWorkerAndTheTimer) {
         cameras[camera]->Faults().Clear();
         Run_Clock(3000); // the camera back from its restart
     }
+}
+
+// Both transfer addresses of one chunk lost (the set before its write and the one before its
+// read-back: requests 178 and 182 of the demo's desk camera, chunk 3 of its image, all zeros):
+// the chunk goes over the chunk before it and is checked there, where it passes, since its
+// bytes clear no bit the other's keep. The region read back once more finds the chunk's own
+// place erased: the burn fails and records nothing.
+TEST_F(Burn, AChunkWrittenAndCheckedAtAnotherPlaceFailsTheBurn) {
+    Start_Dialog(Demo_Scenario());
+    Load_Demo_Image("SPCA2620");
+    constexpr std::uint32_t Chunk = 1024;
+    constexpr std::uint64_t Lost[] = {178, 182};
+    for (const std::uint64_t request : Lost)
+        cameras[Desk_2620]->Faults().Ignore_Request(request);
+    Click_Download();
+    const Bytes image = Download_Image();
+    ASSERT_TRUE(Run_Until_Burn_Ends());
+    EXPECT_EQ(Boxes(), Texts{"烧录失败！"});
+    EXPECT_EQ(Log_Box(), Started + Failed);
+    EXPECT_EQ(Source_Record(), Source_Record_Before) << "no download record";
+    EXPECT_EQ(Read_File(working_directory.Path() / "info.ini").find("[Date]"), std::string::npos);
+    const Bytes& flash = Flash(Desk_2620);
+    EXPECT_FALSE(std::equal(image.begin(), image.end(), flash.begin()));
+    EXPECT_TRUE(std::all_of(flash.begin() + 3 * Chunk, flash.begin() + 4 * Chunk,
+                            [](std::uint8_t b) { return b == 0xFF; }));
+
+    // What the two lost requests were, and why the chunk's own check passed.
+    for (const Event& event : backend->Log().Requests()) {
+        if (event.Camera != cameras[Desk_2620]->Name() ||
+            std::find(std::begin(Lost), std::end(Lost), event.Request_Number) == std::end(Lost))
+            continue;
+        EXPECT_EQ(event.Selector, 14u);
+        EXPECT_EQ(event.Code, Request_Code::Set_Cur);
+        EXPECT_EQ(event.Data, (Bytes{0x00, 0x0C, 0x00, 0x00})) << "chunk 3's transfer address";
+    }
+    for (std::uint32_t i = 0; i < Chunk; ++i)
+        ASSERT_EQ(image[3 * Chunk + i] & image[2 * Chunk + i], image[3 * Chunk + i]) << i;
 }
 
 // A complete burn of the edited image, then a second one on the same camera whose last chunk

@@ -1,13 +1,10 @@
 #include <gtest/gtest.h>
 
-#include <fcntl.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <cstdio>
 #include <tuple>
 
-#include "Flash_Camera.h"
+#include "Fault_Campaign.h"
 
 namespace {
 
@@ -23,15 +20,19 @@ struct Download_Case {
     std::uint32_t Region;
     std::uint32_t Steps;
     float First_Percent;
-    std::size_t Requests;
+    std::size_t Requests;      // up to the last chunk's check
+    std::uint32_t Chunks;      // then read back once more, four requests each
     std::size_t Chunk_Pauses;  // 10 ms each
     std::size_t Script_Pauses; // 5 ms each, one per register access of the script
 };
 
 const Download_Case Download_Cases[] = {
-    {"SPCA2620", 0x10000, 147, 1 / 1.47f, 595, 128, 0},  {"SPCA2281", 0x10000, 52, 1 / 0.52f, 266, 32, 0},
-    {"SPCA2085", 0x10000, 148, 1 / 1.48f, 597, 128, 0},  {"SPCA2092", 0x10000, 148, 1 / 1.48f, 597, 128, 0},
-    {"SPCA2650", 0x40000, 580, 1 / 5.8f, 2278, 512, 27}, {"SPCA2282", 0x40000, 580, 1 / 5.8f, 2278, 512, 27},
+    {"SPCA2620", 0x10000, 147, 1 / 1.47f, 595, 64, 128, 0},
+    {"SPCA2281", 0x10000, 52, 1 / 0.52f, 266, 16, 32, 0},
+    {"SPCA2085", 0x10000, 148, 1 / 1.48f, 597, 64, 128, 0},
+    {"SPCA2092", 0x10000, 148, 1 / 1.48f, 597, 64, 128, 0},
+    {"SPCA2650", 0x40000, 580, 1 / 5.8f, 2278, 256, 512, 27},
+    {"SPCA2282", 0x40000, 580, 1 / 5.8f, 2278, 256, 512, 27},
 };
 
 Bytes Padded(Bytes image, std::uint32_t region) {
@@ -68,7 +69,20 @@ TEST(Flash_Download, EveryFamilyBurnsVerifiesAndReportsItsSteps) {
         EXPECT_TRUE(std::is_sorted(percents.begin(), percents.end()));
         EXPECT_LT(percents[percents.size() - 2], 100.0f);
 
-        EXPECT_EQ(rig.Requests().size(), expected.Requests);
+        // Then the whole region is read back once more, chunk by chunk in order, without a pause.
+        const auto requests = rig.Requests();
+        ASSERT_EQ(requests.size(), expected.Requests + 4 * expected.Chunks);
+        const std::uint32_t length = expected.Region / expected.Chunks;
+        for (std::uint32_t chunk = 0; chunk < expected.Chunks; ++chunk) {
+            const Event* read = &requests[expected.Requests + 4 * chunk];
+            const std::uint32_t address = chunk * length;
+            EXPECT_EQ(read[1].Selector, 14u);
+            EXPECT_EQ(read[1].Data,
+                      (Bytes{static_cast<std::uint8_t>(address), static_cast<std::uint8_t>(address >> 8),
+                             static_cast<std::uint8_t>(address >> 16), 0}));
+            EXPECT_EQ(read[3].Code, Request_Code::Get_Cur);
+            EXPECT_EQ(read[3].Length, length);
+        }
         const auto pauses = rig.Pauses();
         EXPECT_EQ(std::count(pauses.begin(), pauses.end(), 10u), static_cast<long>(expected.Chunk_Pauses));
         EXPECT_EQ(std::count(pauses.begin(), pauses.end(), 5u), static_cast<long>(expected.Script_Pauses));
@@ -96,12 +110,17 @@ TEST(Flash_Download, RefusesImagesBeforeSendingAnything) {
     const Bytes big = test::Firmware_Image("SPCA2650");
     Bytes no_y = big;
     no_y[0x101] = 0x00;
+    // The signature decides first: an image of another chip is a wrong image whatever its
+    // size; one of the chip's own that does not fit its region is refused.
     const std::tuple<const char*, Bytes, int> refusals[] = {
         {"SPCA2620", {}, -2},
         {"SPCA2620", test::Firmware_Image("SPCA2281"), -3},
+        {"SPCA2620", Padded(big, 0x40000), -3},
+        {"SPCA2281", Padded(big, 0x40000), -3},
         {"SPCA2281", Padded(test::Firmware_Image("SPCA2281"), 0x10001), -2},
         {"SPCA2085", {0x89}, -3},
         {"SPCA2650", Padded(big, 0x40001), -2},
+        {"SPCA2650", Padded(no_y, 0x40001), -3},
         {"SPCA2650", Bytes(big.begin(), big.begin() + 257), -3},
         {"SPCA2282", no_y, -3},
     };
@@ -135,6 +154,20 @@ TEST(Flash_Download, StopsOnMinusOneAndWipesTheHeaderAfterABadCheck) {
               Bytes(write_fails.image.begin(), write_fails.image.begin() + 0x1000))
         << "nor piece 0 wiped";
 
+    // A read failing with -1 ends the download at once, with no check and no wipe: chunk 5's
+    // read-back after its step, and the region's last read of chunk 10 before the last step.
+    for (const auto& [request, steps] : {std::pair{51 + 32 + 5 * 8 + 8, 2 + 16 + 2 * 5 + 2},
+                                         std::pair{51 + 32 + 64 * 8 + 10 * 4 + 4, 146}}) {
+        Flash_Camera read_fails("SPCA2620");
+        read_fails.camera->Faults().Fail_Request(read_fails.Request_Number(request), -1);
+        EXPECT_EQ(read_fails.Download(&progress), -1) << request;
+        EXPECT_EQ(read_fails.protocol->Schedule_Steps, static_cast<std::uint32_t>(steps));
+        EXPECT_EQ(read_fails.Requests().size(), static_cast<std::size_t>(request)) << "nothing sent after it";
+        EXPECT_EQ(read_fails.Flash(0, 0x1000),
+                  Bytes(read_fails.image.begin(), read_fails.image.begin() + 0x1000))
+            << "piece 0 kept";
+    }
+
     // The last sector's erase failing with -1 stops the download before any chunk is sent.
     Flash_Camera erase_fails("SPCA2620");
     erase_fails.camera->Faults().Fail_Request(erase_fails.Request_Number(51 + 32), -1);
@@ -149,14 +182,18 @@ TEST(Flash_Download, StopsOnMinusOneAndWipesTheHeaderAfterABadCheck) {
     EXPECT_EQ(flipped.Flash(0, 0x1000), Bytes(0x1000, 0xFF));
     EXPECT_NEAR(Percents_Of(flipped, nullptr, 0).front(), 1 / 1.47f, 1e-5);
 
-    // The SPCA2281 compares the whole 4096-byte chunk: byte 2000 now counts.
-    Flash_Camera late_byte("SPCA2281");
-    late_byte.camera->Faults().Flip_Byte(late_byte.Request_Number(55 + 51 + 32 + 3 * 8), 1999);
-    test::Log_Capture log;
-    EXPECT_EQ(late_byte.Download(), 2000);
-    EXPECT_NE(log.Text().find("StrCmp error index[126]\r\n"), std::string::npos);
-    EXPECT_NE(log.Text().find("index[1999]:W:"), std::string::npos);
-    EXPECT_EQ(late_byte.Flash(0, 0x1000), Bytes(0x1000, 0xFF));
+    // The SPCA2281 compares the whole 4096-byte chunk: byte 2000 now counts, in chunk 2's
+    // read-back and in the region's last read of it alike (which ends below 100).
+    for (const int request : {55 + 51 + 32 + 3 * 8, 55 + 51 + 32 + 16 * 8 + 2 * 4 + 4}) {
+        Flash_Camera late_byte("SPCA2281");
+        late_byte.camera->Faults().Flip_Byte(late_byte.Request_Number(request), 1999);
+        test::Log_Capture log;
+        EXPECT_EQ(late_byte.Download(&progress), 2000) << request;
+        EXPECT_LT(progress, 100.0f);
+        EXPECT_NE(log.Text().find("StrCmp error index[126]\r\n"), std::string::npos);
+        EXPECT_NE(log.Text().find("index[1999]:W:"), std::string::npos);
+        EXPECT_EQ(late_byte.Flash(0, 0x1000), Bytes(0x1000, 0xFF));
+    }
 }
 
 TEST(Flash_Download, OnlyExactlyMinusOneStopsAtAChunkAndTheSpca2281StopsOnAnyFailedPiece0Read) {
@@ -222,6 +259,23 @@ TEST(Flash_Download, AReadBackThatDeliversNothingNeverPasses) {
     lost.camera->Faults().Ignore_Request(last_chunk + 4);
     lost.camera->Faults().Ignore_Request(last_chunk + 8);
     EXPECT_EQ(lost.Download(), 1);
+    // Nor does the region's last read of the last chunk, right after that of the one before.
+    Flash_Camera lost_last_read("SPCA2620");
+    lost_last_read.camera->Faults().Ignore_Request(
+        lost_last_read.Request_Number(51 + 32 + 64 * 8 + 63 * 4 + 4));
+    EXPECT_EQ(lost_last_read.Download(), 1);
+    // Both transfer addresses of a chunk of zeros lost, after a chunk of zeros: the chunk is
+    // written over the one before and read back from there, and passes its check; its own
+    // place stays erased, which the region's last read finds.
+    Flash_Camera misplaced("SPCA2620");
+    const std::uint64_t chunk_62 = misplaced.Request_Number(51 + 32 + 62 * 8);
+    misplaced.camera->Faults().Ignore_Request(chunk_62 + 2);
+    misplaced.camera->Faults().Ignore_Request(chunk_62 + 6);
+    float progress = 0;
+    EXPECT_EQ(misplaced.Download(&progress), 1);
+    EXPECT_LT(progress, 100.0f);
+    EXPECT_EQ(misplaced.Flash(62 * 1024, 1024), Bytes(1024, 0xFF));
+    EXPECT_EQ(misplaced.Flash(0, 0x1000), Bytes(0x1000, 0xFF));
     // A read-back failing with a transport error is judged by its check as well.
     Flash_Camera failed("SPCA2085");
     failed.camera->Faults().Fail_Request(failed.Request_Number(53 + 32 + 8), Failure_Result(7, 7));
@@ -264,52 +318,6 @@ TEST(Flash_Download, TakesOnlyChunkLengthsThatDivideTheSectorAndEndsAtExactly100
     }
 }
 
-// Standard error sent nowhere while it lives: a download prints every step there.
-class Silenced_Stderr {
-public:
-    Silenced_Stderr() {
-        std::fflush(stderr);
-        const int null = ::open("/dev/null", O_WRONLY);
-        ::dup2(null, 2);
-        ::close(null);
-    }
-    ~Silenced_Stderr() {
-        std::fflush(stderr);
-        ::dup2(saved_, 2);
-        ::close(saved_);
-    }
-
-private:
-    int saved_ = ::dup(2);
-};
-
-// The single faults a request can meet: failing with -1 or another result, ignored, a get
-// answered with its last byte inverted, and the camera unplugged from it on. A length query
-// folds every failure into -1 and has no effect to lose, so it meets -1 and the unplug only.
-std::vector<platform::simulated::Planned_Fault> Faults_For(const platform::simulated::Event& request,
-                                                           std::uint64_t number) {
-    using Match = platform::simulated::Planned_Fault::Match;
-    using Kind = platform::simulated::Fault_Action::Kind;
-    const auto at = [&](Kind kind, int result = 0, std::uint32_t position = 0) {
-        return platform::simulated::Planned_Fault{
-            Match::Request, number, 0, std::nullopt, {kind, result, position}};
-    };
-    std::vector<platform::simulated::Planned_Fault> faults{
-        at(Kind::Fail, -1),
-        {Match::Unplug_After,
-         number - 1,
-         0,
-         std::nullopt,
-         {Kind::Fail, platform::simulated::Unplugged_Result, 0}}};
-    if (request.Code == Request_Code::Get_Len)
-        return faults;
-    faults.push_back(at(Kind::Fail, Failure_Result(3, 3)));
-    faults.push_back(at(Kind::Ignore));
-    if (request.Code == Request_Code::Get_Cur)
-        faults.push_back(at(Kind::Flip_Byte, 0, request.Length - 1));
-    return faults;
-}
-
 // The sanitizer builds run many times slower: they take every Nth position of the sweep, a
 // different one for each fault, so that together the faults still reach every kind of request.
 #if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
@@ -324,48 +332,27 @@ class Fault_Campaign : public testing::TestWithParam<const char*> {};
 // success (or a final 100) unless the flash holds the image, a lost data write or an unplug
 // never does, and no run changes the flash past the image's region.
 TEST_P(Fault_Campaign, NoSingleFaultEndsInSuccessUnlessTheFlashHoldsTheImage) {
-    Flash_Camera rig(GetParam());
-    const std::uint32_t region = rig.protocol->Family().Download.Region;
-    const Silenced_Stderr quiet;
-    ASSERT_EQ(rig.Download(), 0);
-    const Bytes burnt = rig.Flash(0, region);
-    const auto clean = rig.Requests();
+    test::Campaign_Camera campaign(GetParam());
+    const test::Silenced_Stderr quiet;
+    const auto& clean = campaign.Clean();
     std::size_t runs = 0;
     std::size_t failures = 0;
     for (std::uint64_t number = 1; number <= clean.size(); ++number) {
         const Event& request = clean[number - 1];
         const bool data_write = request.Selector == 15 && request.Code == Request_Code::Set_Cur;
-        const auto faults = Faults_For(request, number);
+        const auto faults = test::Faults_For(request, number);
         for (std::size_t which = 0; which < faults.size(); ++which) {
             if ((number + which) % Position_Stride != 0)
                 continue;
-            // The camera as discovery left it: older code in its flash, its chip just powered on.
-            rig.camera->Faults().Clear();
-            rig.camera->Flash().Part()->Contents() = rig.old_contents;
-            rig.camera->Flash().Part()->Set_Status(0);
-            rig.camera->Registers().Power_On();
-            rig.camera->Flash().Power_On();
-            rig.host.Forget_Events();
-            platform::simulated::Planned_Fault fault = faults[which];
-            fault.Number += rig.camera->Request_Count();
-            rig.camera->Faults().Plan(fault);
-
-            float progress = 0;
-            const int result = rig.Download(&progress);
+            const test::Campaign_Outcome outcome = campaign.Run({faults[which]});
             ++runs;
-            const bool unplugged = fault.Which == platform::simulated::Planned_Fault::Match::Unplug_After;
-            const bool holds_image = std::equal(burnt.begin(), burnt.end(), rig.Flash().begin());
-            const bool outside_kept = std::equal(rig.Flash().begin() + region, rig.Flash().end(),
-                                                 rig.old_contents.begin() + region);
-            if (outside_kept && (result == 0 ? holds_image && !data_write && !unplugged && progress == 100.0f
-                                             : progress != 100.0f))
+            const bool lost = data_write || test::Unplugs(faults[which]);
+            if (outcome.Kept() && !(outcome.Result == 0 && lost))
                 continue;
             if (++failures > 10)
                 continue; // the first ones tell the story
             ADD_FAILURE() << GetParam() << ": request " << number << " (" << Describe(request) << "), fault "
-                          << which << ": result " << result << ", progress " << progress
-                          << (holds_image ? "" : ", the flash does not hold the image")
-                          << (outside_kept ? "" : ", the flash past the region changed");
+                          << which << ": " << test::Describe_Outcome(outcome);
         }
     }
     EXPECT_EQ(failures, 0u) << "downloads that broke a rule";

@@ -3,6 +3,10 @@
 // write enable, protection) that makes a lost erase or write show up on read-back.
 #include <gtest/gtest.h>
 
+#include <optional>
+#include <span>
+#include <vector>
+
 #include "platform/simulated/Chip_Families.h"
 #include "platform/simulated/Flash_Selectors.h"
 #include "platform/simulated/Register_Selectors.h"
@@ -135,6 +139,36 @@ TEST(Simulated_Camera, RestartTriggersPowerTheChipOnAgainAfterTheirRequest) {
     Chip_Rig sequence_b("SPCA2650");
     sequence_b.Write(Restart_By_Sequence_B.Address, Restart_By_Sequence_B.Value);
     EXPECT_EQ(sequence_b.camera->Restart_Count(), 1u);
+}
+
+// A device that loses or refuses what it is sent: each set the fault plan leaves alone is
+// decided before the chip sees it; gets are not.
+TEST(Simulated_Camera, DecidedSetsFailOrAreLostWithoutEffect) {
+    Chip_Rig rig;
+    const HRESULT stall = Hresult_From_Win32(Win32_Error::Gen_Failure);
+    std::optional<Fault_Action> fate;
+    std::vector<std::uint32_t> decided;
+    rig.camera->Decide_Sets([&](std::uint32_t selector, std::span<const std::uint8_t> data) {
+        decided.push_back(selector);
+        return data.size() == 1 ? fate : std::nullopt; // the value of a register write only
+    });
+    rig.Set(2, {0x34, 0x12});
+    fate = Fault_Action{Fault_Action::Kind::Fail, stall, 0};
+    EXPECT_EQ(rig.Set(3, {0x77}), stall);
+    fate = Fault_Action{Fault_Action::Kind::Ignore, S_OK, 0};
+    EXPECT_EQ(rig.Set(3, {0x77}), S_OK);
+    EXPECT_EQ(rig.Read(0x1234), 0x00) << "neither took effect";
+    fate.reset();
+    rig.Write(0x1234, 0x77);
+    EXPECT_EQ(rig.Read(0x1234), 0x77);
+
+    // A planned fault comes first and leaves nothing to decide.
+    fate = Fault_Action{Fault_Action::Kind::Fail, stall, 0};
+    rig.camera->Faults().Ignore_Request(rig.camera->Request_Count() + 1);
+    decided.clear();
+    EXPECT_EQ(rig.Set(3, {0x55}), S_OK);
+    EXPECT_EQ(rig.Read(0x1234), 0x77);
+    EXPECT_EQ(decided, (std::vector<std::uint32_t>{2})) << "the read's address only";
 }
 
 TEST(Event_Log, KeepsRequestsAndPausesInOneTimeline) {
