@@ -4,6 +4,7 @@
 // applied, then the timer, the download worker and the progress thread started.
 #include <algorithm>
 #include <array>
+#include <string>
 #include <utility>
 
 #include "Download_State.h"
@@ -247,6 +248,14 @@ void ZUNQ_USB_CAMDlg::Append_Log(const char* text) {
     log->SendMessage(EM_SETSEL, end, static_cast<LPARAM>(end));
     log->SendMessage(EM_SCROLLCARET);
     log->SendMessage(EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(text));
+}
+
+void ZUNQ_USB_CAMDlg::Load_Burn_Glyphs() {
+    std::string shown;
+    for (const char* text : {Image_Loaded_Line, Flash_Unknown_Lines, Burn_Start_Lines, Check_Failed_Lines,
+                             Close_After_Burn_Line, Burn_Outcome_Lines(), Downloading_Text, "0123456789%"})
+        shown += text;
+    zunq::ui::Load_Glyphs(*GetDlgItem(1068), shown.c_str());
 }
 
 // The close box, and a termination signal, during a burn: the dialog closes once it is over,

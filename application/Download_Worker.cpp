@@ -2,6 +2,7 @@
 #include "Download_Worker.h"
 
 #include <cstdint>
+#include <string>
 
 #include "Download_State.h"
 #include "ZUNQ_USB_CAMDlg.h"
@@ -31,6 +32,11 @@ const char* Failure_Message(std::uint16_t result) {
 }
 
 } // namespace
+
+const char* Burn_Outcome_Lines() {
+    static const std::string lines = std::string(Success_Lines) + Failure_Lines;
+    return lines.c_str();
+}
 
 int Download_Thread_Proc(Extension_Unit_Base_Protocol* protocol) {
     Download_Result.store(0);

@@ -19,6 +19,10 @@ class Extension_Unit_Base_Protocol;
 // unless the result is -1. Answers the result word widened with its sign.
 int Download_Thread_Proc(Extension_Unit_Base_Protocol* protocol);
 
+// Both texts the burn timer may append to the log box at a burn's end, the success's and the
+// failure's, one after the other.
+const char* Burn_Outcome_Lines();
+
 // The threads of one burn at a time, owned so that none outlives its owner.
 class Burn_Threads {
 public:

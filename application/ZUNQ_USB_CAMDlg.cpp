@@ -99,6 +99,7 @@ BOOL ZUNQ_USB_CAMDlg::OnInitDialog() {
     // dialog is still set up whole: the flash name and the camera found are shown.
     Register_For_Video_Device_Changes();
     Set_Flash_Name_Font();
+    Load_Burn_Glyphs();
     UpdateData(FALSE);
     return TRUE;
 }

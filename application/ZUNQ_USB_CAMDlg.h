@@ -146,6 +146,9 @@ private:
     void Fill_Camera_List();
     bool Register_For_Video_Device_Changes();
     void Set_Flash_Name_Font();
+    // The characters a burn shows (the log's lines, the button's text, the percent) laid out
+    // once in the dialog's font, so the first burn does not load their glyphs as it goes.
+    void Load_Burn_Glyphs();
     // The hidden page buttons' step: the first two pages moved to m_rcPage, one of them shown.
     void Show_First_Pages(CDialog& shown, CDialog& hidden);
 

@@ -4,11 +4,13 @@
 // the download worker with the simulated camera it drives, the progress thread and the
 // threads Qt paints with. The dialog's making before and the camera's restart after each burn
 // are not counted.
-//   ratio_host_to_pacing_floor   on the virtual clock: CPU time per burn over the family's
-//                                pacing floor, the pauses its download must make (target: at
-//                                most 0.01). The floor is written here from the protocol: 128 x
-//                                10 ms (SPCA2620, SPCA2092), 32 x 10 ms (SPCA2281), 512 x 10 ms
-//                                + 27 x 5 ms (SPCA2650, SPCA2282).
+//   ratio_host_to_pacing_floor   CPU time per burn over the family's pacing floor, the pauses
+//                                its download must make (target: at most 0.01), in both clocks.
+//                                The floor is written here from the protocol: 128 x 10 ms
+//                                (SPCA2620, SPCA2092), 32 x 10 ms (SPCA2281), 512 x 10 ms + 27 x
+//                                5 ms (SPCA2650, SPCA2282). On the virtual clock a download ends
+//                                within one tick of the burn timer; in real time the bar and the
+//                                label follow it tick by tick, as the operator sees them.
 //   ratio_cpu_to_wall            in real time, as the operator runs it: CPU time over the burn's
 //                                wall time, the preparation's waits included (target: at most
 //                                0.02). The user-interface thread sleeps in its event loop
@@ -202,7 +204,9 @@ void Burn_In_Real_Time(benchmark::State& state) {
     const double burns = static_cast<double>(state.iterations());
     state.counters["cpu_ms"] = cpu_seconds * 1000 / burns;
     state.counters["wall_ms"] = wall_seconds * 1000 / burns;
+    state.counters["pacing_floor_ms"] = camera.Pacing_Floor_Ms;
     state.counters["ratio_cpu_to_wall"] = cpu_seconds / wall_seconds;
+    state.counters["ratio_host_to_pacing_floor"] = cpu_seconds * 1000 / burns / camera.Pacing_Floor_Ms;
 }
 
 BENCHMARK(Burn_On_Virtual_Clock)

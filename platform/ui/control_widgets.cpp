@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QPaintEvent>
 #include <QPainter>
 #include <QStyleOptionSlider>
 #include <QStyledItemDelegate>
@@ -211,6 +212,92 @@ void Check_List::Flip_Check(int row) {
     }
     if (Notifies()) {
         Notify_Command(this, LBN_SELCHANGE);
+    }
+}
+
+// ---- Progress_Bar.
+
+Progress_Bar::Progress_Bar(QWidget* parent) : QProgressBar(parent) {
+    setAttribute(Qt::WA_OpaquePaintEvent);
+}
+
+void Progress_Bar::Show(int lower, int upper, int value) {
+    if (minimum() == lower && maximum() == upper && this->value() == value) {
+        return;
+    }
+    setUpdatesEnabled(false);
+    setRange(lower, upper);
+    setValue(value);
+    setUpdatesEnabled(true); // repaints the bar with the next paint
+    for (const auto& label : labels_) {
+        if (label != nullptr) {
+            label->update();
+        }
+    }
+}
+
+void Progress_Bar::Carry(QWidget* label) {
+    labels_.emplace_back(label);
+}
+
+void Progress_Bar::Paint(QPainter& painter) const {
+    const QPalette& colours = palette();
+    const QRect whole = rect();
+    // The frame in the shade of a style's outline, as four fills: a stroked rectangle costs
+    // many times more.
+    const QColor frame = colours.color(QPalette::Window).darker(140);
+    painter.fillRect(QRect(whole.left(), whole.top(), whole.width(), 1), frame);
+    painter.fillRect(QRect(whole.left(), whole.bottom(), whole.width(), 1), frame);
+    painter.fillRect(QRect(whole.left(), whole.top() + 1, 1, whole.height() - 2), frame);
+    painter.fillRect(QRect(whole.right(), whole.top() + 1, 1, whole.height() - 2), frame);
+    const QRect inside = whole.adjusted(1, 1, -1, -1);
+    const qint64 span = static_cast<qint64>(maximum()) - minimum();
+    const qint64 done = span > 0 ? (static_cast<qint64>(value()) - minimum()) * inside.width() / span : 0;
+    const int done_width = static_cast<int>(std::clamp<qint64>(done, 0, inside.width()));
+    painter.fillRect(QRect(inside.left(), inside.top(), done_width, inside.height()),
+                     colours.color(QPalette::Highlight));
+    painter.fillRect(
+        QRect(inside.left() + done_width, inside.top(), inside.width() - done_width, inside.height()),
+        colours.color(QPalette::Base));
+}
+
+void Progress_Bar::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    Paint(painter);
+}
+
+// ---- Static_Label.
+
+Static_Label::Static_Label(const QString& text, QWidget* parent) : QLabel(text, parent) {}
+
+void Static_Label::Lie_On(Progress_Bar& bar) {
+    bar_ = &bar;
+    bar.Carry(this);
+    setAttribute(Qt::WA_OpaquePaintEvent);
+}
+
+const Progress_Bar* Static_Label::Bar_Beneath() const {
+    const Progress_Bar* bar = bar_.data();
+    return bar != nullptr && !bar->isHidden() && bar->parentWidget() == parentWidget() &&
+                   bar->geometry().contains(geometry())
+               ? bar
+               : nullptr;
+}
+
+void Static_Label::paintEvent(QPaintEvent* event) {
+    const Progress_Bar* bar = Bar_Beneath();
+    if (bar != nullptr && !autoFillBackground()) {
+        QPainter painter(this);
+        painter.translate(bar->pos() - pos());
+        bar->Paint(painter);
+    }
+    QLabel::paintEvent(event);
+    // A bar moved or hidden since: the label is painted again, with what lies beneath it
+    // painted by Qt.
+    const bool opaque = bar != nullptr;
+    if (testAttribute(Qt::WA_OpaquePaintEvent) != opaque) {
+        setAttribute(Qt::WA_OpaquePaintEvent, opaque);
+        update();
     }
 }
 

@@ -1,10 +1,16 @@
 // Inside the template builder: the widgets of the controls whose Windows behaviour Qt's own
 // widgets lack. The trackbar reports every scroll with the trackbar codes; the check list
-// draws a check box at the left of each item and changes it by mouse and space bar itself.
+// draws a check box at the left of each item and changes it by mouse and space bar itself;
+// the progress bar and a static over it paint cheaply enough to follow a burn.
 #pragma once
 
+#include <QLabel>
 #include <QListWidget>
+#include <QPointer>
+#include <QProgressBar>
 #include <QSlider>
+
+#include <vector>
 
 #include "platform/ui/win_values.h"
 
@@ -72,6 +78,52 @@ private:
     int Row_Of_Box_At(QPoint point) const; // -1 when no item's box is there
     void Flip_Check(int row);
     bool box_pressed_ = false;
+};
+
+// A progress bar painted flat: a frame, the control's background and the done part as one
+// rectangle of the highlight colour. The style's bar (rounded, shaded, antialiased) cost more
+// than all else a burn paints, at every new percent. It paints every pixel of its rectangle, so
+// nothing beneath it is painted first. Still a QProgressBar: its value is published to
+// assistive technology as before.
+class Progress_Bar : public QProgressBar {
+public:
+    explicit Progress_Bar(QWidget* parent);
+
+    // Shows `value` of `lower`..`upper`, repainted with whatever else changes before the next
+    // paint (Qt would repaint a bar at once, in a pass of its own), the labels lying on it with
+    // it; nothing is repainted when it shows them already.
+    void Show(int lower, int upper, int value);
+    // Paints the bar with `painter`, whose origin is the bar's top left corner; the painter's
+    // clip says which part.
+    void Paint(QPainter& painter) const;
+    // `label` lies on the bar and paints the bar's part beneath it itself: Qt takes it as
+    // opaque and repaints it with the bar only when told.
+    void Carry(QWidget* label);
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    std::vector<QPointer<QWidget>> labels_;
+};
+
+// A static text control. One that lies on a progress bar (the percent over the burn's bar)
+// paints the part of the bar beneath it itself, so Qt takes it as opaque: a new text repaints
+// the label alone, never the bar, and each new position of the bar repaints the label with it.
+// Without a background colour of its own it looks as a transparent label over the bar does.
+class Static_Label : public QLabel {
+public:
+    Static_Label(const QString& text, QWidget* parent);
+
+    // The bar this label lies on.
+    void Lie_On(Progress_Bar& bar);
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    const Progress_Bar* Bar_Beneath() const; // null once it no longer covers the label
+    QPointer<const Progress_Bar> bar_;
 };
 
 } // namespace zunq::ui

@@ -5,7 +5,6 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPlainTextEdit>
-#include <QProgressBar>
 #include <QRadioButton>
 #include <QSlider>
 #include <QTabBar>
@@ -13,6 +12,7 @@
 
 #include <algorithm>
 
+#include "platform/ui/control_widgets.h"
 #include "platform/ui/detail.h"
 
 namespace {
@@ -442,24 +442,17 @@ int CProgressCtrl::GetPos() const {
 }
 
 void CProgressCtrl::Post_Update() {
-    // Qt repaints a bar at once when its value changes; the bar is repainted with whatever
-    // else changed before the next paint instead (the burn's start resets the bar among the
-    // button and the log box), and not at all when it shows the values already.
+    // The bar is repainted with whatever else changed before the next paint (the burn's start
+    // resets it among the button and the log box), and not at all when it shows the values
+    // already.
     auto apply = [this] {
-        auto* bar = As<QProgressBar>(Widget());
+        auto* bar = dynamic_cast<zunq::ui::Progress_Bar*>(Widget());
         if (bar == nullptr) {
             return;
         }
         const int lower = lower_.load();
         const int upper = std::max(lower, upper_.load());
-        const int value = std::clamp(position_.load(), lower, upper);
-        if (bar->minimum() == lower && bar->maximum() == upper && bar->value() == value) {
-            return;
-        }
-        bar->setUpdatesEnabled(false);
-        bar->setRange(lower, upper);
-        bar->setValue(value);
-        bar->setUpdatesEnabled(true);
+        bar->Show(lower, upper, std::clamp(position_.load(), lower, upper));
     };
     if (zunq::ui::Is_Ui_Thread()) {
         apply();

@@ -1,8 +1,10 @@
 // CWnd, the drawing objects, menus, data exchange and dropped files.
 #include <QApplication>
+#include <QImage>
 #include <QMenu>
 #include <QPainter>
 #include <QScreen>
+#include <QTextLayout>
 
 #include <algorithm>
 #include <cstring>
@@ -562,5 +564,33 @@ UINT DragQueryFileA(HDROP drop, UINT index, char* buffer, UINT size) {
 void DragFinish(HDROP drop) {
     if (drop != nullptr) {
         drop->finished = true;
+    }
+}
+
+// ---- Glyphs.
+
+void zunq::ui::Load_Glyphs(CWnd& control, const char* text) {
+    const QWidget* widget = control.Widget();
+    if (widget == nullptr || text == nullptr) {
+        return;
+    }
+    // One line, as wide as it needs: laying it out loads the glyphs' metrics, drawing it their
+    // images, both kept by the font for every later paint.
+    QString line = To_Qt(text);
+    line.replace(QLatin1Char('\r'), QLatin1Char(' ')).replace(QLatin1Char('\n'), QLatin1Char(' '));
+    QTextLayout layout(line, widget->font());
+    layout.beginLayout();
+    QTextLine laid = layout.createLine();
+    layout.endLayout();
+    if (!laid.isValid()) {
+        return;
+    }
+    QImage image(std::max(1, static_cast<int>(laid.naturalTextWidth()) + 2),
+                 std::max(1, static_cast<int>(laid.height()) + 1), QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    QPainter painter(&image);
+    // A glyph's image is kept for each quarter pixel it may start at.
+    for (int quarter = 0; quarter < 4; ++quarter) {
+        layout.draw(&painter, QPointF(quarter / 4.0, 0));
     }
 }

@@ -144,4 +144,9 @@ void Close_Main_Window_On_Termination_Signals();
 // Waits `milliseconds` by the dialog services' clock while the user-interface thread keeps
 // handling its events (timers, device changes, clicks).
 void Wait_Dispatching(UINT milliseconds);
+
+// Lays out and draws `text` once, off-screen, in `control`'s font, so that the controls in that
+// font later show its characters without loading their glyphs first (for a line of Chinese
+// text, font work that costs more than the paint it holds up).
+void Load_Glyphs(CWnd& control, const char* text);
 } // namespace zunq::ui

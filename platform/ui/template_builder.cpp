@@ -126,7 +126,7 @@ QWidget* Make_Control(const Dialog_Control& row, QWidget* parent, QButtonGroup*&
         widget = new QGroupBox(text, parent);
         break;
     case Control_Kind::Static_Text: {
-        auto* label = new QLabel(Shown_Static_Text(text), parent);
+        auto* label = new Static_Label(Shown_Static_Text(text), parent);
         label->setWordWrap(true);
         Qt::Alignment align = (row.style & SS_CENTER) != 0  ? Qt::AlignHCenter
                               : (row.style & SS_RIGHT) != 0 ? Qt::AlignRight
@@ -194,7 +194,7 @@ QWidget* Make_Control(const Dialog_Control& row, QWidget* parent, QButtonGroup*&
         break;
     }
     case Control_Kind::Progress_Bar: {
-        auto* bar = new QProgressBar(parent);
+        auto* bar = new Progress_Bar(parent);
         bar->setRange(0, 100);
         bar->setValue(0);
         bar->setTextVisible(false);
@@ -279,6 +279,7 @@ std::unique_ptr<Dialog_Parts> Build_Dialog(const Dialog_Template& dialog_templat
     }
 
     QButtonGroup* radio_group = nullptr;
+    std::vector<Progress_Bar*> bars; // beneath the controls that follow them
     for (const auto& row : dialog_template.controls) {
         if ((row.style & WS_GROUP) != 0) {
             radio_group = nullptr; // a group runs from one WS_GROUP control to the next
@@ -289,6 +290,16 @@ std::unique_ptr<Dialog_Parts> Build_Dialog(const Dialog_Template& dialog_templat
             geometry.setHeight(widget->sizeHint().height()); // the template's height is the list's
         }
         widget->setGeometry(geometry);
+        if (auto* bar = dynamic_cast<Progress_Bar*>(widget)) {
+            bars.push_back(bar);
+        } else if (auto* label = dynamic_cast<Static_Label*>(widget)) {
+            const auto beneath = std::find_if(bars.rbegin(), bars.rend(), [&](const Progress_Bar* bar) {
+                return bar->geometry().contains(geometry);
+            });
+            if (beneath != bars.rend()) {
+                label->Lie_On(**beneath);
+            }
+        }
         if (auto* tab = dynamic_cast<Tab_Widget*>(widget)) {
             // The strip is as high as the dialog code's page offset on a 1920-pixel screen,
             // 20 pixels at 96 pixels per inch, so pages placed below it never cover it.

@@ -431,6 +431,7 @@ TEST_F(Burn, OnlyTheLibrarysExact100IsASuccessOfThisBurn) {
     EXPECT_EQ(Log_Box(), Started + Succeeded);
     EXPECT_EQ(Text(dlg, 1119), "100%");
     EXPECT_EQ(Position(dlg, 1063), 100);
+    EXPECT_EQ(Accessible_Value(dlg, 1063), 100.0) << "as assistive technology reads the bar";
     EXPECT_TRUE(Burn_Button_Idle());
     EXPECT_FALSE(services.Timer_Running(dlg, ZUNQ_USB_CAMDlg::Burn_Timer_Id));
     EXPECT_EQ(Restarts(0), 1u) << "after the download";

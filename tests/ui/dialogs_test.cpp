@@ -203,5 +203,37 @@ TEST_F(Dialogs, WithoutTheFilterEscapeCancelsEnterPressesTheDefaultButtonAndDrop
     EXPECT_EQ(dialog.dropped, (std::vector<std::string>{"/tmp/a.bin", "/tmp/固件 b.bin"}));
 }
 
+TEST_F(Dialogs, APercentOnTheBarRepaintsAloneAndShowsTheBarBeneathIt) {
+    // The percent lies on the progress bar, and changes as the tool changes it: a new text and
+    // the label's rectangle invalidated on the dialog.
+    const RECT label = Control_Rect(dialog, 1119);
+    const POINT label_edge{1, (label.bottom - label.top) / 2}; // beside the centred text
+    const RECT bar = Control_Rect(dialog, 1063);
+    const POINT bar_start{4, (bar.bottom - bar.top) / 2};
+    const auto show_percent = [&](const char* text) {
+        dialog.SetDlgItemText(1119, text);
+        dialog.InvalidateRect(&label, TRUE);
+    };
+    Paint_Counter counter(dialog, {1063, 1119});
+    show_percent("57%");
+    EXPECT_EQ(counter.Paints(1119), 1);
+    EXPECT_EQ(counter.Paints(1063), 0) << "the bar beneath the label is not repainted for it";
+
+    counter.Reset();
+    dialog.m_Progress.SetPos(100);
+    EXPECT_EQ(counter.Paints(1063), 1);
+    EXPECT_EQ(counter.Paints(1119), 1) << "the label over the bar is repainted with it";
+    EXPECT_EQ(Accessible_Value(dialog, 1063), 100.0);
+    const COLORREF done = Shown_Colour(dialog, 1063, bar_start);
+    EXPECT_EQ(Shown_Colour(dialog, 1119, label_edge), done) << "the label shows the bar's done part";
+
+    dialog.m_Progress.SetPos(0);
+    show_percent("0%");
+    const COLORREF empty = Shown_Colour(dialog, 1063, bar_start);
+    EXPECT_NE(empty, done);
+    EXPECT_EQ(Shown_Colour(dialog, 1119, label_edge), empty) << "and the bar's background when empty";
+    EXPECT_EQ(Accessible_Value(dialog, 1063), 0.0);
+}
+
 } // namespace
 } // namespace zunq::ui::tests

@@ -4,6 +4,8 @@
 #include <QAbstractEventDispatcher>
 #include <QAbstractItemView>
 #include <QAbstractScrollArea>
+#include <QAccessible>
+#include <QAccessibleValueInterface>
 #include <QApplication>
 #include <QCheckBox>
 #include <QClipboard>
@@ -21,6 +23,7 @@
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QRadioButton>
+#include <QScreen>
 #include <QSlider>
 #include <QStyleOptionButton>
 #include <QTabBar>
@@ -640,6 +643,72 @@ bool Save_Screenshot(CWnd& dialog, const std::string& png_path) {
     }
     Pump();
     return widget->grab().save(QString::fromStdString(png_path), "PNG");
+}
+
+COLORREF Shown_Colour(CWnd& dialog, int id, POINT at) {
+    QWidget* widget = Control(dialog, id);
+    if (widget == nullptr || widget->screen() == nullptr) {
+        return 0;
+    }
+    Pump();
+    // The screen's copy of the window: the offscreen platform keeps the window's backing store.
+    const QPoint point = widget->mapTo(widget->window(), QPoint(at.x, at.y));
+    const QColor colour = widget->screen()
+                              ->grabWindow(widget->window()->winId(), point.x(), point.y(), 1, 1)
+                              .toImage()
+                              .pixelColor(0, 0);
+    return RGB(colour.red(), colour.green(), colour.blue());
+}
+
+std::optional<double> Accessible_Value(CWnd& dialog, int id) {
+    QWidget* widget = Control(dialog, id);
+    QAccessibleInterface* accessible =
+        widget != nullptr ? QAccessible::queryAccessibleInterface(widget) : nullptr;
+    QAccessibleValueInterface* value = accessible != nullptr ? accessible->valueInterface() : nullptr;
+    if (value == nullptr) {
+        return std::nullopt;
+    }
+    return value->currentValue().toDouble();
+}
+
+// ---- Paint_Counter.
+
+struct Paint_Counter::Filter : QObject {
+    std::map<const QObject*, int> ids;
+    std::map<int, int> paints;
+
+    bool eventFilter(QObject* target, QEvent* event) override {
+        if (event->type() == QEvent::Paint) {
+            const auto found = ids.find(target);
+            if (found != ids.end()) {
+                ++paints[found->second];
+            }
+        }
+        return false;
+    }
+};
+
+Paint_Counter::Paint_Counter(CWnd& dialog, std::vector<int> ids) : filter_(std::make_unique<Filter>()) {
+    Pump(); // what was already due is not counted
+    for (int id : ids) {
+        if (QWidget* widget = Control(dialog, id)) {
+            filter_->ids[widget] = id;
+            widget->installEventFilter(filter_.get());
+        }
+    }
+}
+
+Paint_Counter::~Paint_Counter() = default;
+
+int Paint_Counter::Paints(int id) const {
+    Pump();
+    const auto found = filter_->paints.find(id);
+    return found != filter_->paints.end() ? found->second : 0;
+}
+
+void Paint_Counter::Reset() {
+    Pump();
+    filter_->paints.clear();
 }
 
 } // namespace zunq::ui::testing

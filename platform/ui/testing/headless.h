@@ -166,5 +166,28 @@ RECT Item_Rect(CWnd& dialog, int id, int index); // a list box's item, in its it
 
 // Saves a picture of the dialog as it is drawn.
 bool Save_Screenshot(CWnd& dialog, const std::string& png_path);
+// The colour at `at` (in the control's coordinates) as the window shows it now: what its
+// paints left there, the ones that covered only part of it included.
+COLORREF Shown_Colour(CWnd& dialog, int id, POINT at);
+// The value a control publishes to assistive technology (a progress bar's or a slider's
+// position); nullopt when it publishes none.
+std::optional<double> Accessible_Value(CWnd& dialog, int id);
+
+// Counts the paints of the controls named, from its making, for checks that a change repaints
+// what shows it and nothing else.
+class Paint_Counter {
+public:
+    Paint_Counter(CWnd& dialog, std::vector<int> ids);
+    ~Paint_Counter();
+    Paint_Counter(const Paint_Counter&) = delete;
+    Paint_Counter& operator=(const Paint_Counter&) = delete;
+
+    int Paints(int id) const; // since the making or the last Reset
+    void Reset();
+
+private:
+    struct Filter;
+    std::unique_ptr<Filter> filter_;
+};
 
 } // namespace zunq::ui::testing
