@@ -2,12 +2,13 @@
 
 #include <fcntl.h>
 #include <stdio.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <memory>
 
 #include "extension_unit_integrate/Extension_Unit_Integrate.h"
-#include "platform/Regular_File.h"
 
 namespace {
 
@@ -40,15 +41,38 @@ Library_Trace_Stream& Trace_Stream() {
 
 } // namespace
 
-// Only a regular file: a FIFO that nobody reads would hold the library's next trace line, and
-// with it the burn, once its buffer is full.
+namespace {
+
+bool Holds_Or_Waits(mode_t mode) {
+    return S_ISDIR(mode) || S_ISFIFO(mode);
+}
+
+} // namespace
+
+// Anything that exists and is not a directory is logged to (a regular file, /dev/null, a
+// terminal), except a FIFO: one that nobody reads would hold the library's next trace line, and
+// with it the burn, once its buffer is full, and opening it may wait for a reader. The kind is
+// looked at before the open, the open never waits, and what was opened is looked at again, so a
+// name replaced by a FIFO in between is not used either.
 void Open_Trace_Log(const char* path) {
-    platform::Regular_File file(path, O_RDWR | O_APPEND);
-    if (!file.Is_Open())
+    struct stat named {};
+    if (::stat(path, &named) != 0 || Holds_Or_Waits(named.st_mode))
         return;
-    Stream stream(fdopen(file.Descriptor(), "a+"));
-    if (!stream)
+    const int descriptor = ::open(path, O_RDWR | O_APPEND | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (descriptor < 0)
         return;
-    file.Release();
+    struct stat opened {};
+    const int flags = ::fcntl(descriptor, F_GETFL);
+    // Writes to a terminal wait as writes to a file do, rather than fail when it is busy.
+    if (::fstat(descriptor, &opened) != 0 || Holds_Or_Waits(opened.st_mode) || flags < 0 ||
+        ::fcntl(descriptor, F_SETFL, flags & ~O_NONBLOCK) != 0) {
+        ::close(descriptor);
+        return;
+    }
+    Stream stream(fdopen(descriptor, "a+"));
+    if (!stream) {
+        ::close(descriptor);
+        return;
+    }
     Trace_Stream().Replace(std::move(stream));
 }

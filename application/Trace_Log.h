@@ -1,7 +1,8 @@
 #pragma once
 // The camera library's trace log: written only when the operator has created the file.
 
-// When `path` names an existing regular file, opens it for appending and hands the stream to
-// the camera library; otherwise (absent, a directory, a FIFO or a device, not openable) logging
-// stays off. The stream stays open until the process ends.
+// When `path` names something that exists and is neither a directory nor a FIFO (a file,
+// /dev/null, a terminal), opens it for appending and hands the stream to the camera library;
+// otherwise (absent, a directory, a FIFO, not openable) logging stays off. The stream stays open until the
+// process ends.
 void Open_Trace_Log(const char* path);

@@ -2,6 +2,10 @@
 // cameras, keeps Enter and Escape from closing it, lays its pages out for the screen, and
 // writes the trace log only into a file the operator made; and a picture of it, saved into the
 // build tree so the layout and the Chinese texts can be looked at.
+#include <fcntl.h>
+#include <stdlib.h>
+#include <unistd.h>
+
 #include <filesystem>
 #include <fstream>
 
@@ -124,6 +128,22 @@ TEST_F(Start_Up, TheTraceLogGoesOnlyIntoAnExistingLogFile) {
         Select(*dialog, 1016, 1);
         dialog.reset();
         EXPECT_EQ(fifo.Stop(), 0u) << "the FIFO was opened";
+    }
+
+    {
+        // A terminal (as /dev/null) is logged to: only what can hold the tool is refused.
+        const int terminal = ::posix_openpt(O_RDWR | O_NOCTTY | O_NONBLOCK);
+        ASSERT_GE(terminal, 0);
+        ASSERT_EQ(::grantpt(terminal), 0);
+        ASSERT_EQ(::unlockpt(terminal), 0);
+        std::filesystem::create_symlink(::ptsname(terminal), "log.txt");
+        Start_Dialog(demo);
+        Select(*dialog, 1016, 1);
+        dialog.reset();
+        char shown[256] = {};
+        EXPECT_GT(::read(terminal, shown, sizeof shown - 1), 0) << "nothing reached the terminal";
+        ::close(terminal);
+        std::filesystem::remove("log.txt");
     }
 
     std::ofstream("log.txt") << "earlier lines\n";
