@@ -47,8 +47,8 @@ public:
 
     bool Made() const { return made_; }
     std::string Path() const { return path_.string(); }
-    // Stops serving the FIFO; how many times someone else opened it so far (0 for code that
-    // refuses it before opening it).
+    // Stops serving the FIFO; how many times someone else opened it so far, opens in a row
+    // counted as one (0 for code that refuses it before opening it).
     std::size_t Stop() {
         if (reader_.joinable()) {
             const char stop = 0;
