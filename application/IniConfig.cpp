@@ -54,7 +54,8 @@ zunq::ui::Profile_Text IniConfig::Read_Settings() {
 }
 
 // A file that is not the tool's (too large, not a regular file) is left as it is: reads find
-// nothing and writes are refused, so the tool works on without a record, and says so once.
+// nothing and writes are refused, so the tool works on without a record, and says so once; so
+// does a write that fails (a folder that takes no new file). A missing file is no refusal.
 void IniConfig::Tell_Refusal_Once(const std::string& refusal) {
     if (refusal.empty() || Settings_Refusal_Told)
         return;

@@ -12,6 +12,7 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <system_error>
 
 namespace zunq::ui {
 
@@ -331,7 +332,10 @@ BOOL zunq::ui::Write_Profile_Values(std::span<const Profile_Value> values, LPCTS
         return FALSE;
     }
     const std::string text = profile.Text();
-    const bool written =
-        Write_Whole_File(lpFileName, reinterpret_cast<const std::uint8_t*>(text.data()), text.size()) == 0;
-    return written && all_set ? TRUE : FALSE;
+    const int error =
+        Write_Whole_File(lpFileName, reinterpret_cast<const std::uint8_t*>(text.data()), text.size());
+    if (error != 0 && refusal != nullptr) {
+        *refusal = "cannot be written: " + std::error_code(error, std::generic_category()).message();
+    }
+    return error == 0 && all_set ? TRUE : FALSE;
 }

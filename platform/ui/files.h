@@ -99,7 +99,8 @@ struct Profile_Value {
 // value such a write would refuse (a null name or value, a line break, ...) is left out and
 // the others are still written; FALSE when one was, or when the file could not be read or
 // replaced (then it is unchanged). `refusal`, when given, receives why a file that is there
-// was not read (Profile_File::refusal), or is emptied.
+// was not read (Profile_File::refusal) or why the file could not be replaced ("cannot be
+// written: " and the system's reason), or is emptied.
 BOOL Write_Profile_Values(std::span<const Profile_Value> values, LPCTSTR lpFileName,
                           std::string* refusal = nullptr);
 

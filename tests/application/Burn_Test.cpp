@@ -51,13 +51,14 @@ protected:
     }
     // Reads from every camera's video-input devices: the device list was made again.
     std::size_t Refreshes() { return Events_Of(Event_Kind::Property_Read).size(); }
-    // The writes of 0x5A to register 0x20D8 any camera received: the address set on selector
-    // 2, then the value on selector 3.
-    std::size_t Download_Mode_Writes() {
+    // The writes of 0x5A to register 0x20D8 any camera (or only camera `only`) received: the
+    // address set on selector 2, then the value on selector 3.
+    std::size_t Download_Mode_Writes(std::optional<int> only = std::nullopt) {
         std::map<std::string, Bytes> address;
         std::size_t writes = 0;
         for (const Event& request : backend->Log().Requests()) {
-            if (request.Code != Request_Code::Set_Cur)
+            if (request.Code != Request_Code::Set_Cur ||
+                (only && request.Camera != cameras.at(static_cast<std::size_t>(*only))->Name()))
                 continue;
             if (request.Selector == 2)
                 address[request.Camera] = request.Data;
@@ -286,6 +287,11 @@ TEST_F(Burn, ACameraThatNeverComesBackFailsWithoutARestart) {
         EXPECT_TRUE(Run_Until_Burn_Ends());
         EXPECT_EQ(Boxes(), Texts{"烧录失败！"});
         EXPECT_TRUE(Flash(Lab_2282) == lab_3d) << "lab-3d written";
+
+        // Burnt again, with lab-3d still at the selected index: it is not prepared either.
+        Click_Download();
+        EXPECT_TRUE(Run_Until_Burn_Ends());
+        EXPECT_EQ(Download_Mode_Writes(Lab_2282), 0u) << "lab-3d prepared";
     }
 
     // The camera that never came back stays selected, an index the burn's new list has no

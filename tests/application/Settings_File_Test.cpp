@@ -116,11 +116,26 @@ TEST_F(Settings_File, TheFirstStartLoadsNothingAnUnusablePathIsForgottenAnUnusab
     Expect_No_Image();
     EXPECT_EQ(Ini(), Empty_Record + Burn_Date);
 
+    // Cut at exactly 254: a stored path one character past a 254-character one names that file.
+    const fs::path exact = fs::path(std::string(120, 'd')) / std::string(120, 'e') / "camera-2.bin";
+    ASSERT_EQ(exact.string().size(), 254u);
+    fs::create_directories(exact.parent_path());
+    Write_Image(exact, Build_Chip_Image({}));
+    Load_And_Record_Burn(exact.string());
+    std::string record = Ini();
+    const std::string stored = "iaudioproduct=" + exact.string();
+    ASSERT_NE(record.find(stored + "\r\n"), std::string::npos);
+    record.replace(record.find(stored), stored.size(), stored + "/x");
+    std::ofstream("info.ini", std::ios::binary) << record;
+    Restart();
+    EXPECT_EQ(Text(*dialog, 1074), exact.string());
+    EXPECT_NE(dialog->m_nImageSize, 0u);
+
     // An image that no longer passes the check: refused, the record kept for the next start.
     const std::string path = Write_Image("camera.bin", Build_Chip_Image({}));
     Load_And_Record_Burn(path);
     Write_Image("camera.bin", Bytes(0x10000, 0x5a));
-    const std::string record = Ini();
+    record = Ini();
     for (int start = 0; start < 2; ++start) {
         Restart();
         EXPECT_EQ(Boxes(), Texts{"固件校检失败！"});
@@ -264,6 +279,32 @@ TEST_F(Settings_File_Burn, AFileTooLargeOrNotRegularIsLeftAsItIsAndSaidOnce) {
     EXPECT_EQ(Error_Lines(),
               Texts{"zunq_sf_tool: settings file ./info.ini: is a FIFO, not a regular file; it is "
                     "left as it is, and nothing is recorded"});
+}
+
+// A first start without the file says nothing; a file that is no file of the tool's only when
+// a write reads it, and a write that fails, are said as a refusal at the start is.
+TEST_F(Settings_File_Burn, AMissingFileIsNoRefusalARefusedOrFailedWriteIsSaid) {
+    const fs::path elsewhere = Make_Test_Folder("zunq-image");
+    const std::string image = Write_File(elsewhere / "SPCA2650.bin", Demo_Image("SPCA2650"));
+    Start();
+    EXPECT_TRUE(fs::is_regular_file("info.ini"));
+    EXPECT_EQ(Error_Lines(), Texts{});
+
+    const std::string too_large(zunq::ui::Largest_Profile_File + 1, ';');
+    std::ofstream("info.ini", std::ios::binary) << too_large;
+    Load(image);
+    EXPECT_EQ(Read_File("info.ini"), too_large);
+    const std::string told = "zunq_sf_tool: settings file ./info.ini: ";
+    const std::string left = "; it is left as it is, and nothing is recorded";
+    EXPECT_EQ(Error_Lines(), Texts{told + "holds more than 65536 bytes" + left});
+
+    // The working folder gone, it takes no new file.
+    fs::remove("info.ini");
+    Start();
+    fs::remove_all(working_directory.Path());
+    Load(image);
+    EXPECT_EQ(Error_Lines(), Texts{told + "cannot be written: No such file or directory" + left});
+    fs::remove_all(elsewhere);
 }
 
 } // namespace

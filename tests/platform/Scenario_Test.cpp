@@ -124,6 +124,7 @@ TEST(Scenario, FlashContentsTransferLengthAndFaultsFromTheFile) {
     const std::string directory = testing::TempDir();
     {
         std::ofstream(directory + "old_flash.bin", std::ios::binary) << "OLD";
+        std::ofstream(directory + "burnt.bin", std::ios::binary) << std::string(9000, 'x'); // a longer one
         std::ofstream(directory + "flash_scenario.json") << Camera(
             R"("flash": {"size": 8192, "status": "0x1C", "contents": "old_flash.bin", "save_to": "burnt.bin"},
                "chunk_length": "0x10400",
@@ -153,6 +154,8 @@ TEST(Scenario, FlashContentsTransferLengthAndFaultsFromTheFile) {
     std::string text(3, '\0');
     saved.read(text.data(), 3);
     EXPECT_EQ(text, "OUD") << "saved when the simulation ends";
+    EXPECT_EQ(std::filesystem::file_size(directory + "burnt.bin"), 8192u)
+        << "the flash, and nothing after it";
     std::filesystem::remove(directory + "burnt.bin");
 
     std::ofstream(directory + "flash_scenario.json") << Camera(R"("flash": {"size": 4096, "contents": "."})");

@@ -226,6 +226,10 @@ TEST_F(Dialogs, APercentOnTheBarRepaintsAloneAndShowsTheBarBeneathIt) {
     EXPECT_EQ(Accessible_Value(dialog, 1063), 100.0);
     const COLORREF done = Shown_Colour(dialog, 1063, bar_start);
     EXPECT_EQ(Shown_Colour(dialog, 1119, label_edge), done) << "the label shows the bar's done part";
+    counter.Reset();
+    dialog.m_Progress.SetPos(100);
+    EXPECT_EQ(counter.Paints(1063), 0) << "the same position again";
+    EXPECT_EQ(counter.Paints(1119), 0);
 
     dialog.m_Progress.SetPos(0);
     show_percent("0%");
@@ -233,6 +237,17 @@ TEST_F(Dialogs, APercentOnTheBarRepaintsAloneAndShowsTheBarBeneathIt) {
     EXPECT_NE(empty, done);
     EXPECT_EQ(Shown_Colour(dialog, 1119, label_edge), empty) << "and the bar's background when empty";
     EXPECT_EQ(Accessible_Value(dialog, 1063), 0.0);
+
+    // A tenth: done up to a tenth of the inside (within the frame's pixel), the rest empty,
+    // sampled on both sides of its end and of the label.
+    dialog.m_Progress.SetPos(10);
+    const int inside = static_cast<int>(bar.right - bar.left) - 2;
+    const int end = 1 + inside / 10;
+    const int row = bar_start.y;
+    for (const int x : {2, end - 2})
+        EXPECT_EQ(Shown_Colour(dialog, 1063, {x, row}), done) << x;
+    for (const int x : {end + 1, static_cast<int>(label.left - bar.left) - 2, inside - 1})
+        EXPECT_EQ(Shown_Colour(dialog, 1063, {x, row}), empty) << x;
 }
 
 } // namespace
