@@ -245,6 +245,11 @@ Download_Result_Code Extension_Unit_Chip_Protocol::Download_Firmware(const std::
         }
         const int first_wrong = Byte_Compare(read_back.data(), chunk.data(), chunk_length);
         if (first_wrong != 0) {
+            // This pass writes no index line per chunk (the trace of a success stays as the
+            // chunk checks left it), so the failed chunk is named here, in the chunk check's
+            // form: otherwise its mismatch lines would follow the last chunk's index line.
+            if (traits.Traces_Chunks)
+                Log_Value("index", static_cast<int>(index));
             fail_check(first_wrong);
             EXTENSION_UNIT_LOG_LOCATION();
             return first_wrong;

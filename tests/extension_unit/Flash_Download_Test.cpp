@@ -190,10 +190,22 @@ TEST(Flash_Download, StopsOnMinusOneAndWipesTheHeaderAfterABadCheck) {
         test::Log_Capture log;
         EXPECT_EQ(late_byte.Download(&progress), 2000) << request;
         EXPECT_LT(progress, 100.0f);
-        EXPECT_NE(log.Text().find("StrCmp error index[126]\r\n"), std::string::npos);
+        // Its mismatch lines follow the index line of the chunk they are about.
+        EXPECT_NE(log.Text().find("[index]=2\r\nStrCmp error index[126]\r\n"), std::string::npos);
         EXPECT_NE(log.Text().find("index[1999]:W:"), std::string::npos);
         EXPECT_EQ(late_byte.Flash(0, 0x1000), Bytes(0x1000, 0xFF));
     }
+    // A download that passes names each chunk once, in its check: the region's last read adds
+    // no line.
+    Flash_Camera passes("SPCA2281");
+    test::Log_Capture log;
+    EXPECT_EQ(passes.Download(), 0);
+    const std::string trace = log.Text();
+    std::size_t index_lines = 0;
+    for (std::size_t at = trace.find("[index]="); at != std::string::npos;
+         at = trace.find("[index]=", at + 1))
+        ++index_lines;
+    EXPECT_EQ(index_lines, 16u);
 }
 
 TEST(Flash_Download, OnlyExactlyMinusOneStopsAtAChunkAndTheSpca2281StopsOnAnyFailedPiece0Read) {
@@ -314,6 +326,72 @@ TEST(Flash_Download, TakesOnlyChunkLengthsThatDivideTheSectorAndEndsAtExactly100
             }
             EXPECT_EQ(Download_Schedule_Percent(*family, total, total), 100.0f)
                 << family->Name << " " << length;
+        }
+    }
+}
+
+// The request of `campaign`'s clean download that read chunk `chunk` back: in its check, or
+// in the region's last read.
+std::uint64_t Data_Read(const test::Campaign_Camera& campaign, std::uint32_t chunk, bool last_read) {
+    std::vector<std::uint64_t> reads;
+    const auto& clean = campaign.Clean();
+    for (std::uint64_t number = 1; number <= clean.size(); ++number) {
+        if (clean[number - 1].Selector == 15 && clean[number - 1].Code == Request_Code::Get_Cur)
+            reads.push_back(number);
+    }
+    const std::uint32_t chunks = campaign.Region() / clean[reads.back() - 1].Length;
+    return reads[reads.size() - (last_read ? 1 : 2) * chunks + chunk];
+}
+
+platform::simulated::Planned_Fault At(std::uint64_t number, platform::simulated::Fault_Action action) {
+    return {platform::simulated::Planned_Fault::Match::Request, number, 0, std::nullopt, action};
+}
+
+using Fault_Kind = platform::simulated::Fault_Action::Kind;
+
+// Chunk 2 read back wrong in its check or in the region's last read, by its last byte only or
+// by a failure other than -1 that left the buffer as it was filled: either way the check fails
+// at the first wrong byte (1-based) and piece 0 is wiped.
+TEST(Flash_Download, AChunkReadBackWrongOnlyAtItsLastByteOrByAFailureFailsItsCheck) {
+    const test::Silenced_Stderr quiet;
+    for (const Download_Case& family : Download_Cases) {
+        test::Campaign_Camera campaign(family.Family);
+        const std::uint32_t length = family.Region / family.Chunks;
+        const std::tuple<bool, platform::simulated::Fault_Action, int> cases[] = {
+            {false, {Fault_Kind::Flip_Byte, 0, length - 1}, static_cast<int>(length)},
+            {true, {Fault_Kind::Flip_Byte, 0, length - 1}, static_cast<int>(length)},
+            {true, {Fault_Kind::Fail, Failure_Result(3, 3), 0}, 1},
+        };
+        for (const auto& [last_read, action, result] : cases) {
+            const auto outcome = campaign.Run({At(Data_Read(campaign, 2, last_read), action)});
+            EXPECT_EQ(outcome.Result, result) << family.Family << " " << last_read;
+            EXPECT_LT(outcome.Progress, 100.0f);
+            EXPECT_EQ(campaign.Rig().Flash(0, 0x1000), Bytes(0x1000, 0xFF));
+        }
+    }
+}
+
+// Every accepted chunk length shorter than a word: a read-back that delivers nothing fails, in
+// the chunk's check and in the region's last read, even right after a chunk of the same bytes
+// (whose bytes the buffer still holds).
+TEST(Flash_Download, AReadBackThatDeliversNothingFailsAtEveryShortChunkLength) {
+    const test::Silenced_Stderr quiet;
+    for (std::uint32_t length = 1; length < 8; ++length) {
+        if (!Chunk_Length_Accepted(length))
+            continue;
+        const Bytes image = Padded(test::Firmware_Image("SPCA2620"), 0x10000);
+        std::uint32_t chunk = 1;
+        while (!std::equal(image.begin() + chunk * length, image.begin() + (chunk + 1) * length,
+                           image.begin() + (chunk - 1) * length))
+            ++chunk;
+        // 51 preparation and 32 erase requests, eight per chunk, then four per chunk again.
+        const std::uint32_t chunks = 0x10000 / length;
+        for (const std::uint64_t read : {51 + 32 + chunk * 8 + 8u, 51 + 32 + chunks * 8 + chunk * 4 + 4u}) {
+            Flash_Camera rig("SPCA2620", length);
+            rig.host.backend->Log().Keep_Request_Data(false);
+            rig.camera->Faults().Ignore_Request(rig.Request_Number(read));
+            EXPECT_EQ(rig.Download(), 1) << length << " " << read;
+            EXPECT_EQ(rig.Flash(0, 0x1000), Bytes(0x1000, 0xFF));
         }
     }
 }
