@@ -243,10 +243,21 @@ class Test_Bed:
         window.send_event(protocol.event.ClientMessage(window=window, client_type=protocols,
                                                        data=(32, [delete, X.CurrentTime, 0, 0, 0])))
         self.x.flush()
+        self.Wait_For_Tool_End("its close box")
+
+    def Signal_Tool(self, number):
+        """Ctrl+C (SIGINT) or a `kill` (SIGTERM): the tool must end by itself, cleanly, whatever
+        it shows. Answers the seconds from the signal to its end."""
+        sent = time.monotonic()
+        self.tool.send_signal(number)
+        self.Wait_For_Tool_End("signal %d" % number)
+        return time.monotonic() - sent
+
+    def Wait_For_Tool_End(self, after):
         try:
             status = self.tool.wait(Wait_Seconds)
         except subprocess.TimeoutExpired:
-            raise Journey_Failed("the tool did not end after its close box")
+            raise Journey_Failed("the tool did not end after " + after)
         self.output.close()
         if status != 0:
             raise Journey_Failed("the tool ended with status %d" % status)

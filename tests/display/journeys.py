@@ -15,6 +15,7 @@ import configparser
 import json
 import os
 import shutil
+import signal
 import subprocess
 import sys
 import time
@@ -410,9 +411,46 @@ def burn_refused_while_preview_runs(journey):
     Expect(journey.Flash("lab-56") == journey.Flash_At_Start("lab-56"), "lab-56's flash is as it was")
 
 
+def signal_ends_open_boxes(journey):
+    """Ctrl+C or a `kill` while the file dialog or a message box waits for the operator ends the
+    tool all the same, and ./info.ini stays as it was. The file dialog ended, the earlier file
+    (none) is read again and refused: that box, shown after the signal, holds nothing up."""
+    settings = os.path.join(journey.bed.work, "info.ini")
+    empty = os.path.join(journey.bed.work, "empty.bin")
+    open(empty, "wb").close()
+
+    def Settings_Bytes():
+        with open(settings, "rb") as ini:
+            return ini.read()
+
+    journey.Start()
+    journey.bed.Click(journey.Main().find("push button", "加载程序"))
+    Wait_For(lambda: journey.bed.Window("Open"), "the file dialog")
+    before = Settings_Bytes()
+    journey.bed.Shot("file dialog")
+    took = journey.bed.Signal_Tool(signal.SIGTERM)
+    Expect(Settings_Bytes() == before, "./info.ini as it was after SIGTERM")
+    print("ended %.3f s after SIGTERM, the file dialog open" % took)
+
+    journey.Start()
+    journey.bed.Click(journey.Main().find("push button", "加载程序"))
+    Wait_For(lambda: journey.bed.Window("Open"), "the file dialog")
+    journey.bed.Type(empty)
+    Wait_For(lambda: journey.bed.Window("Open").find("text", "File name:").text == empty,
+             "the path typed into the file dialog")
+    journey.bed.Key("Return")
+    box = Wait_For(journey.bed.Message_Box, "the message box of the refused load")
+    Expect("文件加载失败！" in [c.name for c in box.find_all("label")], "the box says the load failed")
+    before = Settings_Bytes()
+    journey.bed.Shot("load refused")
+    took = journey.bed.Signal_Tool(signal.SIGINT)
+    Expect(Settings_Bytes() == before, "./info.ini as it was after SIGINT")
+    print("ended %.3f s after SIGINT, the box of the refused load open" % took)
+
+
 Journeys = {f.__name__: f for f in (camera_list, load_image, edit_identity_and_resolutions, save_beside_image,
                                      burn_external_hub_camera, restart_reloads_image, unplug_and_replug,
-                                     burn_refused_while_preview_runs)}
+                                     burn_refused_while_preview_runs, signal_ends_open_boxes)}
 
 
 def In_Own_Session():
