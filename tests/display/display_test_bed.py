@@ -265,13 +265,20 @@ class Test_Bed:
 
     def Main_X_Window(self):
         """The tool's top-level window with the main dialog's title, shown."""
-        pid_atom = self.x.intern_atom("_NET_WM_PID")
-        for window in self.x.screen().root.query_tree().children:
-            pid = window.get_full_property(pid_atom, 0)
-            if pid and pid.value[0] == self.tool.pid and "ZUNQ SF Tool" in str(window.get_wm_name() or "") and \
-                    window.get_attributes().map_state != 0:
+        for window in self.Shown_X_Windows():
+            if "ZUNQ SF Tool" in str(window.get_wm_name() or ""):
                 return window
         return None
+
+    def Shown_X_Windows(self):
+        """The tool's top-level windows that are shown, popup menus included."""
+        pid_atom = self.x.intern_atom("_NET_WM_PID")
+        shown = []
+        for window in self.x.screen().root.query_tree().children:
+            pid = window.get_full_property(pid_atom, 0)
+            if pid and pid.value[0] == self.tool.pid and window.get_attributes().map_state != 0:
+                shown.append(window)
+        return shown
 
     # Reading.
 

@@ -412,8 +412,8 @@ def burn_refused_while_preview_runs(journey):
 
 
 def signal_ends_open_boxes(journey):
-    """Ctrl+C or a `kill` while the file dialog or a message box waits for the operator ends the
-    tool all the same, and ./info.ini stays as it was. The file dialog ended, the earlier file
+    """Ctrl+C or a `kill` while the file dialog, a message box or the about box waits for the
+    operator ends the tool all the same, and ./info.ini stays as it was. The file dialog ended, the earlier file
     (none) is read again and refused: that box, shown after the signal, holds nothing up."""
     settings = os.path.join(journey.bed.work, "info.ini")
     empty = os.path.join(journey.bed.work, "empty.bin")
@@ -446,6 +446,20 @@ def signal_ends_open_boxes(journey):
     took = journey.bed.Signal_Tool(signal.SIGINT)
     Expect(Settings_Bytes() == before, "./info.ini as it was after SIGINT")
     print("ended %.3f s after SIGINT, the box of the refused load open" % took)
+
+    # The about box, a modal dialog of the tool's own inside the main one, from the system menu
+    # (a right click on the dialog).
+    journey.Start()
+    x, y, width, height = journey.Main().rect
+    journey.bed.Xdotool("mousemove", "--sync", x + 4, y + height - 4, "click", "3")
+    Wait_For(lambda: len(journey.bed.Shown_X_Windows()) == 2, "the system menu")  # its one item: about
+    journey.bed.Key("Down", "Return")
+    Wait_For(lambda: journey.bed.Window("关于"), "the about box")
+    before = Settings_Bytes()
+    journey.bed.Shot("about box")
+    took = journey.bed.Signal_Tool(signal.SIGTERM)
+    Expect(Settings_Bytes() == before, "./info.ini as it was after SIGTERM")
+    print("ended %.3f s after SIGTERM, the about box open" % took)
 
 
 Journeys = {f.__name__: f for f in (camera_list, load_image, edit_identity_and_resolutions, save_beside_image,
