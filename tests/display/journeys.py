@@ -413,8 +413,9 @@ def burn_refused_while_preview_runs(journey):
 
 def signal_ends_open_boxes(journey):
     """Ctrl+C or a `kill` while the file dialog, a message box or the about box waits for the
-    operator ends the tool all the same, and ./info.ini stays as it was. The file dialog ended, the earlier file
-    (none) is read again and refused: that box, shown after the signal, holds nothing up."""
+    operator ends the tool all the same, and ./info.ini stays as it was. The file dialog ended,
+    the earlier file (none) is read again and refused: that box, shown after the signal, holds
+    nothing up."""
     settings = os.path.join(journey.bed.work, "info.ini")
     empty = os.path.join(journey.bed.work, "empty.bin")
     open(empty, "wb").close()
@@ -423,29 +424,29 @@ def signal_ends_open_boxes(journey):
         with open(settings, "rb") as ini:
             return ini.read()
 
-    journey.Start()
-    journey.bed.Click(journey.Main().find("push button", "加载程序"))
-    Wait_For(lambda: journey.bed.Window("Open"), "the file dialog")
-    before = Settings_Bytes()
-    journey.bed.Shot("file dialog")
-    took = journey.bed.Signal_Tool(signal.SIGTERM)
-    Expect(Settings_Bytes() == before, "./info.ini as it was after SIGTERM")
-    print("ended %.3f s after SIGTERM, the file dialog open" % took)
+    def End_With(number, what):
+        before = Settings_Bytes()
+        journey.bed.Shot(what)
+        took = journey.bed.Signal_Tool(number)
+        Expect(Settings_Bytes() == before, "./info.ini as it was after signal %d" % number)
+        print("ended %.3f s after signal %d, %s open" % (took, number, what))
 
-    journey.Start()
-    journey.bed.Click(journey.Main().find("push button", "加载程序"))
-    Wait_For(lambda: journey.bed.Window("Open"), "the file dialog")
+    def Open_File_Dialog():
+        journey.Start()
+        journey.bed.Click(journey.Main().find("push button", "加载程序"))
+        Wait_For(lambda: journey.bed.Window("Open"), "the file dialog")
+
+    Open_File_Dialog()
+    End_With(signal.SIGTERM, "file dialog")
+
+    Open_File_Dialog()
     journey.bed.Type(empty)
     Wait_For(lambda: journey.bed.Window("Open").find("text", "File name:").text == empty,
              "the path typed into the file dialog")
     journey.bed.Key("Return")
     box = Wait_For(journey.bed.Message_Box, "the message box of the refused load")
     Expect("文件加载失败！" in [c.name for c in box.find_all("label")], "the box says the load failed")
-    before = Settings_Bytes()
-    journey.bed.Shot("load refused")
-    took = journey.bed.Signal_Tool(signal.SIGINT)
-    Expect(Settings_Bytes() == before, "./info.ini as it was after SIGINT")
-    print("ended %.3f s after SIGINT, the box of the refused load open" % took)
+    End_With(signal.SIGINT, "refused-load box")
 
     # The about box, a modal dialog of the tool's own inside the main one, from the system menu
     # (a right click on the dialog).
@@ -455,11 +456,7 @@ def signal_ends_open_boxes(journey):
     Wait_For(lambda: len(journey.bed.Shown_X_Windows()) == 2, "the system menu")  # its one item: about
     journey.bed.Key("Down", "Return")
     Wait_For(lambda: journey.bed.Window("关于"), "the about box")
-    before = Settings_Bytes()
-    journey.bed.Shot("about box")
-    took = journey.bed.Signal_Tool(signal.SIGTERM)
-    Expect(Settings_Bytes() == before, "./info.ini as it was after SIGTERM")
-    print("ended %.3f s after SIGTERM, the about box open" % took)
+    End_With(signal.SIGTERM, "about box")
 
 
 Journeys = {f.__name__: f for f in (camera_list, load_image, edit_identity_and_resolutions, save_beside_image,
