@@ -376,6 +376,21 @@ int CWnd::MessageBox(LPCTSTR text, LPCTSTR caption, UINT type) {
     return zunq::ui::Show_Message_Box(text, caption, type);
 }
 
+namespace {
+
+int Escape_Answer(UINT type) {
+    switch (type & 0x0F) {
+    case MB_OK:
+        return IDOK;
+    case MB_YESNO:
+        return IDNO;
+    default:
+        return IDCANCEL;
+    }
+}
+
+} // namespace
+
 int zunq::ui::Show_Message_Box(const char* text, const char* caption, UINT type) {
     Message_Box_Request request;
     request.text = text != nullptr ? text : "";
@@ -387,7 +402,14 @@ int zunq::ui::Show_Message_Box(const char* text, const char* caption, UINT type)
         request.caption = caption != nullptr
                               ? std::string(caption)
                               : (AfxGetApp() != nullptr ? AfxGetApp()->m_strAppName : std::string());
-        answer = Services().Message_Box(request);
+        if (!Termination_Noted()) {
+            answer = Services().Message_Box(request);
+        }
+        // A box ended by the signal, or shown after it: its Escape answer, not what the
+        // services report for a box nobody answered.
+        if (Termination_Noted()) {
+            answer = Escape_Answer(type);
+        }
     });
     return answer;
 }

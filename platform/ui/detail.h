@@ -147,8 +147,14 @@ bool Is_Painting(const QWidget* widget);
 void Forget_Device_Registrations(CWnd& window);
 
 // A message box through the dialog services, from any thread; a null caption is the
-// application's name.
+// application's name. Once a termination signal has been noted, it answers at once as its
+// Escape key would (No for a Yes/No box).
 int Show_Message_Box(const char* text, const char* caption, UINT type);
+
+// True from the moment SIGINT or SIGTERM reaches the user-interface thread until the modal run
+// of the main dialog it ends is over: the program is ending, and no box or dialog waits for an
+// answer. User-interface thread only.
+bool Termination_Noted();
 
 // Stops a dialog window from reporting its destruction to its dialog object.
 void Release_Dialog_Window(QWidget* window);

@@ -2,7 +2,9 @@
 // registration.
 #include <QApplication>
 #include <QEventLoop>
+#include <QFileDialog>
 #include <QImage>
+#include <QMessageBox>
 #include <QPointer>
 #include <QSocketNotifier>
 #include <QTimer>
@@ -14,6 +16,7 @@
 #include <mutex>
 #include <unistd.h>
 #include <utility>
+#include <vector>
 
 #include "platform/ui/detail.h"
 #include "platform/ui/services.h"
@@ -21,6 +24,18 @@
 using zunq::ui::Services;
 
 // ---- CDialog.
+
+namespace {
+
+// The modal dialogs running, innermost last, so that a termination signal can end them all.
+std::vector<CDialog*>& Modal_Dialogs() {
+    static std::vector<CDialog*> running;
+    return running;
+}
+
+void Forget_Termination_Signal();
+
+} // namespace
 
 CDialog::CDialog(UINT template_id, CWnd* parent) : template_id_(template_id), parent_(parent) {}
 
@@ -56,11 +71,16 @@ bool CDialog::Build_Window(UINT template_id, CWnd* parent, bool modal) {
 }
 
 INT_PTR CDialog::DoModal() {
+    // A termination signal is ending the run of the dialogs open: nobody is left to answer.
+    if (zunq::ui::Termination_Noted()) {
+        return IDCANCEL;
+    }
     if (!Build_Window(template_id_, parent_, true)) {
         return -1;
     }
     result_ = IDCANCEL;
     modal_running_ = true;
+    Modal_Dialogs().push_back(this);
     OnInitDialog();
     if (modal_running_ && Widget() != nullptr) {
         if ((parts_->dialog_template->style & DS_CENTER) != 0) {
@@ -68,6 +88,10 @@ INT_PTR CDialog::DoModal() {
         }
         Widget()->show();
         Services().Run_Modal(*this);
+    }
+    std::erase(Modal_Dialogs(), this);
+    if (Modal_Dialogs().empty()) {
+        Forget_Termination_Signal(); // the run it ended is over; the caller goes on as after a close
     }
     modal_running_ = false;
     const int result = result_;
@@ -159,6 +183,9 @@ CFileDialog::CFileDialog(BOOL open_file_dialog, LPCTSTR default_extension, LPCTS
       file_name_(file_name != nullptr ? file_name : ""), filter_(filter != nullptr ? filter : "") {}
 
 INT_PTR CFileDialog::DoModal() {
+    if (zunq::ui::Termination_Noted()) {
+        return IDCANCEL;
+    }
     zunq::ui::File_Dialog_Request request;
     request.open = open_;
     request.default_extension = default_extension_;
@@ -280,6 +307,7 @@ namespace {
 // the pipe and closes the main window as soon as it is up.
 int signal_pipe[2] = {-1, -1};
 QPointer<QSocketNotifier> signal_notifier; // goes with the application
+bool termination_noted = false;            // user-interface thread only
 
 extern "C" void Note_Termination_Signal(int) {
     const int saved = errno;
@@ -288,13 +316,34 @@ extern "C" void Note_Termination_Signal(int) {
     errno = saved;
 }
 
+// Nobody may be there to answer what the program shows, so every box and dialog open ends as
+// its Escape key or close box ends it, and any shown later answers at once (Termination_Noted);
+// code after them goes on as after a cancel. Their modal loops return once this handler has.
+// The main window is closed last, as its close box closes it (after a burn under way).
 void Close_Main_Window() {
     char bytes[16];
     while (read(signal_pipe[0], bytes, sizeof bytes) > 0) {
     }
     const CWinApp* app = AfxGetApp();
-    if (app != nullptr && app->m_pMainWnd != nullptr) {
-        app->m_pMainWnd->Send_To_Map(WM_SYSCOMMAND, SC_CLOSE, 0);
+    CWnd* main_window = app != nullptr ? app->m_pMainWnd : nullptr;
+    const std::vector<CDialog*> running = Modal_Dialogs();
+    if (main_window == nullptr && running.empty()) {
+        return; // nothing runs that the signal could end
+    }
+    termination_noted = true;
+    for (QWidget* window : QApplication::topLevelWidgets()) {
+        if (window->isVisible() && (qobject_cast<QMessageBox*>(window) != nullptr ||
+                                    qobject_cast<QFileDialog*>(window) != nullptr)) {
+            static_cast<QDialog*>(window)->reject();
+        }
+    }
+    for (auto inner = running.rbegin(); inner != running.rend(); ++inner) {
+        if (*inner != main_window) {
+            (*inner)->Send_To_Map(WM_SYSCOMMAND, SC_CLOSE, 0);
+        }
+    }
+    if (main_window != nullptr) {
+        main_window->Send_To_Map(WM_SYSCOMMAND, SC_CLOSE, 0);
     }
 }
 
@@ -328,7 +377,15 @@ void Watch_Termination_Signals() {
     QObject::connect(signal_notifier, &QSocketNotifier::activated, qApp, [] { Close_Main_Window(); });
 }
 
+void Forget_Termination_Signal() {
+    termination_noted = false;
+}
+
 } // namespace
+
+bool zunq::ui::Termination_Noted() {
+    return termination_noted;
+}
 
 void zunq::ui::Close_Main_Window_On_Termination_Signals() {
     Catch_Termination_Signals();

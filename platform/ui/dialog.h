@@ -132,7 +132,9 @@ void Call_When_Main_Window_First_Painted(std::function<void()> painted);
 
 // Makes SIGINT (a terminal's Ctrl+C) and SIGTERM reach the application's main window as its
 // close box does, on the user-interface thread, so that the program ends the way closing its
-// dialog ends it: handlers run, destructors release what the program holds. Call it as early
+// dialog ends it: handlers run, destructors release what the program holds. Message boxes, file
+// dialogs and modal dialogs open then are ended as their Escape key or close box ends them, and
+// those shown afterwards answer so at once, so none holds the program up. Call it as early
 // as the program can (a signal before the main window is up closes it once it is): before
 // static initialisation too (from the program's .preinit_array: before the application exists
 // it only installs the handlers, and needs nothing constructed), then again once the

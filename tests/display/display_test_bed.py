@@ -243,10 +243,21 @@ class Test_Bed:
         window.send_event(protocol.event.ClientMessage(window=window, client_type=protocols,
                                                        data=(32, [delete, X.CurrentTime, 0, 0, 0])))
         self.x.flush()
+        self.Wait_For_Tool_End("its close box")
+
+    def Signal_Tool(self, number):
+        """Ctrl+C (SIGINT) or a `kill` (SIGTERM): the tool must end by itself, cleanly, whatever
+        it shows. Answers the seconds from the signal to its end."""
+        sent = time.monotonic()
+        self.tool.send_signal(number)
+        self.Wait_For_Tool_End("signal %d" % number)
+        return time.monotonic() - sent
+
+    def Wait_For_Tool_End(self, after):
         try:
             status = self.tool.wait(Wait_Seconds)
         except subprocess.TimeoutExpired:
-            raise Journey_Failed("the tool did not end after its close box")
+            raise Journey_Failed("the tool did not end after " + after)
         self.output.close()
         if status != 0:
             raise Journey_Failed("the tool ended with status %d" % status)
@@ -254,13 +265,20 @@ class Test_Bed:
 
     def Main_X_Window(self):
         """The tool's top-level window with the main dialog's title, shown."""
-        pid_atom = self.x.intern_atom("_NET_WM_PID")
-        for window in self.x.screen().root.query_tree().children:
-            pid = window.get_full_property(pid_atom, 0)
-            if pid and pid.value[0] == self.tool.pid and "ZUNQ SF Tool" in str(window.get_wm_name() or "") and \
-                    window.get_attributes().map_state != 0:
+        for window in self.Shown_X_Windows():
+            if "ZUNQ SF Tool" in str(window.get_wm_name() or ""):
                 return window
         return None
+
+    def Shown_X_Windows(self):
+        """The tool's top-level windows that are shown, popup menus included."""
+        pid_atom = self.x.intern_atom("_NET_WM_PID")
+        shown = []
+        for window in self.x.screen().root.query_tree().children:
+            pid = window.get_full_property(pid_atom, 0)
+            if pid and pid.value[0] == self.tool.pid and window.get_attributes().map_state != 0:
+                shown.append(window)
+        return shown
 
     # Reading.
 

@@ -15,6 +15,7 @@ import configparser
 import json
 import os
 import shutil
+import signal
 import subprocess
 import sys
 import time
@@ -410,9 +411,57 @@ def burn_refused_while_preview_runs(journey):
     Expect(journey.Flash("lab-56") == journey.Flash_At_Start("lab-56"), "lab-56's flash is as it was")
 
 
+def signal_ends_open_boxes(journey):
+    """Ctrl+C or a `kill` while the file dialog, a message box or the about box waits for the
+    operator ends the tool all the same, and ./info.ini stays as it was. The file dialog ended,
+    the earlier file (none) is read again and refused: that box, shown after the signal, holds
+    nothing up."""
+    settings = os.path.join(journey.bed.work, "info.ini")
+    empty = os.path.join(journey.bed.work, "empty.bin")
+    open(empty, "wb").close()
+
+    def Settings_Bytes():
+        with open(settings, "rb") as ini:
+            return ini.read()
+
+    def End_With(number, what):
+        before = Settings_Bytes()
+        journey.bed.Shot(what)
+        took = journey.bed.Signal_Tool(number)
+        Expect(Settings_Bytes() == before, "./info.ini as it was after signal %d" % number)
+        print("ended %.3f s after signal %d, %s open" % (took, number, what))
+
+    def Open_File_Dialog():
+        journey.Start()
+        journey.bed.Click(journey.Main().find("push button", "加载程序"))
+        Wait_For(lambda: journey.bed.Window("Open"), "the file dialog")
+
+    Open_File_Dialog()
+    End_With(signal.SIGTERM, "file dialog")
+
+    Open_File_Dialog()
+    journey.bed.Type(empty)
+    Wait_For(lambda: journey.bed.Window("Open").find("text", "File name:").text == empty,
+             "the path typed into the file dialog")
+    journey.bed.Key("Return")
+    box = Wait_For(journey.bed.Message_Box, "the message box of the refused load")
+    Expect("文件加载失败！" in [c.name for c in box.find_all("label")], "the box says the load failed")
+    End_With(signal.SIGINT, "refused-load box")
+
+    # The about box, a modal dialog of the tool's own inside the main one, from the system menu
+    # (a right click on the dialog).
+    journey.Start()
+    x, y, width, height = journey.Main().rect
+    journey.bed.Xdotool("mousemove", "--sync", x + 4, y + height - 4, "click", "3")
+    Wait_For(lambda: len(journey.bed.Shown_X_Windows()) == 2, "the system menu")  # its one item: about
+    journey.bed.Key("Down", "Return")
+    Wait_For(lambda: journey.bed.Window("关于"), "the about box")
+    End_With(signal.SIGTERM, "about box")
+
+
 Journeys = {f.__name__: f for f in (camera_list, load_image, edit_identity_and_resolutions, save_beside_image,
                                      burn_external_hub_camera, restart_reloads_image, unplug_and_replug,
-                                     burn_refused_while_preview_runs)}
+                                     burn_refused_while_preview_runs, signal_ends_open_boxes)}
 
 
 def In_Own_Session():
