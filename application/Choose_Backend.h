@@ -3,8 +3,8 @@
 #include <string>
 
 // With ZUNQ_SF_SIMULATION naming a scenario file, installs a simulated backend serving the
-// file's cameras. Without the variable (unset or empty), installs the host's backend (real
-// cameras through the kernel's USB stack).
+// file's cameras, on real time and keeping no event log. Without the variable (unset or
+// empty), installs the host's backend (real cameras through the kernel's USB stack).
 //
 // False, with a message for the operator in `error` and nothing installed, when the named
 // scenario file cannot be loaded. True otherwise; when the host's USB stack cannot be used,

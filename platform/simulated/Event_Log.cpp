@@ -70,7 +70,8 @@ void Event_Log::Record(Event event) {
     const std::lock_guard lock(mutex_);
     event.Sequence = next_sequence_++;
     event.Time_Ms = now_ms_;
-    events_.push_back(std::move(event));
+    if (keep_events_.load())
+        events_.push_back(std::move(event));
 }
 
 void Event_Log::Record_Pause(std::uint32_t milliseconds) {
@@ -80,7 +81,8 @@ void Event_Log::Record_Pause(std::uint32_t milliseconds) {
     event.Sequence = next_sequence_++;
     event.Time_Ms = now_ms_;
     event.Pause_Ms = milliseconds;
-    events_.push_back(std::move(event));
+    if (keep_events_.load())
+        events_.push_back(std::move(event));
     now_ms_ += milliseconds;
 }
 

@@ -74,7 +74,12 @@ public:
     // many downloads that looks only at their outcome leaves the bytes out: copying every
     // chunk would cost it more than the camera's own work.
     void Keep_Request_Data(bool keep) { keep_request_data_.store(keep); }
-    bool Keeps_Request_Data() const { return keep_request_data_.load(); }
+    bool Keeps_Request_Data() const { return keep_events_.load() && keep_request_data_.load(); }
+
+    // Whether events are kept at all (at first they are). A program that reads none of them,
+    // such as the tool on a scenario, keeps none: a demo bench left running for a day would
+    // otherwise hold every request of every burn. The sequence numbers and the time go on.
+    void Keep_Events(bool keep) { keep_events_.store(keep); }
 
     std::uint64_t Now_Ms() const;
     std::vector<Event> Events() const;
@@ -90,6 +95,7 @@ private:
     std::uint64_t next_sequence_ = 1;
     std::uint64_t now_ms_ = 0;
     std::atomic<bool> keep_request_data_{true};
+    std::atomic<bool> keep_events_{true};
 };
 
 } // namespace platform::simulated

@@ -1,7 +1,8 @@
 // Start-up: the application object runs the main dialog, which comes up whole on the host's
 // cameras, keeps Enter and Escape from closing it, lays its pages out for the screen, and
-// writes the trace log only into a file the operator made; and a picture of it, saved into the
-// build tree so the layout and the Chinese texts can be looked at.
+// writes the trace log only into a file the operator made; a picture of it, saved into the
+// build tree so the layout and the Chinese texts can be looked at; and the simulated cameras it
+// starts on, which keep no record of their requests.
 #include <fcntl.h>
 #include <stdlib.h>
 #include <unistd.h>
@@ -11,9 +12,11 @@
 #include <fstream>
 #include <thread>
 
+#include "Choose_Backend.h"
 #include "Tool_Test.h"
 #include "Trace_Log.h"
 #include "ZUNQ_USB_CAM.h"
+#include "extension_unit_integrate/Extension_Unit_Integrate.h"
 #include "support/Fifo.h"
 
 namespace zunq::application::tests {
@@ -177,6 +180,29 @@ TEST_F(Start_Up, ScreenshotOfTheMainDialogWithTheDemoCameras) {
     std::filesystem::create_directories(path.parent_path());
     ASSERT_TRUE(Save_Screenshot(*dialog, path.string()));
     EXPECT_GT(std::filesystem::file_size(path), 10000u);
+}
+
+// Nothing in the tool reads the event log, and a demo bench left burning for a day must not
+// hold every request of every burn.
+TEST_F(Start_Up, OnAScenarioTheCamerasKeepNoRecordOfTheirRequests) {
+    ::setenv(platform::simulated::Scenario_Environment_Variable, ZUNQ_SOURCE_DIR "/scenarios/demo.json", 1);
+    const platform::Scoped_Backend restored(nullptr);
+    std::string error;
+    const bool chosen = Choose_Backend(error);
+    ::unsetenv(platform::simulated::Scenario_Environment_Variable);
+    ASSERT_TRUE(chosen) << error;
+    const auto chosen_backend = std::dynamic_pointer_cast<Simulated_Backend>(platform::Current_Backend());
+    ASSERT_NE(chosen_backend, nullptr);
+
+    Device_List* list = Device_List_Create();
+    ASSERT_EQ(Device_List_Refresh(list), 5);
+    const std::vector<std::uint8_t> piece(4096, 0x5A);
+    for (int write = 0; write < 3; ++write)
+        EXPECT_EQ(Protocol_Write_ISP_Mem_Piece(Device_List_Get_Protocol(list, 1), 0, piece.data()), 0);
+    Device_List_Release(list);
+    EXPECT_GT(chosen_backend->Cameras()[1]->Request_Count(), 100u);
+    EXPECT_EQ(chosen_backend->Log().Size(), 0u);
+    EXPECT_FALSE(chosen_backend->Log().Keeps_Request_Data());
 }
 
 } // namespace
