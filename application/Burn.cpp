@@ -4,7 +4,9 @@
 // applied, then the timer, the download worker and the progress thread started.
 #include <algorithm>
 #include <array>
+#include <cstring>
 #include <string>
+#include <string_view>
 #include <utility>
 
 #include "Download_State.h"
@@ -29,6 +31,11 @@ constexpr const char* Close_After_Burn_Line = "烧录结束后将关闭窗口\r\
 
 constexpr const char* Download_Text = "下载";
 constexpr const char* Downloading_Text = "正在下载";
+
+// The log box keeps the latest lines only, so a bench that burns all day does not hold every
+// line of every burn: once a line would take it past Log_Box_Most bytes, its oldest whole lines
+// go, down to about half of that, so it is trimmed once in some eighty burns.
+constexpr std::size_t Log_Box_Most = 16 * 1024;
 
 constexpr int Flash_Model_Reads = 10;
 constexpr int Polls_After_Write = 30;
@@ -244,6 +251,18 @@ void ZUNQ_USB_CAMDlg::End_Burn() {
 
 void ZUNQ_USB_CAMDlg::Append_Log(const char* text) {
     CWnd* log = GetDlgItem(1068);
+    if (static_cast<std::size_t>(log->GetWindowTextLength()) + std::strlen(text) > Log_Box_Most) {
+        CString shown;
+        log->GetWindowText(shown);
+        const std::string_view lines(shown.GetString(), static_cast<std::size_t>(shown.GetLength()));
+        std::size_t cut = lines.size() - std::min(lines.size(), Log_Box_Most / 2);
+        if (cut > 0 && lines[cut - 1] != '\n') { // from the next whole line on
+            const std::size_t line_end = lines.find('\n', cut);
+            cut = line_end == std::string_view::npos ? lines.size() : line_end + 1;
+        }
+        log->SendMessage(EM_SETSEL, 0, static_cast<LPARAM>(cut));
+        log->SendMessage(EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(""));
+    }
     const auto end = static_cast<WPARAM>(log->GetWindowTextLength());
     log->SendMessage(EM_SETSEL, end, static_cast<LPARAM>(end));
     log->SendMessage(EM_SCROLLCARET);

@@ -467,6 +467,24 @@ TEST_F(Burn, OnlyTheLibrarysExact100IsASuccessOfThisBurn) {
     EXPECT_EQ(Restarts(0), 2u);
 }
 
+// A bench that burns all day: the log box keeps its latest whole lines, between 8 and 16 KiB.
+TEST_F(Burn, TheLogBoxKeepsItsLatestLinesOnly) {
+    ZUNQ_USB_CAMDlg& dlg = Start_Dialog(Demo_Scenario());
+    Load_Demo_Image("SPCA2620");
+    std::string earlier;
+    for (int line = 0; line < 860; ++line)
+        earlier += "earlier line " + std::to_string(1000 + line) + "\r\n";
+    dlg.SetDlgItemText(1068, earlier.c_str());
+    Click_Download();
+    ASSERT_TRUE(Run_Until_Burn_Ends());
+    const std::string all = earlier + Started + Succeeded;
+    const std::string log = Log_Box();
+    EXPECT_LE(log.size(), 16384u);
+    EXPECT_GE(log.size(), 8192u);
+    EXPECT_EQ(all.compare(all.size() - log.size(), log.size(), log), 0) << "the latest lines, in order";
+    EXPECT_EQ(log.rfind("earlier line ", 0), 0u) << "whole lines";
+}
+
 // The copy into the download buffer stops at its end: a 64 KB family's image from a longer
 // file has a 256 KB padded copy.
 TEST_F(Burn, ThePaddedImageIsCutToTheDownloadBuffer) {
