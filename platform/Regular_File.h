@@ -1,11 +1,11 @@
 #pragma once
 // Files named from outside the program (a scenario and the files it names, a settings file, an
-// image, the trace log) are used only when they are regular files. A FIFO under such a name
-// would hold the opening thread in open() until some other process opened its other end (no
-// signal handler of the tool can end that wait), a device or a FIFO read never ends, and a
-// directory reads as nothing. So the kind is checked before the open, the open itself never
-// waits (O_NONBLOCK), and the kind is checked again on what was opened, so that a name replaced
-// by a FIFO in between cannot make the program wait either.
+// image) are used only when they are regular files (the trace log has a rule of its own). A
+// FIFO under such a name would hold the opening thread in open() until some other process
+// opened its other end (no signal handler of the tool can end that wait), a device or a FIFO
+// read never ends, and a directory reads as nothing. So the kind is checked before the open,
+// the open itself never waits (O_NONBLOCK), and the kind is checked again on what was opened,
+// so that a name replaced by a FIFO in between cannot make the program wait either.
 #include <sys/types.h>
 
 #include <cstddef>
