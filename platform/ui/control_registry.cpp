@@ -252,4 +252,11 @@ void Set_Window_Text(QWidget* widget, const char* utf8) {
     }
 }
 
+// Nobody can undo in a read-only edit: a history there only grows, with every line a log box
+// shows and every trim of it.
+void Set_Text_Box_Read_Only(QPlainTextEdit& edit, bool read_only) {
+    edit.setReadOnly(read_only);
+    edit.setUndoRedoEnabled(!read_only);
+}
+
 } // namespace zunq::ui

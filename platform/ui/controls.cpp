@@ -82,7 +82,7 @@ BOOL CEdit::SetReadOnly(BOOL read_only) {
         if (text->isReadOnly() == wanted) {
             return TRUE;
         }
-        text->setReadOnly(wanted);
+        zunq::ui::Set_Text_Box_Read_Only(*text, wanted);
     } else {
         return FALSE;
     }
@@ -115,17 +115,33 @@ void CEdit::SetSel(int start, int end, BOOL no_scroll) {
     }
 }
 
-void CEdit::ReplaceSel(LPCTSTR text, BOOL) {
+// A replacement that cannot be undone empties the edit's undo history (a read-only edit keeps
+// none at all), so text appended all session long is not kept twice.
+void CEdit::ReplaceSel(LPCTSTR text, BOOL can_undo) {
     QWidget* widget = Widget();
     const QSignalBlocker quiet(widget);
     if (auto* line = As<QLineEdit>(widget)) {
         line->insert(zunq::ui::To_Qt(text));
+        if (can_undo == FALSE || line->isReadOnly()) {
+            // Setting the text is the one way to empty a line edit's history.
+            const int caret = line->cursorPosition();
+            line->setText(line->text());
+            line->setCursorPosition(caret);
+        }
     } else if (auto* edit = As<QPlainTextEdit>(widget)) {
         QString plain = zunq::ui::To_Qt(text);
         plain.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+        const bool keeps_history = edit->isUndoRedoEnabled();
+        if (can_undo == FALSE && keeps_history) {
+            edit->setUndoRedoEnabled(false);
+        }
         QTextCursor cursor = edit->textCursor();
         cursor.insertText(plain);
         edit->setTextCursor(cursor);
+        if (can_undo == FALSE && keeps_history) {
+            edit->document()->clearUndoRedoStacks();
+            edit->setUndoRedoEnabled(true);
+        }
     }
 }
 

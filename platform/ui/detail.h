@@ -22,6 +22,7 @@
 #include "platform/ui/services.h"
 
 class QMenu;
+class QPlainTextEdit;
 class QPainter;
 
 namespace zunq::ui {
@@ -131,6 +132,8 @@ std::size_t Window_Text_Length(const QWidget* widget);
 // (negative or past the end: the end); a position inside a character, or inside a "\r\n",
 // is the place before it. 0 for other widgets.
 int Edit_Text_Index(const QWidget* edit, int position);
+// Makes a multi-line edit read-only, without an undo history, or editable with one.
+void Set_Text_Box_Read_Only(QPlainTextEdit& edit, bool read_only);
 
 // The colours OnCtlColor gives a control; applied before each paint and read by the
 // test driver.

@@ -151,7 +151,7 @@ QWidget* Make_Control(const Dialog_Control& row, QWidget* parent, QButtonGroup*&
     case Control_Kind::Edit:
         if ((row.style & ES_MULTILINE) != 0) {
             auto* edit = new QPlainTextEdit(parent);
-            edit->setReadOnly((row.style & ES_READONLY) != 0);
+            Set_Text_Box_Read_Only(*edit, (row.style & ES_READONLY) != 0);
             edit->setVerticalScrollBarPolicy((row.style & WS_VSCROLL) != 0 ? Qt::ScrollBarAlwaysOn
                                                                            : Qt::ScrollBarAlwaysOff);
             edit->setLineWrapMode((row.style & WS_HSCROLL) != 0 ? QPlainTextEdit::NoWrap

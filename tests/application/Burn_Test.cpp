@@ -483,6 +483,7 @@ TEST_F(Burn, TheLogBoxKeepsItsLatestLinesOnly) {
     EXPECT_GE(log.size(), 8192u);
     EXPECT_EQ(all.compare(all.size() - log.size(), log.size(), log), 0) << "the latest lines, in order";
     EXPECT_EQ(log.rfind("earlier line ", 0), 0u) << "whole lines";
+    EXPECT_EQ(Undo_History(dlg, 1068), 0) << "nor an undo history of the lines and trims";
 }
 
 // The copy into the download buffer stops at its end: a 64 KB family's image from a longer

@@ -46,6 +46,45 @@ TEST_F(Dialogs, TheLogBoxAppendsAtBytePlacesOfItsText) {
     EXPECT_EQ(Text(dialog, 1141), "e");
 }
 
+// A log box shows lines all session long: what cannot be undone, and all a read-only edit
+// shows, leaves no undo history behind; an editable one keeps what the user types.
+TEST_F(Dialogs, WhatCannotBeUndoneLeavesNoUndoHistory) {
+    const auto append = [](CWnd& window, int id, const char* text, BOOL can_undo) {
+        CWnd* edit = window.GetDlgItem(id);
+        const auto end = static_cast<WPARAM>(edit->GetWindowTextLength());
+        edit->SendMessage(EM_SETSEL, end, static_cast<LPARAM>(end));
+        edit->SendMessage(EM_REPLACESEL, can_undo, reinterpret_cast<LPARAM>(text));
+    };
+    CWnd* log = dialog.GetDlgItem(1068);
+    for (int line = 1; line <= 200; ++line) {
+        append(dialog, 1068, "烧录成功\r\n", FALSE);
+        if (line % 50 == 0) { // the trim of the oldest lines
+            log->SendMessage(EM_SETSEL, 0, 120);
+            log->SendMessage(EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(""));
+        }
+    }
+    append(dialog, 1068, "x", TRUE);
+    EXPECT_EQ(Undo_History(dialog, 1068), 0) << "a read-only edit keeps none";
+
+    log->SendMessage(EM_SETREADONLY, FALSE);
+    Type(dialog, 1068, "ab");
+    EXPECT_GT(Undo_History(dialog, 1068), 0) << "typing can be undone";
+    append(dialog, 1068, "c", FALSE);
+    EXPECT_EQ(Undo_History(dialog, 1068), 0);
+    append(dialog, 1068, "d", TRUE);
+    EXPECT_GT(Undo_History(dialog, 1068), 0);
+    log->SendMessage(EM_SETREADONLY, TRUE);
+    EXPECT_EQ(Undo_History(dialog, 1068), 0);
+    const std::string text = Text(dialog, 1068);
+    EXPECT_EQ(text.substr(text.size() - 5), "xabcd");
+
+    Type(dialog.m_Page, 1030, "5");
+    EXPECT_EQ(Undo_History(dialog.m_Page, 1030), 1);
+    append(dialog.m_Page, 1030, "6", FALSE);
+    EXPECT_EQ(Undo_History(dialog.m_Page, 1030), 0) << "nor a line edit";
+    EXPECT_EQ(Text(dialog.m_Page, 1030), "56");
+}
+
 TEST_F(Dialogs, OnlyUserActionsNotify) {
     Page_Dialog& page = dialog.m_Page;
     // Programmatic changes: nothing reaches the maps.

@@ -27,6 +27,7 @@
 #include <QSlider>
 #include <QStyleOptionButton>
 #include <QTabBar>
+#include <QTextDocument>
 #include <QThread>
 #include <QTimer>
 #include <QUrl>
@@ -562,6 +563,16 @@ bool Is_Read_Only(CWnd& dialog, int id) {
     }
     auto* edit = qobject_cast<QPlainTextEdit*>(widget);
     return edit != nullptr && edit->isReadOnly();
+}
+
+int Undo_History(CWnd& dialog, int id) {
+    QWidget* widget = Control(dialog, id);
+    if (auto* line = qobject_cast<QLineEdit*>(widget)) {
+        return (line->isUndoAvailable() ? 1 : 0) + (line->isRedoAvailable() ? 1 : 0);
+    }
+    auto* edit = qobject_cast<QPlainTextEdit*>(widget);
+    return edit != nullptr ? edit->document()->availableUndoSteps() + edit->document()->availableRedoSteps()
+                           : 0;
 }
 
 bool Is_Item_Checked(CWnd& dialog, int id, int index) {

@@ -154,6 +154,8 @@ bool Is_Visible(CWnd& dialog, int id);  // the control's own visibility
 bool Is_Enabled(CWnd& dialog, int id);
 bool Is_Checked(CWnd& dialog, int id);
 bool Is_Read_Only(CWnd& dialog, int id);
+// What an edit keeps to undo and redo: its steps (a line edit tells only whether it has any).
+int Undo_History(CWnd& dialog, int id);
 bool Is_Item_Checked(CWnd& dialog, int id, int index);
 int Selection(CWnd& dialog, int id); // list, combo or tab selection; -1 for none
 std::vector<std::string> Items(CWnd& dialog, int id);
