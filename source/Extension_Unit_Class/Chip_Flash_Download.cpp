@@ -233,6 +233,13 @@ Download_Result_Code Extension_Unit_Chip_Protocol::Download_Firmware(const std::
     // read it back from there (both of the chunk's transfer addresses lost): its check passes
     // while its own place stays erased. So the whole region is read back once more before the
     // last step, the one that reports success; reads only, no step and no pause of their own.
+    // This pass writes no index line per chunk (the trace of a success stays as the chunk
+    // checks left it), so a chunk that fails here is named, in the chunk check's form: its
+    // lines would otherwise follow the last chunk's index line.
+    const auto name_failed_chunk = [&](std::uint32_t index) {
+        if (traits.Traces_Chunks)
+            Log_Value("index", static_cast<int>(index));
+    };
     for (std::uint32_t index = 0; index < chunk_count; ++index) {
         const std::uint32_t address = index * chunk_length;
         std::copy_n(staging.begin() + address, chunk_length, chunk.begin());
@@ -240,16 +247,13 @@ Download_Result_Code Extension_Unit_Chip_Protocol::Download_Firmware(const std::
         const int read = Send_Chunk(Chunk_Direction::Read, address, read_back.data(), chunk_length,
                                     traits.Traces_Failed_Chunk_Requests);
         if (read == Result_Failed) {
+            name_failed_chunk(index);
             EXTENSION_UNIT_LOG_LOCATION();
             return Result_Failed;
         }
         const int first_wrong = Byte_Compare(read_back.data(), chunk.data(), chunk_length);
         if (first_wrong != 0) {
-            // This pass writes no index line per chunk (the trace of a success stays as the
-            // chunk checks left it), so the failed chunk is named here, in the chunk check's
-            // form: otherwise its mismatch lines would follow the last chunk's index line.
-            if (traits.Traces_Chunks)
-                Log_Value("index", static_cast<int>(index));
+            name_failed_chunk(index);
             fail_check(first_wrong);
             EXTENSION_UNIT_LOG_LOCATION();
             return first_wrong;

@@ -195,6 +195,15 @@ TEST(Flash_Download, StopsOnMinusOneAndWipesTheHeaderAfterABadCheck) {
         EXPECT_NE(log.Text().find("index[1999]:W:"), std::string::npos);
         EXPECT_EQ(late_byte.Flash(0, 0x1000), Bytes(0x1000, 0xFF));
     }
+    // A read that fails in the region's last read names its chunk too, before its location.
+    Flash_Camera late_read("SPCA2281");
+    late_read.camera->Faults().Fail_Request(late_read.Request_Number(55 + 51 + 32 + 16 * 8 + 2 * 4 + 4), -1);
+    {
+        test::Log_Capture log;
+        EXPECT_EQ(late_read.Download(), -1);
+        const std::string trace = log.Text();
+        EXPECT_EQ(trace.substr(trace.rfind("[index]="), 14), "[index]=2\r\n\r\n ");
+    }
     // A download that passes names each chunk once, in its check: the region's last read adds
     // no line.
     Flash_Camera passes("SPCA2281");
