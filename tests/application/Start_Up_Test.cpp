@@ -7,12 +7,16 @@
 #include <stdlib.h>
 #include <unistd.h>
 
-#include <atomic>
+#include <chrono>
+#include <condition_variable>
 #include <filesystem>
 #include <fstream>
+#include <mutex>
+#include <string>
 #include <thread>
 
 #include "Choose_Backend.h"
+#include "Extension_Unit_Class/Extension_Unit_Log.h"
 #include "Tool_Test.h"
 #include "Trace_Log.h"
 #include "ZUNQ_USB_CAM.h"
@@ -137,8 +141,9 @@ TEST_F(Start_Up, TheTraceLogGoesOnlyIntoAnExistingLogFile) {
     }
 
     {
-        // A terminal (as /dev/null) is logged to: only what can hold the tool is refused. The
-        // terminal is read all along, as one on a desk is.
+        // A terminal (as /dev/null) is logged to: only what can hold the tool is refused. Lines
+        // written faster than it shows them wait for it, as they would for a file: one read
+        // late, once they are all written or the writer has waited a second, loses none.
         const int terminal = ::posix_openpt(O_RDWR | O_NOCTTY);
         ASSERT_GE(terminal, 0);
         ASSERT_EQ(::grantpt(terminal), 0);
@@ -147,14 +152,29 @@ TEST_F(Start_Up, TheTraceLogGoesOnlyIntoAnExistingLogFile) {
         // Held open, so the reader waits for lines rather than finding the terminal hung up.
         const int held = ::open("log.txt", O_WRONLY | O_NOCTTY);
         ASSERT_GE(held, 0);
-        std::atomic<std::size_t> shown{0};
+        std::mutex lock;
+        std::condition_variable changed;
+        bool written = false;
+        std::string shown;
         std::thread reader([&] {
+            {
+                std::unique_lock late(lock);
+                changed.wait_for(late, std::chrono::seconds(1), [&] { return written; });
+            }
             char bytes[4096];
             for (ssize_t got; (got = ::read(terminal, bytes, sizeof bytes)) > 0;)
-                shown += static_cast<std::size_t>(got);
+                shown.append(bytes, static_cast<std::size_t>(got));
         });
         Start_Dialog(demo);
         Select(*dialog, 1016, 1);
+        const std::string padding(90, '.');
+        for (int line = 0; line < 2000; ++line)
+            Log_Printf("late-line %04d %s\r\n", line, padding.c_str());
+        {
+            const std::lock_guard done(lock);
+            written = true;
+        }
+        changed.notify_one();
         dialog.reset();
         // Another log, and the held end closed, hang the terminal up, which ends the reader.
         std::filesystem::remove("log.txt");
@@ -163,7 +183,12 @@ TEST_F(Start_Up, TheTraceLogGoesOnlyIntoAnExistingLogFile) {
         ::close(held);
         reader.join();
         ::close(terminal);
-        EXPECT_GT(shown.load(), 0u) << "nothing reached the terminal";
+        const std::size_t first = shown.find("late-line 0000");
+        EXPECT_TRUE(first != std::string::npos && first > 0) << "the tool's own lines, then these";
+        std::size_t lines = 0;
+        for (std::size_t at = first; at != std::string::npos; at = shown.find("late-line ", at + 1))
+            ++lines;
+        EXPECT_EQ(lines, 2000u) << "of 2000 lines written";
         std::filesystem::remove("log.txt");
     }
 
