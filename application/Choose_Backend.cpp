@@ -11,8 +11,11 @@ bool Choose_Backend(std::string& error) {
     // A person watches the tool: the simulated cameras pace and come back in real time.
     if (auto simulated = platform::simulated::Backend_From_Environment(
             scenario_error, platform::simulated::Simulated_Time::Real)) {
-        // Nothing in the tool reads the cameras' event log, and a bench runs for days.
+        // Nothing in the tool reads the cameras' records, and a bench runs for days.
         simulated->Log().Keep_Events(false);
+        for (const auto& camera : simulated->Cameras())
+            if (auto* part = camera->Flash().Part())
+                part->Keep_Opcodes(false);
         platform::Install_Backend(std::move(simulated));
         return true;
     }

@@ -104,7 +104,8 @@ std::uint8_t Simulated_Flash_Part::Exchange(std::uint8_t out) {
         return Floating_Bus;
     if (!opcode_seen_) {
         opcode_seen_ = true;
-        opcodes_.push_back(out);
+        if (keep_opcodes_)
+            opcodes_.push_back(out);
         const auto& table = Command_Table();
         const auto found = std::find_if(table.begin(), table.end(),
                                         [out](const Command& command) { return command.Opcode == out; });

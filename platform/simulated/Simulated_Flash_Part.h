@@ -90,6 +90,9 @@ public:
     const std::vector<std::uint8_t>& Opcodes() const { return opcodes_; }
     // Forgets the opcodes seen so far (a campaign of many runs on one part keeps none).
     void Forget_Opcodes() { opcodes_.clear(); }
+    // Whether the opcodes are kept at all (at first they are): a program that reads none, such
+    // as the tool on a scenario left running for days, keeps none.
+    void Keep_Opcodes(bool keep) { keep_opcodes_ = keep; }
     // How many status writes, erases and programs took effect so far: each is a write cycle
     // of a real part, during which it is busy.
     std::uint64_t Write_Cycles() const { return write_cycles_; }
@@ -145,6 +148,7 @@ private:
     std::uint32_t address_ = 0;                        // the address bytes of a read, erase or program
     std::array<std::uint8_t, Flash_Page_Size> page_{}; // a program's data, 0xFF where none came
     std::vector<std::uint8_t> opcodes_;
+    bool keep_opcodes_ = true;
     std::uint64_t write_cycles_ = 0;
 };
 

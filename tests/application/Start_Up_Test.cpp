@@ -228,6 +228,10 @@ TEST_F(Start_Up, OnAScenarioTheCamerasKeepNoRecordOfTheirRequests) {
     EXPECT_GT(chosen_backend->Cameras()[1]->Request_Count(), 100u);
     EXPECT_EQ(chosen_backend->Log().Size(), 0u);
     EXPECT_FALSE(chosen_backend->Log().Keeps_Request_Data());
+    const auto* part = chosen_backend->Cameras()[1]->Flash().Part();
+    ASSERT_NE(part, nullptr);
+    EXPECT_GT(part->Write_Cycles(), 0u);
+    EXPECT_TRUE(part->Opcodes().empty()) << "nor of the commands its flash took";
 }
 
 } // namespace
