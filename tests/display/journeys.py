@@ -136,11 +136,13 @@ class Journey:
                  "%s's identity and flash part after a click on %r" % (name, item.name))
         self.bed.Shot("camera %d selected" % index)
 
-    def Load_Image(self, name):
+    def Load_Image(self, name, check_file_dialog=None):
         """"加载程序", the path typed into the file dialog, Enter."""
         path = self.images[name]
         self.bed.Click(self.Main().find("push button", "加载程序"))
         chooser = Wait_For(lambda: self.bed.Window("Open"), "the file dialog")
+        if check_file_dialog:
+            check_file_dialog(chooser)
         name_box = chooser.find("text", "File name:")
         if not name_box.focused:
             self.bed.Click(name_box)
@@ -282,9 +284,19 @@ def camera_list(journey):
 
 
 def load_image(journey):
-    """The file dialog takes a typed path; the image panel, the tabs and "./info.ini" follow."""
+    """The file dialog shows the tool's filter by its own text and lists what it lets through;
+    it takes a typed path; the image panel, the tabs and "./info.ini" follow."""
+
+    def Check_File_Dialog(chooser):
+        types = chooser.beside("Files of type:", roles=("combo box",)).name
+        Expect(types == "Text files(*.bin)", "the file dialog's type list shows %r" % types)
+        cells = lambda: [c.name for c in journey.bed.Window("Open").find("tree", "Files").find_all("table cell")]
+        listed = Wait_For(lambda: len([n for n in cells() if n.endswith(".bin")]) == len(journey.images) and cells(),
+                          "the images listed in the file dialog")
+        Expect("scenario.json" not in listed, "the file dialog lists what its filter lets through: %s" % listed)
+
     journey.Start()
-    journey.Load_Image("lab-56")
+    journey.Load_Image("lab-56", Check_File_Dialog)
     tabs = [c.name for c in journey.Main().find_all("page tab")]
     Expect(tabs == ["用户配置", "参数配置", "USB配置"], "the tabs of a 256 KB image: %s" % tabs)
     journey.bed.Close_Tool()
