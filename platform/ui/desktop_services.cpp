@@ -19,7 +19,8 @@ namespace zunq::ui {
 
 namespace {
 
-// "Text files(*.bin)|*.bin|" -> "Text files(*.bin) (*.bin)".
+// "Text files(*.bin)|*.bin|" -> "Text files(*.bin) (*.bin)": Qt filters by the patterns in the
+// last parentheses; HideNameFilterDetails then shows the description alone, as it was given.
 QString Qt_Filter(const std::string& filter) {
     const QStringList parts = To_Qt(filter.c_str()).split(QLatin1Char('|'));
     QStringList entries;
@@ -83,7 +84,7 @@ public:
         const QString filter = Qt_Filter(request.filter);
         // Qt's own dialog, the same on every desktop, whatever portal or platform dialog the
         // session offers.
-        const auto options = QFileDialog::DontUseNativeDialog;
+        const auto options = QFileDialog::DontUseNativeDialog | QFileDialog::HideNameFilterDetails;
         const QString chosen =
             request.open
                 ? QFileDialog::getOpenFileName(nullptr, QString(), initial, filter, nullptr, options)

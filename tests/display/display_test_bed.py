@@ -319,11 +319,14 @@ class Test_Bed:
     def Xdotool(self, *arguments):
         subprocess.run(["xdotool"] + [str(a) for a in arguments], check=True)
 
-    def Click(self, control, at=None):
+    def Click(self, control, at=None, button=1):
         if control is None:
             raise Journey_Failed("nothing to click")
         x, y = at if at else control.centre()
-        self.Xdotool("mousemove", "--sync", x, y, "click", "1")
+        pointer = self.x.screen().root.query_pointer()
+        # xdotool's --sync waits for the pointer to move: some 15 s when it is there already.
+        move = ["mousemove", "--sync", x, y] if (pointer.root_x, pointer.root_y) != (x, y) else []
+        self.Xdotool(*move, "click", button)
 
     def Type(self, text):
         self.Xdotool("type", "--delay", "30", text)

@@ -136,11 +136,13 @@ class Journey:
                  "%s's identity and flash part after a click on %r" % (name, item.name))
         self.bed.Shot("camera %d selected" % index)
 
-    def Load_Image(self, name):
+    def Load_Image(self, name, check_file_dialog=None):
         """"加载程序", the path typed into the file dialog, Enter."""
         path = self.images[name]
         self.bed.Click(self.Main().find("push button", "加载程序"))
         chooser = Wait_For(lambda: self.bed.Window("Open"), "the file dialog")
+        if check_file_dialog:
+            check_file_dialog(chooser)
         name_box = chooser.find("text", "File name:")
         if not name_box.focused:
             self.bed.Click(name_box)
@@ -282,9 +284,19 @@ def camera_list(journey):
 
 
 def load_image(journey):
-    """The file dialog takes a typed path; the image panel, the tabs and "./info.ini" follow."""
+    """The file dialog shows the tool's filter by its own text and lists what it lets through;
+    it takes a typed path; the image panel, the tabs and "./info.ini" follow."""
+
+    def Check_File_Dialog(chooser):
+        types = chooser.beside("Files of type:", roles=("combo box",)).name
+        Expect(types == "Text files(*.bin)", "the file dialog's type list shows %r" % types)
+        cells = lambda: [c.name for c in journey.bed.Window("Open").find("tree", "Files").find_all("table cell")]
+        listed = Wait_For(lambda: len([n for n in cells() if n.endswith(".bin")]) == len(journey.images) and cells(),
+                          "the images listed in the file dialog")
+        Expect("scenario.json" not in listed, "the file dialog lists what its filter lets through: %s" % listed)
+
     journey.Start()
-    journey.Load_Image("lab-56")
+    journey.Load_Image("lab-56", Check_File_Dialog)
     tabs = [c.name for c in journey.Main().find_all("page tab")]
     Expect(tabs == ["用户配置", "参数配置", "USB配置"], "the tabs of a 256 KB image: %s" % tabs)
     journey.bed.Close_Tool()
@@ -459,9 +471,79 @@ def signal_ends_open_boxes(journey):
     End_With(signal.SIGTERM, "about box")
 
 
+def signal_during_burn(journey):
+    """A `kill` during a burn closes the tool once the burn is over, and every box asked for
+    after it answers at once: an about box the operator opens meanwhile does not show, nor,
+    after a signal that ended an open about box, a second one or the box of the burn's
+    failure."""
+    bed = journey.bed
+    # lab-56 stays away 12 s after the write that prepares its chip, and the burn waits for it.
+    journey.Camera("lab-56")["leaves"][0]["back_after_ms"] = 12000
+    under_way = lambda: journey.Main().find("push button", "正在下载")
+    closing = lambda: "烧录结束后将关闭窗口" in journey.Log_Box()
+    clicked = 0.0
+
+    def Start_Burn(load):
+        nonlocal clicked
+        journey.Start()
+        journey.Select_Camera("lab-56")
+        if load:
+            journey.Load_Image("lab-56")
+        Expect(journey.Path_Box() == journey.images["lab-56"], "lab-56's image loaded")
+        bed.Click(journey.Main().find("push button", "下载"))
+        clicked = time.monotonic()
+        Wait_For(under_way, "the burn under way")
+
+    def Ask_For_About_Box():
+        """The system menu's one item, as signal_ends_open_boxes opens it."""
+        main = journey.Main()
+        x, y, width, height = main.rect
+        bed.Click(main, at=(x + 4, y + height - 4), button=3)
+        menu = Wait_For(lambda: [w for w in bed.Shown_X_Windows() if w != bed.Main_X_Window()], "the system menu")
+        bed.Key("Down", "Return")
+        Wait_For(lambda: menu[0] not in bed.Shown_X_Windows(), "the system menu gone")
+
+    def Expect_No_About_Box(what):
+        # A box that shows does so as its menu goes; two seconds without one settle it.
+        settled = time.monotonic() + 2
+        while time.monotonic() < settled:
+            Expect(bed.Window("关于") is None, "the about box shows " + what)
+            time.sleep(0.1)
+        bed.Shot("no about box")
+        Expect(under_way(), "the burn still under way (a machine this slow needs lab-56 away longer)")
+        print("no about box %s, checked %.1f s after \"下载\"" % (what, time.monotonic() - clicked))
+
+    def Settings_Bytes():
+        with open(os.path.join(bed.work, "info.ini"), "rb") as ini:
+            return ini.read()
+
+    Start_Burn(load=True)
+    bed.tool.send_signal(signal.SIGTERM)
+    Wait_For(closing, "the close put off until the burn's end")
+    Ask_For_About_Box()
+    Expect_No_About_Box("after the signal")
+    bed.Wait_For_Tool_End("the burn during which signal 15 came")
+    # The burn went on to its end: the record of a successful burn is there.
+    record = journey.Settings()["SourceFileInfo"]
+    Expect(record.get("iaudioproduct") == journey.images["lab-56"], "./info.ini records the burn: %s" % dict(record))
+
+    # The download fails this time: its chunks cannot be written (flash data, selector 15).
+    journey.Camera("lab-56")["faults"] = [{"selector": 15, "code": "SET_CUR", "fail": -1}]
+    Start_Burn(load=False)  # the burn's record brings the image back
+    before = Settings_Bytes()
+    Ask_For_About_Box()
+    Wait_For(lambda: bed.Window("关于"), "the about box")
+    bed.tool.send_signal(signal.SIGTERM)
+    Wait_For(lambda: bed.Window("关于") is None and closing(), "the about box ended and the close put off")
+    Ask_For_About_Box()
+    Expect_No_About_Box("again after the signal ended the first")
+    bed.Wait_For_Tool_End("the failed burn during which signal 15 came")
+    Expect(Settings_Bytes() == before, "./info.ini as it was after the failed burn")
+
+
 Journeys = {f.__name__: f for f in (camera_list, load_image, edit_identity_and_resolutions, save_beside_image,
                                      burn_external_hub_camera, restart_reloads_image, unplug_and_replug,
-                                     burn_refused_while_preview_runs, signal_ends_open_boxes)}
+                                     burn_refused_while_preview_runs, signal_ends_open_boxes, signal_during_burn)}
 
 
 def In_Own_Session():
