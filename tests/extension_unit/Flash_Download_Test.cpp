@@ -202,7 +202,9 @@ TEST(Flash_Download, StopsOnMinusOneAndWipesTheHeaderAfterABadCheck) {
         test::Log_Capture log;
         EXPECT_EQ(late_read.Download(), -1);
         const std::string trace = log.Text();
-        EXPECT_EQ(trace.substr(trace.rfind("[index]="), 14), "[index]=2\r\n\r\n ");
+        const std::size_t last = trace.rfind("[index]=");
+        ASSERT_NE(last, std::string::npos) << "no chunk named";
+        EXPECT_EQ(trace.substr(last, 14), "[index]=2\r\n\r\n ");
     }
     // A download that passes names each chunk once, in its check: the region's last read adds
     // no line.
