@@ -4,7 +4,9 @@
 // is current per process. The camera library and the tool include the interfaces only and
 // ask Current_Backend() for a concern; what serves it (simulated cameras, the host's USB
 // stack) is chosen once, by the program's start-up or by a test, with Install_Backend.
+#include <cstdint>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "platform/Device_Change.h"
@@ -14,6 +16,15 @@
 #include "platform/Video_Input.h"
 
 namespace platform {
+
+// A camera's place on the USB tree (a hub's port) held by this program for a burn, from the
+// press to the burn's end, across the restarts and device-list refreshes of the camera's
+// preparation: while the hold lives, no other program that holds places may take the camera
+// on it or send it a request. Destroying the hold lets the place go.
+class Camera_Hold {
+public:
+    virtual ~Camera_Hold() = default;
+};
 
 // The interface of a backend. Every concern has a default that offers nothing (no devices,
 // no notifications) or the plain system service (the real clock), so this class itself is the
@@ -51,6 +62,17 @@ public:
     virtual std::unique_ptr<Device_Change_Watch> Watch_Video_Device_Changes(Device_Change_Callback callback) {
         (void)callback;
         return nullptr;
+    }
+
+    // Holds the place `port` of the hub named `hub` (as the USB tree names it) for a burn.
+    // Null, with the reason in `why`, when another program holds it; the place is then left
+    // as it is. The default is a host that no other program shares: a hold that holds nothing.
+    virtual std::unique_ptr<Camera_Hold> Hold_Camera_Place(const std::string& hub, std::uint32_t port,
+                                                           std::string& why) {
+        (void)hub;
+        (void)port;
+        (void)why;
+        return std::make_unique<Camera_Hold>();
     }
 };
 
