@@ -74,6 +74,14 @@ public:
         (void)why;
         return std::make_unique<Camera_Hold>();
     }
+
+    // True when port `a_port` of hub `a_hub` and port `b_port` of hub `b_hub` are one physical
+    // place, where a camera that left one may come back on the other: a host that shows one
+    // connector under two hubs (one per speed) says so. The default: the same hub and port.
+    virtual bool Same_Camera_Place(const std::string& a_hub, std::uint32_t a_port, const std::string& b_hub,
+                                   std::uint32_t b_port) {
+        return a_hub == b_hub && a_port == b_port;
+    }
 };
 
 // The backend current now; never null. Safe to call from any thread. Callers keep the
