@@ -19,13 +19,8 @@ constexpr const char* Reference_Product_Text = "PC Camera";
 constexpr int Flash_Reads_On_Selection = 1;
 constexpr int Flash_Reads_On_Arrival = 11;
 
-// A text field of the record, up to its terminating zero (or its end, should it lack one).
-CString Field_Text(const char (&field)[Device_Info_Text_Size]) {
-    return std::string_view(field, strnlen(field, Device_Info_Text_Size));
-}
-
 CString Product_Text(const Device_Info_Record& record) {
-    const CString product = Field_Text(record.Product);
+    const CString product = Device_Record_Text(record.Product);
     for (std::string_view reference : Reference_Product_Names)
         if (product == reference)
             return Reference_Product_Text;
@@ -33,6 +28,10 @@ CString Product_Text(const Device_Info_Record& record) {
 }
 
 } // namespace
+
+CString Device_Record_Text(const char (&field)[Device_Info_Text_Size]) {
+    return std::string_view(field, strnlen(field, Device_Info_Text_Size));
+}
 
 std::array<CStatic*, 6> ZUNQ_USB_CAMDlg::Device_Panel() {
     return {&m_stDeviceVid,     &m_stDevicePid,          &m_stDeviceBcd,
@@ -44,8 +43,8 @@ void ZUNQ_USB_CAMDlg::Show_Device_Info(const Device_Info_Record& record) {
     m_strPid.Format("%04x", record.idProduct);
     m_strBcd.Format("%04x", record.bcdDevice);
     m_strProduct = Product_Text(record);
-    m_strManufacturer = Field_Text(record.Manufacturer);
-    m_strSerial = Field_Text(record.Serial_Number);
+    m_strManufacturer = Device_Record_Text(record.Manufacturer);
+    m_strSerial = Device_Record_Text(record.Serial_Number);
     const std::array<const CString*, 6> texts = {&m_strVid,     &m_strPid,          &m_strBcd,
                                                  &m_strProduct, &m_strManufacturer, &m_strSerial};
     const auto panel = Device_Panel();
@@ -59,6 +58,7 @@ void ZUNQ_USB_CAMDlg::Clear_Device_Info() {
 }
 
 void ZUNQ_USB_CAMDlg::Recreate_Device_List() {
+    ++m_nListGeneration;
     Device_List_Clear(m_hDeviceList);
     Device_List_Release(m_hDeviceList);
     m_hDeviceList = Device_List_Create();
@@ -72,12 +72,12 @@ void ZUNQ_USB_CAMDlg::Add_Camera_Item(int index, const Device_Info_Record& recor
 }
 
 void ZUNQ_USB_CAMDlg::Remember_Selected_Port(const Device_Info_Record& record) {
-    m_strSelectedHubPath = Field_Text(record.Hub_Port_Path);
+    m_strSelectedHubPath = Device_Record_Text(record.Hub_Port_Path);
     m_nSelectedHubPort = static_cast<std::uint8_t>(record.Port_Number);
 }
 
 bool ZUNQ_USB_CAMDlg::Is_Remembered_Port(const Device_Info_Record& record) const {
-    return Field_Text(record.Hub_Port_Path) == m_strSelectedHubPath &&
+    return Device_Record_Text(record.Hub_Port_Path) == m_strSelectedHubPath &&
            record.Port_Number == m_nSelectedHubPort;
 }
 

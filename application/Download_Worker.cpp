@@ -20,7 +20,9 @@ constexpr const char* Burn_Failed_Message = "烧录失败！";
 constexpr const char* Success_Lines = "烧录结束\r\n刷新配置信息\r\n烧录成功\r\n\r\n";
 constexpr const char* Failure_Lines = "固件校检失败\r\n烧录失败\r\n\r\n";
 
-const char* Failure_Message(std::uint16_t result) {
+} // namespace
+
+const char* Download_Failure_Message(std::uint16_t result) {
     switch (result) {
     case Result_Empty_Image:
         return Empty_Image_Message;
@@ -31,11 +33,13 @@ const char* Failure_Message(std::uint16_t result) {
     }
 }
 
-} // namespace
-
 const char* Burn_Outcome_Lines() {
     static const std::string lines = std::string(Success_Lines) + Failure_Lines;
     return lines.c_str();
+}
+
+const char* Burn_Failure_Lines() {
+    return Failure_Lines;
 }
 
 int Download_Thread_Proc(Extension_Unit_Base_Protocol* protocol) {
@@ -46,7 +50,7 @@ int Download_Thread_Proc(Extension_Unit_Base_Protocol* protocol) {
     const auto word = static_cast<std::uint16_t>(result);
     Download_Result.store(word);
     if (word != 0)
-        AfxMessageBox(Failure_Message(word));
+        AfxMessageBox(Download_Failure_Message(word));
     if (word != Result_Step_Failed)
         Protocol_Reset_Device(protocol);
     return static_cast<std::int16_t>(word);
@@ -125,6 +129,7 @@ void ZUNQ_USB_CAMDlg::On_Burn_Tick() {
             Append_Log(Success_Lines);
             Write_Download_Record();
             m_bBurnOutcomeShown = true;
+            m_bBurnSucceeded = true;
         } else if (Download_Result.load() != 0 || worker_ended) {
             // A worker that ended without a verified download failed, whatever its result.
             Append_Log(Failure_Lines);

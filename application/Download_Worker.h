@@ -6,6 +6,7 @@
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
+#include <cstdint>
 #include <mutex>
 #include <thread>
 
@@ -22,6 +23,11 @@ int Download_Thread_Proc(Extension_Unit_Base_Protocol* protocol);
 // Both texts the burn timer may append to the log box at a burn's end, the success's and the
 // failure's, one after the other.
 const char* Burn_Outcome_Lines();
+// The failure's alone.
+const char* Burn_Failure_Lines();
+// What the worker's box says of a download that ended with the result word `result`; the
+// general failure for 0, a download that ended short without a result.
+const char* Download_Failure_Message(std::uint16_t result);
 
 // The threads of one burn at a time, owned so that none outlives its owner.
 class Burn_Threads {

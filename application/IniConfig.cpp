@@ -23,6 +23,12 @@ std::array<CString*, 6> Loaded_Identity(ZUNQ_USB_CAMDlg& dlg) {
             &dlg.m_strProduct, &dlg.m_strManufacturer, &dlg.m_strSerial};
 }
 
+// What the burn wrote, read from the download image when the edits were applied.
+std::array<CString*, 6> Burnt_Identity(ZUNQ_USB_CAMDlg& dlg) {
+    auto& burnt = dlg.m_BurnIdentity;
+    return {&burnt[0], &burnt[1], &burnt[2], &burnt[3], &burnt[4], &burnt[5]};
+}
+
 std::array<CString*, 6> Identity_Page(ZUNQ_USB_CAMDlg& dlg) {
     CDialog1& page = dlg.m_Page1;
     return {&page.m_strVidText,     &page.m_strPidText,          &page.m_strBcdText,
@@ -106,7 +112,7 @@ void IniConfig::Write_Download_Record() {
     Profile_Values values;
     Add_Values(values, Ini_Source_File_Info, Image_Panel(dlg));
     values.push_back(Value(Ini_Source_File_Info, Ini_Source_Path_Key, dlg.m_strPathEdit));
-    Add_Values(values, Ini_Download_Info, Identity_Page(dlg));
+    Add_Values(values, Ini_Download_Info, Burnt_Identity(dlg));
     values.push_back(Value(Ini_Date, 0, date));
     values.push_back(Value(Ini_Date, 1, time));
     Write(values);

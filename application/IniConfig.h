@@ -1,8 +1,8 @@
 #pragma once
 // The settings file "./info.ini": the identity of every image loaded ("LoadBin"), and the
 // record of the last successful burn, from which the tool reloads that image at start-up:
-// the burnt image's identity and path ("SourceFileInfo"), the identity page's values at the
-// burn ("DownloadInfo") and the local date and time ("Date"). Each operation reads the file
+// the burnt image's identity and path ("SourceFileInfo"), the identity the burn wrote
+// ("DownloadInfo") and the local date and time ("Date"). Each operation reads the file
 // once for all its values and writes its values with one replacement of the file. A missing
 // file or key reads as "", and failed writes go unnoticed; a file that is no settings file of
 // the tool (past zunq::ui::Largest_Profile_File, or not a regular file) is neither read nor
@@ -40,10 +40,12 @@ public:
     // serial. Called by every load whose image passes the check.
     void Write_LoadBin();
     // The record of a successful burn. Called on the user-interface thread by the burn's
-    // timer once the download is complete, while the dialog still holds what was burnt:
-    // SourceFileInfo keys 0-5 = the image panel's six values, key 6 = the path box; DownloadInfo
-    // keys 0-5 = the identity page's VID, PID, firmware version, product, manufacturer,
-    // serial; Date = the local date "%d/%d/%d" and time "%d:%d:%d", taken once.
+    // timer once the download is complete, while the dialog still holds the image burnt (loads
+    // wait for the burn's end): SourceFileInfo keys 0-5 = the image panel's six values, key 6 =
+    // the path box; DownloadInfo keys 0-5 = the VID, PID, firmware version, product,
+    // manufacturer and serial that the burn wrote, as the identity page shows such values (read
+    // from the download image when the page's edits were applied to it at the press); Date =
+    // the local date "%d/%d/%d" and time "%d:%d:%d", taken once.
     void Write_Download_Record();
     // Writes "" to LoadBin keys 0-5, SourceFileInfo keys 0-6 and DownloadInfo keys 0-5; the
     // keys stay, and Date is kept.

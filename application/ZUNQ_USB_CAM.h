@@ -9,6 +9,10 @@ public:
 
     BOOL InitInstance() override;
 
+    // What the process answers when it ends: 0, or Burn_Failed_Exit_Status once a burn that a
+    // termination signal waited for failed or was refused.
+    int m_nExitStatus = 0;
+
 protected:
     DECLARE_MESSAGE_MAP()
 };

@@ -16,8 +16,15 @@
 #include "IniConfig.h"
 #include "extension_unit_integrate/Extension_Unit_Integrate.h"
 #include "firmware_image/Firmware_Massage_Base_class_Usb_Des.h"
+#include "platform/Backend.h"
 #include "platform/ui/afx.h"
 #include "resources/resource.h"
+
+// A text field of a camera's record, up to its terminating zero (or its end, should it lack one).
+CString Device_Record_Text(const char (&field)[Device_Info_Text_Size]);
+
+// The exit status of a tool whose last burn, waited for by a termination signal, failed.
+inline constexpr int Burn_Failed_Exit_Status = 1;
 
 class ZUNQ_USB_CAMDlg : public CDialogEx, public IniConfig {
 public:
@@ -100,7 +107,31 @@ public:
     int m_nBurnFlashModel = 0;                               // the flash model the burn's check found
     bool m_bBurnOutcomeShown = false;          // the timer has appended the success or failure lines
     bool m_bCloseAfterBurn = false;            // a close came during the burn
+    bool m_bSignalWaitedForBurn = false;       // that close came from a termination signal
+    bool m_bBurnSucceeded = false;             // the timer saw the download complete
+    CString m_strBurnFailure;                  // why the burn was refused or stopped, as its box said
     std::vector<UINT> m_DeferredDeviceChanges; // arrivals and removals during the download
+
+    // The camera a burn is for, fixed at the press: the place it was selected on and what tells
+    // it from another camera that turns up there while it restarts. Every step of the burn
+    // concerns this camera, whatever the list shows meanwhile.
+    struct Burn_Camera {
+        CString Hub_Path;       // the hub it hangs on
+        std::uint32_t Port = 0; // and the port
+        CString Serial;         // its serial number string; empty: it has none
+        CString Chip;           // its chip's product name, as the chip probes gave it
+        int Flash_Model = 0;    // its flash part, as the burn's check read it
+        // Where it was last found: the device list of that generation holds it at that index.
+        int Found_In_Generation = -1;
+        std::uint32_t Found_At = 0;
+    };
+    Burn_Camera m_BurnCamera;
+    int m_nListGeneration = 0; // counts the device lists made; a protocol belongs to one
+    // The burn's camera's place held against other programs from the press to the burn's end.
+    std::unique_ptr<platform::Camera_Hold> m_pBurnHold;
+    // The identity the burn wrote, taken when the edits were applied: the record of a
+    // successful burn says what the flash holds, not what the pages show at its end.
+    std::array<CString, 6> m_BurnIdentity;
 
     // The burn's edit of the download copy: the pages' edits applied to `size` bytes of
     // `buffer` in place. Safe whatever the pages hold; when no image object can be built over
@@ -194,15 +225,33 @@ private:
     // Reads the flash model up to ten times until one is recognised; false when none is.
     bool Check_Flash_Model(Extension_Unit_Base_Protocol* protocol);
     void Stop_On_Unknown_Flash(Extension_Unit_Base_Protocol* protocol);
+    // The selected camera's place held for the burn; false when another program holds it (the
+    // burn is refused).
+    bool Hold_Burn_Place();
+    // The selected camera fixed as the burn's.
+    void Fix_Burn_Camera(Extension_Unit_Base_Protocol* protocol);
+    // The pages' edits applied to the download buffer at the press, and the identity they
+    // give it kept for the record.
+    void Apply_Edits_At_Press();
+    // The list and the pages take no input while a burn is under way.
+    void Lock_Burn_Inputs(bool locked);
     // Prepares the camera's chip as its register 0x20FF says; false when the burn stops.
     bool Prepare_Camera(Extension_Unit_Base_Protocol* protocol);
     bool Restart_Into_Download_Mode(Extension_Unit_Base_Protocol* protocol);
     bool Clear_Header_And_Restart(Extension_Unit_Base_Protocol* protocol);
     // The selected camera's protocol; none when the list holds another camera at the index.
     Extension_Unit_Base_Protocol* Selected_Protocol();
-    // Asks for the selected camera `tries` times, a second apart, until it is there.
-    void Poll_Camera(int tries);
-    void Start_Download();
+    // The burn's camera in the current list: found (its protocol set), not there, or another
+    // camera on its place.
+    enum class Burn_Camera_Search { Found, Away, Stranger };
+    Burn_Camera_Search Find_Burn_Camera(Extension_Unit_Base_Protocol*& protocol);
+    // Asks for the burn's camera `tries` times, a second apart, until it is there or another
+    // camera stands on its place.
+    Burn_Camera_Search Poll_Camera(int tries);
+    // Another camera took the burn's camera's place: the burn fails, nothing written.
+    void Fail_On_Stranger();
+    // False when the burn failed before the threads started.
+    bool Start_Download();
     void On_Burn_Tick();
     void Show_Percent(float progress);
     void Set_Download_Button(const char* text, BOOL enabled);
@@ -210,6 +259,8 @@ private:
     // The burn is over: the device changes kept meanwhile are handled, a close asked for
     // meanwhile is carried out.
     void End_Burn();
+    // The outcome of a burn that a termination signal waited for: one line on standard error.
+    void Tell_Outcome_After_Signal(bool succeeded);
 };
 
 // The about box: the icon, the tool's name and "确定".

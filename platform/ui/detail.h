@@ -154,11 +154,6 @@ void Forget_Device_Registrations(CWnd& window);
 // Escape key would (No for a Yes/No box).
 int Show_Message_Box(const char* text, const char* caption, UINT type);
 
-// True from the moment SIGINT or SIGTERM reaches the user-interface thread until the modal run
-// of the main dialog it ends is over: the program is ending, and no box or dialog waits for an
-// answer. User-interface thread only.
-bool Termination_Noted();
-
 // Stops a dialog window from reporting its destruction to its dialog object.
 void Release_Dialog_Window(QWidget* window);
 

@@ -143,6 +143,11 @@ void Call_When_Main_Window_First_Painted(std::function<void()> painted);
 // blocked and lose none that it sends during the start.
 void Close_Main_Window_On_Termination_Signals();
 
+// True from the moment a termination signal reaches the user-interface thread until the modal
+// run of the main dialog it ends is over: the program is ending, and no box or dialog waits for
+// an answer. User-interface thread only.
+bool Termination_Noted();
+
 // Waits `milliseconds` by the dialog services' clock while the user-interface thread keeps
 // handling its events (timers, device changes, clicks).
 void Wait_Dispatching(UINT milliseconds);

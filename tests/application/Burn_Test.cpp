@@ -8,6 +8,7 @@
 #include <functional>
 #include <map>
 #include <optional>
+#include <sstream>
 #include <thread>
 
 #include "Burn_Tool.h"
@@ -25,9 +26,6 @@ using platform::simulated::Fault_Action;
 using platform::simulated::Planned_Fault;
 using platform::simulated::Request_Code;
 
-const std::string Started = "固件加载成功\r\n设备校检完成\r\n烧录开始\r\n烧录进行中...\r\n";
-const std::string Succeeded = "烧录结束\r\n刷新配置信息\r\n烧录成功\r\n\r\n";
-const std::string Failed = "固件校检失败\r\n烧录失败\r\n\r\n";
 const std::string Check_Failed = "设备校检失败\r\n烧录失败\r\n";
 constexpr std::uint32_t Data_Selector = 15;                          // the flash data transfers
 constexpr auto Refused = static_cast<platform::HRESULT>(0x8007001F); // a request the camera stalls
@@ -275,7 +273,7 @@ TEST_F(Burn, ACameraThatNeverComesBackFailsWithoutARestart) {
     // A tool that cannot watch device changes keeps its selection when the burn makes the list
     // again. Lab-56 is still away then, so lab-3d stands at its index: it is not written, the
     // polls look for the camera on lab-56's hub port, in vain.
-    zunq::ui::Install_Device_Change_Source(nullptr);
+    watch_device_changes = false;
     {
         SCOPED_TRACE("another camera at the selected index");
         Select(Start_Dialog(Demo_Scenario()), 1016, Lab_2650);
@@ -560,36 +558,63 @@ TEST_F(Burn, ADialogDestroyedDuringABurnWaitsForItsWorker) {
 }
 
 // SIGTERM and SIGINT close the tool as its close box does: after a burn under way, and then the
-// application's dialog releases every camera.
-TEST_F(Burn, TerminationSignalsCloseTheToolAfterTheBurn) {
+// application's dialog releases every camera. Nobody sees the window then: the burn's outcome
+// goes to standard error, and a failed one makes the exit status say so.
+TEST_F(Burn, TerminationSignalsCloseTheToolAfterTheBurnAndTellItsOutcome) {
     const Scenario demo = Demo_Scenario();
     Install_Host(&demo);
     zunq::ui::Close_Main_Window_On_Termination_Signals();
-    int runs = 0;
+    theApp.m_nExitStatus = 0;
+    const struct Run {
+        const char* image; // none: no burn
+        int signal;
+        std::string lines; // on standard error
+        int status;
+    } runs[] = {
+        {"SPCA2620", SIGTERM, "zunq_sf_tool: the burn under way when the tool was asked to end succeeded\n",
+         0},
+        {"SPCA2281", SIGINT,
+         "zunq_sf_tool: the burn under way when the tool was asked to end failed: 设备与固件不匹配！\n",
+         Burn_Failed_Exit_Status},
+        {nullptr, SIGINT, "", Burn_Failed_Exit_Status},
+    };
+    const Run* run = runs;
     services.run_modal = [&](CDialog& shown) {
         running = &dynamic_cast<ZUNQ_USB_CAMDlg&>(shown);
-        if (++runs == 2) {
-            std::raise(SIGINT);
+        if (run->image == nullptr) {
+            std::raise(run->signal);
             Pump();
             EXPECT_FALSE(shown.Is_Modal_Running());
             return;
         }
-        Load_Demo_Image("SPCA2620");
+        Load_Demo_Image(run->image);
         Click_Download();
-        std::raise(SIGTERM);
+        std::raise(run->signal);
         Pump();
         EXPECT_TRUE(shown.Is_Modal_Running());
         EXPECT_TRUE(Run_Until_Burn_Ends());
-        EXPECT_EQ(Log_Box(), Started + "烧录结束后将关闭窗口\r\n" + Succeeded);
         EXPECT_FALSE(shown.Is_Modal_Running());
+        EXPECT_NE(Log_Box().find("烧录结束后将关闭窗口\r\n"), std::string::npos);
     };
-    for (int run = 0; run < 2; ++run) {
+    for (; run != std::end(runs); ++run) {
+        SCOPED_TRACE(run - runs);
+        testing::internal::GetCapturedStderr();
+        testing::internal::CaptureStderr();
         EXPECT_EQ(theApp.InitInstance(), FALSE);
+        std::string told;
+        std::istringstream error(testing::internal::GetCapturedStderr());
+        for (std::string line; std::getline(error, line);)
+            if (line.starts_with("zunq_sf_tool: the burn"))
+                told += line + "\n";
+        testing::internal::CaptureStderr();
+        EXPECT_EQ(told, run->lines);
+        EXPECT_EQ(theApp.m_nExitStatus, run->status);
         running = nullptr;
         for (const auto& camera : cameras)
             EXPECT_EQ(camera->Open_Channels(), 0u) << camera->Name();
+        Run_Clock(3000); // the burnt camera back from its restart
     }
-    EXPECT_EQ(runs, 2);
+    theApp.m_nExitStatus = 0;
 }
 
 } // namespace

@@ -17,6 +17,11 @@ inline Scenario One_Camera(const std::string& members) {
     return Cameras_On_Root_Hub({members});
 }
 
+// The log box's lines of a burn: started, then succeeded or failed.
+inline const std::string Started = "固件加载成功\r\n设备校检完成\r\n烧录开始\r\n烧录进行中...\r\n";
+inline const std::string Succeeded = "烧录结束\r\n刷新配置信息\r\n烧录成功\r\n\r\n";
+inline const std::string Failed = "固件校检失败\r\n烧录失败\r\n\r\n";
+
 // Flash parts the demo's cameras carry, as scenario members, by the family that drives them.
 extern const std::string Flash_2620;
 extern const std::string Flash_2650;

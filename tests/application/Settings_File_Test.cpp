@@ -38,10 +38,17 @@ protected:
         services.message_boxes.clear();
         return Start_Dialog();
     }
+    // The record a successful burn writes, of an image that carries the identity page's values.
+    void Record_Burn() {
+        const CDialog1& page = dialog->m_Page1;
+        dialog->m_BurnIdentity = {page.m_strVidText,     page.m_strPidText,          page.m_strBcdText,
+                                  page.m_strProductText, page.m_strManufacturerText, page.m_strSerialText};
+        dialog->Write_Download_Record();
+    }
     // "加载程序" for `path`, then the record a successful burn of it writes.
     void Load_And_Record_Burn(const std::string& path) {
         Load(path);
-        dialog->Write_Download_Record();
+        Record_Burn();
     }
     // No image counts as loaded: nothing to burn or save, the path box empty.
     void Expect_No_Image() {
@@ -60,7 +67,7 @@ TEST_F(Settings_File, ABurntImageIsReloadedWhileItCarriesTheBurntIdentity) {
     Load(path);
     Type(dialog->m_Page1, 1030, "abcd", true);
     services.local_time = {2026, 12, 6, 5, 9, 5, 3, 0};
-    dialog->Write_Download_Record();
+    Record_Burn();
     const std::string identity = "vid=1bcf\r\npid=2c99\r\nbcd=0100\r\niproduct=Camera 2089\r\n"
                                  "imanufacture=Maker 2089\r\niserialnumber=SN2089-0001\r\n";
     EXPECT_EQ(Ini(), "[LoadBin]\r\n" + identity + "[SourceFileInfo]\r\n" + identity +

@@ -100,9 +100,11 @@ TEST_F(Start_Up, PagesAndTheFlashNameFontFollowTheScreen) {
 // which has no cameras either) the dialog still finishes its set-up.
 TEST_F(Start_Up, WithoutNotificationsOrCamerasTheDialogIsStillSetUpWhole) {
     {
+        const Scenario demo = Demo_Scenario();
+        Install_Host(&demo);
         Scripted_Device_Source refusing; // installed in place of the backend's changes
         refusing.refuse_to_start = true;
-        ZUNQ_USB_CAMDlg& dlg = Start_Dialog(Demo_Scenario());
+        ZUNQ_USB_CAMDlg& dlg = Start_Dialog();
         EXPECT_EQ(Font_Point_Tenths(dlg, 1141), 90);
         EXPECT_EQ(Text(dlg, 1141), "SF_GD25Q40C") << "the final data exchange ran";
         Unplug(0);

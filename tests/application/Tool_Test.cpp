@@ -63,7 +63,6 @@ Temporary_Working_Directory::~Temporary_Working_Directory() {
 
 Tool_Test::Tool_Test() {
     Start_Headless(resources::Tool_Resources());
-    zunq::ui::Install_Device_Change_Source(&device_changes);
 }
 
 Tool_Test::~Tool_Test() {
@@ -71,15 +70,19 @@ Tool_Test::~Tool_Test() {
     zunq::ui::Install_Device_Change_Source(nullptr);
 }
 
-void Tool_Test::Install_Host(const Scenario* scenario) {
+// A dialog of the host before goes first: it holds that host's cameras and watches its changes.
+void Tool_Test::Install_Host(const Scenario* scenario, std::shared_ptr<Simulated_Backend> simulated) {
+    dialog.reset();
     installed_.reset();
     cameras.clear();
     backend.reset();
     if (scenario != nullptr) {
-        backend = std::make_shared<Simulated_Backend>();
+        backend = simulated != nullptr ? std::move(simulated) : std::make_shared<Simulated_Backend>();
         cameras = platform::simulated::Build_Scenario(*backend, *scenario);
     }
     installed_.emplace(backend);
+    // The dialogs made from now on hear the new host's changes.
+    zunq::ui::Install_Device_Change_Source(watch_device_changes ? &device_changes : nullptr);
 }
 
 ZUNQ_USB_CAMDlg& Tool_Test::Start_Dialog(bool shown) {

@@ -57,8 +57,9 @@ protected:
     Tool_Test();
     ~Tool_Test() override;
 
-    // Installs the scenario's cameras as the host's; `scenario` null: the null backend.
-    void Install_Host(const Scenario* scenario);
+    // Installs the scenario's cameras as the host's, on `simulated` when given; `scenario`
+    // null: the null backend.
+    void Install_Host(const Scenario* scenario, std::shared_ptr<Simulated_Backend> simulated = nullptr);
     // Creates the main dialog on the installed host, shown unless `shown` is false: Qt paints
     // on pooled threads of its own that the thread sanitizer cannot follow, so the threaded
     // tests keep it hidden.
@@ -97,6 +98,7 @@ protected:
     std::shared_ptr<Simulated_Backend> backend;
     std::vector<std::shared_ptr<Simulated_Camera>> cameras;
     Backend_Device_Changes device_changes;
+    bool watch_device_changes = true; // false: the host's changes reach no dialog
     std::unique_ptr<ZUNQ_USB_CAMDlg> dialog;
 
 private:

@@ -370,6 +370,40 @@ def burn_external_hub_camera(journey):
                    "%s's flash is as it was" % camera["name"])
 
 
+def click_during_preparation(journey):
+    """A click on another camera while the clicked one on the external hub is away being
+    prepared: the list takes no click, the burn goes on into the camera pressed for, and no
+    other camera's flash changes."""
+    # lab-56 leaves on the write that prepares its chip; away 6 s, the click lands in time.
+    journey.Camera("lab-56")["leaves"][0]["back_after_ms"] = 6000
+    journey.Start()
+    journey.Select_Camera("lab-56")
+    journey.Load_Image("lab-56")
+    journey.Edit_Identity("1a2b", "2c3d", "Lab Camera 56")
+    with open(journey.Save(), "rb") as saved:
+        edited = saved.read()
+    journey.bed.Click(journey.Main().find("push button", "下载"))
+    # lab-56 gone from the list: the last camera there now is lab-3d.
+    Wait_For(lambda: len(journey.Camera_List().find_all("list item")) == 4, "lab-56 away being prepared")
+    last = journey.Camera_List().find_all("list item")[-1]
+    Expect(last.name.endswith("Hubport-3"), "lab-3d last in the list: %r" % last.name)
+    journey.bed.Click(last)
+    journey.bed.Shot("another camera clicked")
+    Expect(not journey.Camera_List().find_all("list item")[-1].selected, "the list took the click during the burn")
+    Expect(journey.Main().find("push button", "正在下载"), "the burn still under way (a machine this slow needs "
+           "lab-56 away longer)")
+    succeeded = lambda: journey.Log_Box().endswith("烧录成功\n\n") and journey.Main().find("push button", "下载")
+    Wait_For(succeeded, "the burn's success in the log box", seconds=120)
+    journey.bed.Shot("burnt")
+    journey.bed.Close_Tool()
+    flash = journey.Flash("lab-56")
+    Expect(flash[:len(edited)] == edited, "lab-56's flash holds exactly the edited image")
+    for camera in journey.scenario["cameras"]:
+        if camera["name"] != "lab-56":
+            Expect(journey.Flash(camera["name"]) == journey.Flash_At_Start(camera["name"]),
+                   "%s's flash is as it was" % camera["name"])
+
+
 def restart_reloads_image(journey):
     """After a burn, the tool started again in the same directory loads the burnt image."""
     journey.Start()
@@ -542,7 +576,8 @@ def signal_during_burn(journey):
 
 
 Journeys = {f.__name__: f for f in (camera_list, load_image, edit_identity_and_resolutions, save_beside_image,
-                                     burn_external_hub_camera, restart_reloads_image, unplug_and_replug,
+                                     burn_external_hub_camera, click_during_preparation, restart_reloads_image,
+                                     unplug_and_replug,
                                      burn_refused_while_preview_runs, signal_ends_open_boxes, signal_during_burn)}
 
 
