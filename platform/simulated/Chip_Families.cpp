@@ -89,6 +89,7 @@ std::shared_ptr<Simulated_Camera> Add_Chip_Camera(Simulated_Backend& backend,
         model.Restart_Reconnects = desc.Restart_Reconnects;
     }
     model.Leave_Writes = desc.Leave_Writes;
+    model.Boot = family.Boot;
 
     auto camera = backend.Add_Camera(desc.Name, std::move(model));
     for (const Unit_Key& key : keys)

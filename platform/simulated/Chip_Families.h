@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "platform/Guid.h"
+#include "platform/simulated/Boot_Image.h"
 #include "platform/simulated/Fault_Plan.h"
 #include "platform/simulated/Register_Bus.h"
 #include "platform/simulated/Restart_Trigger.h"
@@ -63,6 +64,8 @@ struct Simulated_Chip_Family {
     bool Spi_Engine_B = false;      // registers 0x2C24-0x2C2C
     std::uint32_t Mode_Selector = 0;
     std::uint32_t Chunk_Length = 0; // the transfer length: the length query of selector 15
+    // The layout of the images the chip runs from its flash (those its download writes).
+    Boot_Layout Boot = Boot_Layout::None;
     // A system-on-chip camera: shown through its own pair it is the camera of
     // Simulated_Soc_Camera.h, with its file channel and shell instead of chip registers.
     bool File_Channel = false;
@@ -76,21 +79,24 @@ inline constexpr std::array<Simulated_Chip_Family, 7> Simulated_Chip_Families{{
      .Own_Units = std::array{unit_guid::G1, unit_guid::G2},
      .Flash_Id_Selector = true,
      .Mode_Selector = 16,
-     .Chunk_Length = 1024},
+     .Chunk_Length = 1024,
+     .Boot = Boot_Layout::Chip_2620},
     {.Name = "SPCA2281",
      .Identity = {0xA8, 0x00, 0x00},
      .Restart = Restart_By_Sequence_A,
      .Own_Units = std::array{unit_guid::G6, unit_guid::G7},
      .Spi_Master_A = true,
      .Mode_Selector = 16,
-     .Chunk_Length = 4096},
+     .Chunk_Length = 4096,
+     .Boot = Boot_Layout::Chip_2281},
     {.Name = "SPCA2085",
      .Identity = {0xC9, 0x01, 0x00},
      .Restart = Restart_By_Sequence_A,
      .Own_Units = std::array{unit_guid::G8, unit_guid::G9},
      .Flash_Id_Selector = true,
      .Mode_Selector = 16,
-     .Chunk_Length = 1024},
+     .Chunk_Length = 1024,
+     .Boot = Boot_Layout::Chip_2092},
     // Shown only through the register layouts: its own firmware carries no pair of its own.
     {.Name = "SPCA2092",
      .Identity = {0xC5, 0x01, 0x00},
@@ -98,7 +104,8 @@ inline constexpr std::array<Simulated_Chip_Family, 7> Simulated_Chip_Families{{
      .Own_Units = std::nullopt,
      .Flash_Id_Selector = true,
      .Mode_Selector = 16,
-     .Chunk_Length = 1024},
+     .Chunk_Length = 1024,
+     .Boot = Boot_Layout::Chip_2092},
     {.Name = "SPCA2650",
      .Identity = {0x00, 0x00, 0x02},
      .Restart = Restart_By_Sequence_B,
@@ -106,7 +113,8 @@ inline constexpr std::array<Simulated_Chip_Family, 7> Simulated_Chip_Families{{
      .Spi_Master_A = true,
      .Spi_Engine_B = true,
      .Mode_Selector = 13,
-     .Chunk_Length = 1024},
+     .Chunk_Length = 1024,
+     .Boot = Boot_Layout::Big_2688},
     {.Name = "SPCA2282",
      .Identity = {0xFF, 0xFF, 0x00},
      .Restart = Restart_By_Sequence_B,
@@ -114,7 +122,8 @@ inline constexpr std::array<Simulated_Chip_Family, 7> Simulated_Chip_Families{{
      .Spi_Master_A = true,
      .Spi_Engine_B = true,
      .Mode_Selector = 13,
-     .Chunk_Length = 1024},
+     .Chunk_Length = 1024,
+     .Boot = Boot_Layout::Big_2688},
     // The system-on-chip camera: no SPI flash of its own the host drives.
     {.Name = "SOC_M5",
      .Identity = {0x00, 0x00, 0x00},

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/simulated/Boot_Image.h"
 #include "platform/simulated/Register_Bus.h"
 #include "platform/simulated/Restart_Trigger.h"
 
@@ -26,6 +27,9 @@ struct Chip_Model {
     std::optional<Reconnection> Restart_Reconnects = {};
     // Writes that take the camera off the host (the chip restarts with them).
     std::vector<Leave_Write> Leave_Writes = {};
+    // The layout of the images the chip runs from its flash: at each restart it shows the host
+    // the identity of the image there (Simulated_Camera::Boot_Identity).
+    Boot_Layout Boot = Boot_Layout::None;
 };
 
 // Power-on values of the three identity registers, in the order of Chip_Identity_Registers.

@@ -139,7 +139,8 @@ Simulated_Backend::Usb_Place Simulated_Backend::Unplug_Locked(Simulated_Camera& 
     Usb_Place place;
     if (Simulated_Usb_Device* device = usb_tree_.Find_Capture_Device(path)) {
         place = {&device->Hub(), device->Port()};
-        unplugged_usb_[&camera] = usb_tree_.Unplug(*device);
+        Usb_Device_Description& kept = unplugged_usb_[&camera] = usb_tree_.Unplug(*device);
+        created_usb_.try_emplace(&camera, kept);
     }
     camera.Unplug();
     Record(Event_Kind::Unplugged, camera);
@@ -161,10 +162,12 @@ bool Simulated_Backend::Plug_Locked(Simulated_Camera& camera, Simulated_Usb_Hub*
         Usb_Device_Description desc = std::move(kept->second);
         unplugged_usb_.erase(kept);
         if (new_instance) {
-            // The host names a device that comes back anew, whatever path it had.
+            // The host names a device that comes back anew, whatever path it had, and reads
+            // the identity the chip started with.
             desc.Instance.clear();
             if (desc.Capture)
                 desc.Capture->Instance.clear();
+            Take_Started_Identity(camera, desc);
         }
         path = usb_tree_.Add_Device(*hub, port, std::move(desc)).Capture_Path();
     } else if (hub && !port_free) {
@@ -179,6 +182,22 @@ bool Simulated_Backend::Plug_Locked(Simulated_Camera& camera, Simulated_Usb_Hub*
     Record(Event_Kind::Plugged, camera, arrived);
     Announce({Device_Change_Kind::Arrival, arrived});
     return true;
+}
+
+void Simulated_Backend::Take_Started_Identity(const Simulated_Camera& camera, Usb_Device_Description& desc) {
+    const auto created = created_usb_.find(&camera);
+    if (created != created_usb_.end()) {
+        const Usb_Device_Descriptor& was = created->second.Descriptor;
+        desc.Descriptor.idVendor = was.idVendor;
+        desc.Descriptor.idProduct = was.idProduct;
+        desc.Descriptor.bcdDevice = was.bcdDevice;
+        desc.Descriptor.iManufacturer = was.iManufacturer;
+        desc.Descriptor.iProduct = was.iProduct;
+        desc.Descriptor.iSerialNumber = was.iSerialNumber;
+        desc.Strings = created->second.Strings;
+    }
+    if (const auto booted = camera.Booted_Identity())
+        Put_Boot_Identity(desc, *booted);
 }
 
 void Simulated_Backend::Leave(Simulated_Camera& camera, const Reconnection& reconnection) {

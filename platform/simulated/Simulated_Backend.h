@@ -109,12 +109,20 @@ public:
     // a new capture path, its chip as the reconnection says; when that port has been taken
     // meanwhile, or the camera is back already, the return does nothing. Cameras added without
     // a USB device come back under a new path of their own.
+    //
+    // Its USB device comes back with the identity (ids, release number, strings) its chip took
+    // from the image in its flash when it restarted (Simulated_Camera::Booted_Identity), or,
+    // when there was no image its chip runs, with the identity it had when it first left: the
+    // one it was created with. Plugging a camera back (Plug_Camera) changes no identity.
 
 private:
     Usb_Place Unplug_Locked(Simulated_Camera& camera);
     bool Plug_Locked(Simulated_Camera& camera, Simulated_Usb_Hub* hub, std::uint8_t port, bool new_instance);
     void Leave(Simulated_Camera& camera, const Reconnection& reconnection);
     void Return(Simulated_Camera& camera, Usb_Place place);
+    // The identity a camera coming back from leaving shows: its booted one, or the one it was
+    // created with.
+    void Take_Started_Identity(const Simulated_Camera& camera, Usb_Device_Description& desc);
     void Record(Event_Kind kind, const Simulated_Camera& camera, std::string path = {});
     // Notifications leave in the order of the changes, outside the plug lock (a watch may
     // refresh, pause and so bring a camera back), one delivering thread at a time.
@@ -131,6 +139,9 @@ private:
     std::mutex plug_mutex_; // one plug or unplug at a time, with its notification
     // The USB device each unplugged camera takes along, to be plugged in with it again.
     std::map<const Simulated_Camera*, Usb_Device_Description> unplugged_usb_;
+    // The USB device of each camera as it first left, the identity it comes back with when its
+    // flash holds no image it runs.
+    std::map<const Simulated_Camera*, Usb_Device_Description> created_usb_;
     Device_Change_Broadcast device_changes_;
     std::mutex changes_mutex_;
     std::deque<Device_Change_Event> changes_; // announced, not yet delivered

@@ -212,6 +212,9 @@ void Simulated_Camera::Restart(const std::vector<Register_Value>& registers) {
     registers_.Set_Power_On_Values(std::move(values));
     registers_.Power_On();
     flash_.Power_On();
+    // The chip boots from what its flash holds now.
+    const Simulated_Flash_Part* part = flash_.Part();
+    booted_identity_ = part ? Read_Boot_Identity(model_.Boot, part->Contents()) : std::nullopt;
 }
 
 HRESULT Simulated_Camera::Read_Video_Property(std::string_view name, std::string& text,
@@ -280,6 +283,11 @@ std::uint64_t Simulated_Camera::Request_Count() const {
 unsigned Simulated_Camera::Restart_Count() const {
     const std::lock_guard lock(mutex_);
     return restart_count_;
+}
+
+std::optional<Boot_Identity> Simulated_Camera::Booted_Identity() const {
+    const std::lock_guard lock(mutex_);
+    return booted_identity_;
 }
 
 } // namespace platform::simulated

@@ -132,6 +132,11 @@ public:
     std::uint64_t Request_Count() const;
     // How often the chip restarted since it was created.
     unsigned Restart_Count() const;
+    // The USB identity the chip took from the image in its flash at its last restart: none
+    // before its first, or when its flash held no image of its model's boot layout then. A
+    // camera that comes back from leaving shows it to the host (the backend puts it on the
+    // camera's USB device); one that stays listed keeps what the host already read.
+    std::optional<Boot_Identity> Booted_Identity() const;
 
 private:
     friend class Camera_Channel;
@@ -164,6 +169,7 @@ private:
     Set_Decision decide_sets_;
     std::uint64_t request_count_ = 0;
     unsigned restart_count_ = 0;
+    std::optional<Boot_Identity> booted_identity_;
     bool restart_pending_ = false;
     const Reconnection* leave_pending_ = nullptr; // a leave write's, in model_
     bool plugged_ = true;

@@ -354,11 +354,15 @@ def burn_external_hub_camera(journey):
     with open(journey.Save(), "rb") as saved:
         edited = saved.read()
     journey.Burn()
-    # The burn restarts the camera: it leaves the list and comes back selected.
+    # The burn restarts the camera: it leaves the list and comes back selected, with the
+    # identity of the image it now runs.
     index = journey.Index("lab-56")
+    burnt = journey.Expected_Image_Panel("lab-56")
+    burnt[0:2] = ["1a2b", "2c3d"]
+    burnt[3] = "Lab Camera 56"
     Wait_For(lambda: len(journey.Camera_List().find_all("list item")) == 5 and
              journey.Camera_List().find_all("list item")[index].selected and
-             journey.Device_Panel() == journey.Expected_Panel("lab-56"), "lab-56 back in the list after its restart")
+             journey.Device_Panel() == burnt, "lab-56 back in the list after its restart, as the burnt image says")
     journey.bed.Shot("camera back")
     journey.bed.Close_Tool()
     flash = journey.Flash("lab-56")
