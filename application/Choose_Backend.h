@@ -8,6 +8,11 @@
 //
 // False, with a message for the operator in `error` and nothing installed, when the named
 // scenario file cannot be loaded. True otherwise; when the host's USB stack cannot be used,
-// `error` says why and the null backend stays (the tool starts with no cameras), and when the
-// host has no camera at all, `error` says so.
+// `error` says why and the null backend stays (the tool starts with no cameras); when the host
+// has no camera at all, or cameras this user may not open, `error` says so.
 bool Choose_Backend(std::string& error);
+
+// What Choose_Backend last had to say to the operator, as a line for the main dialog's log box
+// (the text and a line end), or empty: the dialog shows it as standard error does.
+const std::string& Start_Up_Notice();
+void Set_Start_Up_Notice(const std::string& text);

@@ -1,6 +1,7 @@
 // The main dialog's set-up, its message map and its small handlers.
 #include "ZUNQ_USB_CAMDlg.h"
 
+#include "Choose_Backend.h"
 #include "Dialog_Keys.h"
 #include "Trace_Log.h"
 
@@ -101,6 +102,7 @@ BOOL ZUNQ_USB_CAMDlg::OnInitDialog() {
     Set_Flash_Name_Font();
     Load_Burn_Glyphs();
     UpdateData(FALSE);
+    Append_Log(Start_Up_Notice().c_str()); // the cameras the start found it cannot reach
     return TRUE;
 }
 

@@ -14,7 +14,8 @@ enum class Device_Change_Kind {
 
 struct Device_Change_Event {
     Device_Change_Kind Kind = Device_Change_Kind::Arrival;
-    // The device's "DevicePath", as discovery lists it; may be empty when the host cannot tell.
+    // The device's "DevicePath", as discovery lists it; may be empty when the host cannot tell
+    // (an arrival with no path also stands for changes the host lost track of).
     std::string Device_Path;
 };
 

@@ -1,5 +1,12 @@
 #include "platform/linux/Linux_Backend.h"
 
+#include <unistd.h>
+
+#include <cerrno>
+#include <set>
+
+#include "platform/Text_Format.h"
+#include "platform/linux/Camera_Places.h"
 #include "platform/linux/Libusb_Transfer.h"
 #include "platform/linux/Linux_Video_Input.h"
 #include "platform/linux/Sysfs_Usb_Host.h"
@@ -12,13 +19,15 @@ namespace {
 class Linux_Backend final : public Backend {
 public:
     Linux_Backend(std::shared_ptr<Libusb_Context> context, const Linux_Backend_Options& options)
-        : context_(std::move(context)), options_(options), usb_(context_, options.Control_Timeout_Ms) {}
+        : places_(std::make_shared<Camera_Places>()),
+          sessions_(
+              std::make_shared<Camera_Sessions>(std::move(context), places_, options.Control_Timeout_Ms)) {}
 
     // Pauses between camera accesses are real: the chips need them.
     Pacing_Clock& Clock() override { return Real_Clock(); }
 
     HRESULT Enumerate_Video_Inputs(std::vector<std::unique_ptr<Video_Input_Device>>& devices) override {
-        return Enumerate_Linux_Video_Inputs(context_, options_.Control_Timeout_Ms, devices);
+        return Enumerate_Linux_Video_Inputs(sessions_, devices);
     }
 
     Usb_Host& Usb() override { return usb_; }
@@ -28,13 +37,37 @@ public:
         return Watch_Video_Interfaces(std::move(callback));
     }
 
+    std::unique_ptr<Camera_Hold> Hold_Camera_Place(const std::string& hub, std::uint32_t port,
+                                                   std::string& why) override {
+        return places_->Hold({hub, port}, why);
+    }
+
+    bool Same_Camera_Place(const std::string& a_hub, std::uint32_t a_port, const std::string& b_hub,
+                           std::uint32_t b_port) override {
+        return Same_Place({a_hub, a_port}, {b_hub, b_port});
+    }
+
 private:
-    std::shared_ptr<Libusb_Context> context_;
-    Linux_Backend_Options options_;
+    std::shared_ptr<Camera_Places> places_;
+    std::shared_ptr<Camera_Sessions> sessions_;
     Sysfs_Usb_Host usb_;
 };
 
 } // namespace
+
+std::size_t Cameras_This_User_May_Not_Open() {
+    const auto devices = Read_Usb_Devices();
+    if (!devices)
+        return 0;
+    std::set<Usb_Location> refused;
+    for (const Video_Function& function : Video_Functions(*devices)) {
+        const Sysfs_Usb_Device& device = *function.Device;
+        const std::string node = Format("/dev/bus/usb/%03u/%03u", device.Location.Bus, device.Address);
+        if (access(node.c_str(), R_OK | W_OK) != 0 && errno == EACCES)
+            refused.insert(device.Location);
+    }
+    return refused.size();
+}
 
 std::shared_ptr<Backend> Create_Backend(std::string& error, const Linux_Backend_Options& options) {
     int started = 0;

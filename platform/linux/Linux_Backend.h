@@ -18,6 +18,7 @@
 //
 // Permissions: opening a camera needs write access to its node under /dev/bus/usb; the tool's
 // udev rule grants it to the logged-in user (docs/linux.md).
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -34,5 +35,9 @@ struct Linux_Backend_Options {
 
 // The backend, or null with the reason in `error` when the host's USB stack cannot be used.
 std::shared_ptr<Backend> Create_Backend(std::string& error, const Linux_Backend_Options& options = {});
+
+// How many of the host's cameras (USB devices with a video-control interface) this user may not
+// open for lack of permission on their device node: without the tool's udev rule, all of them.
+std::size_t Cameras_This_User_May_Not_Open();
 
 } // namespace platform::linux_host

@@ -10,9 +10,9 @@ namespace platform::linux_host {
 
 namespace {
 
-constexpr const char* Usb_Devices_Directory = "/sys/bus/usb/devices";
 constexpr std::uint8_t Device_Descriptor_Type = 1;
 constexpr std::uint8_t Configuration_Descriptor_Type = 2;
+constexpr std::uint8_t Interface_Descriptor_Type = 4;
 constexpr std::size_t Device_Descriptor_Length = 18;
 // Far more than any device's descriptors (one configuration is at most 64 KB).
 constexpr std::size_t Longest_Descriptors = 1 << 20;
@@ -76,6 +76,7 @@ std::vector<Sysfs_Usb_Interface> Read_Interfaces(const std::string& device_direc
         interface.Protocol = Byte_Attribute(interface.Directory, "bInterfaceProtocol", 16);
         interface.Endpoints = Byte_Attribute(interface.Directory, "bNumEndpoints", 16);
         interface.Driver = Bound_Driver(interface.Directory);
+        interface.Name = Text_Attribute(interface.Directory, "interface");
         interfaces.push_back(std::move(interface));
     }
     std::sort(interfaces.begin(), interfaces.end(), [](const auto& first, const auto& second) {
@@ -105,6 +106,9 @@ std::optional<Sysfs_Usb_Device> Read_Device_In(const std::string& directory, con
     device.Manufacturer = Text_Attribute(directory, "manufacturer");
     device.Product = Text_Attribute(directory, "product");
     device.Serial = Text_Attribute(directory, "serial");
+    device.Configuration_Name = Text_Attribute(directory, "configuration");
+    if (const auto bos = Read_File(directory + "/bos_descriptors", Longest_Descriptors))
+        device.Bos.assign(bos->begin(), bos->end());
     if (location.Is_Root_Hub())
         device.Controller_Driver = Bound_Driver(directory + "/..");
     device.Interfaces = Read_Interfaces(directory, location);
@@ -136,6 +140,30 @@ std::optional<Sysfs_Descriptors> Split_Sysfs_Descriptors(std::span<const std::ui
         at += length;
     }
     return descriptors;
+}
+
+std::map<std::uint8_t, std::string> Kept_Strings(const Sysfs_Usb_Device& device) {
+    std::map<std::uint8_t, std::string> strings;
+    const auto keep = [&](std::uint8_t index, const std::string& text) {
+        if (index != 0 && !text.empty())
+            strings.emplace(index, text);
+    };
+    keep(device.Descriptor.iManufacturer, device.Manufacturer);
+    keep(device.Descriptor.iProduct, device.Product);
+    keep(device.Descriptor.iSerialNumber, device.Serial);
+    const auto configuration = device.Active_Configuration();
+    if (configuration.size() >= 9)
+        keep(configuration[6], device.Configuration_Name);
+    for (std::size_t at = 0; at + 9 <= configuration.size() && configuration[at] >= 2;
+         at += configuration[at]) {
+        const std::uint8_t* d = &configuration[at];
+        if (d[0] < 9 || d[1] != Interface_Descriptor_Type || d[3] != 0)
+            continue;
+        for (const Sysfs_Usb_Interface& interface : device.Interfaces)
+            if (interface.Location.Interface_Number == d[2])
+                keep(d[8], interface.Name);
+    }
+    return strings;
 }
 
 std::string Bound_Driver(const std::string& directory) {

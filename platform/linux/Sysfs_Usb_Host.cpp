@@ -12,10 +12,12 @@ namespace platform::linux_host {
 
 namespace {
 
-constexpr std::uint8_t Standard_Device_In = 0x80;
-constexpr std::uint8_t Get_Descriptor = 0x06;
 constexpr std::uint8_t Device_Descriptor_Type = 1;
 constexpr std::uint8_t Configuration_Descriptor_Type = 2;
+constexpr std::uint8_t String_Descriptor_Type = 3;
+constexpr std::uint8_t Bos_Descriptor_Type = 15;
+// Sysfs keeps a device's strings in the one language the kernel chose; they are served as this.
+constexpr std::uint16_t Kept_Language = 0x0409;
 
 const HRESULT Not_Found = Hresult_From_Win32(Win32_Error::Not_Found);
 const HRESULT Refused = Hresult_From_Win32(Win32_Error::Gen_Failure);
@@ -129,8 +131,7 @@ private:
 
 class Sysfs_Hub final : public Usb_Hub {
 public:
-    Sysfs_Hub(Sysfs_Usb_Device hub, std::shared_ptr<Libusb_Context> context, std::uint32_t timeout_ms)
-        : hub_(std::move(hub)), context_(std::move(context)), timeout_ms_(timeout_ms) {}
+    explicit Sysfs_Hub(Sysfs_Usb_Device hub) : hub_(std::move(hub)) {}
 
     HRESULT Node_Information(Usb_Hub_Information& information) override {
         information.Number_Of_Ports = hub_.Port_Count;
@@ -177,19 +178,27 @@ public:
         const Sysfs_Usb_Device* device = Device(port);
         if (!device)
             return Not_Connected;
-        if (request.Type == Device_Descriptor_Type || request.Type == Configuration_Descriptor_Type)
-            return From_Sysfs(*device, request, reply);
-        Usb_Device_Handle* handle = nullptr;
-        const int opened = Open(port, *device, handle);
-        if (opened < 0)
-            return Result_From_Libusb(opened);
-        std::vector<std::uint8_t> bytes(request.Length);
-        const int moved = handle->Control(Standard_Device_In, Get_Descriptor,
-                                          static_cast<std::uint16_t>(request.Type << 8 | request.Index),
-                                          request.Language_Id, bytes, timeout_ms_);
-        if (moved < 0)
-            return Result_From_Libusb(moved);
-        bytes.resize(static_cast<std::size_t>(moved));
+        std::vector<std::uint8_t> bytes;
+        if (request.Type == Device_Descriptor_Type) {
+            bytes = Usb_Device_Descriptor_Bytes(device->Descriptor);
+        } else if (request.Type == Configuration_Descriptor_Type &&
+                   request.Index < device->Configurations.size()) {
+            bytes = device->Configurations[request.Index];
+        } else if (request.Type == Bos_Descriptor_Type && !device->Bos.empty()) {
+            bytes = device->Bos;
+        } else if (request.Type == String_Descriptor_Type) {
+            const auto strings = Kept_Strings(*device);
+            const auto found = strings.find(request.Index);
+            if (request.Index == 0 && !strings.empty())
+                bytes = Usb_Language_List_Descriptor({Kept_Language});
+            else if (found != strings.end() && request.Language_Id == Kept_Language)
+                bytes = Usb_String_Descriptor(found->second);
+            else
+                return Refused;
+        } else {
+            return Refused; // a device stalls a descriptor it does not have
+        }
+        bytes.resize(std::min<std::size_t>(bytes.size(), request.Length));
         reply = std::move(bytes);
         return S_OK;
     }
@@ -213,44 +222,9 @@ private:
         return found->second ? &*found->second : nullptr;
     }
 
-    int Open(std::uint32_t port, const Sysfs_Usb_Device& device, Usb_Device_Handle*& handle) {
-        auto found = handles_.find(port);
-        if (found == handles_.end()) {
-            std::unique_ptr<Usb_Device_Handle> opened;
-            const int result = Usb_Device_Handle::Open(context_, device.Location.Bus, device.Address, opened);
-            found = handles_.emplace(port, Opened{result, std::move(opened)}).first;
-        }
-        handle = found->second.Handle.get();
-        return found->second.Result;
-    }
-
-    static HRESULT From_Sysfs(const Sysfs_Usb_Device& device, const Usb_Descriptor_Request& request,
-                              std::vector<std::uint8_t>& reply) {
-        std::vector<std::uint8_t> bytes;
-        if (request.Type == Device_Descriptor_Type) {
-            bytes = Usb_Device_Descriptor_Bytes(device.Descriptor);
-        } else if (request.Index < device.Configurations.size()) {
-            bytes = device.Configurations[request.Index];
-        } else {
-            return Refused; // a device stalls a configuration it does not have
-        }
-        bytes.resize(std::min<std::size_t>(bytes.size(), request.Length));
-        reply = std::move(bytes);
-        return S_OK;
-    }
-
-    struct Opened {
-        int Result = 0;
-        std::unique_ptr<Usb_Device_Handle> Handle;
-    };
-
     Sysfs_Usb_Device hub_;
-    std::shared_ptr<Libusb_Context> context_;
-    std::uint32_t timeout_ms_;
     std::map<std::uint32_t, std::optional<Sysfs_Usb_Device>> ports_;
-    std::map<std::uint32_t, Opened> handles_;
 };
-
 } // namespace
 
 std::unique_ptr<Device_Set> Sysfs_Usb_Host::Open_Device_Set(const GUID* interface_class) {
@@ -291,7 +265,7 @@ std::unique_ptr<Usb_Hub> Sysfs_Usb_Host::Open_Hub(const std::string& name) {
     auto hub = Read_Usb_Device(*location);
     if (!hub || !hub->Is_Hub())
         return nullptr;
-    return std::make_unique<Sysfs_Hub>(std::move(*hub), context_, timeout_ms_);
+    return std::make_unique<Sysfs_Hub>(std::move(*hub));
 }
 
 } // namespace platform::linux_host

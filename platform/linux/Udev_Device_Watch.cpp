@@ -3,6 +3,7 @@
 #include <libudev.h>
 #include <poll.h>
 #include <sys/eventfd.h>
+#include <sys/socket.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -41,14 +42,14 @@ std::string_view Text(const char* text) {
     return text ? std::string_view(text) : std::string_view();
 }
 
-class Udev_Watch final : public Device_Change_Watch {
+// Watches an event socket on a thread of its own until destroyed.
+class Socket_Watch final : public Device_Change_Watch {
 public:
-    Udev_Watch(std::unique_ptr<udev, Udev_Release> context,
-               std::unique_ptr<udev_monitor, Udev_Release> monitor, int stop, Device_Change_Callback callback)
-        : context_(std::move(context)), monitor_(std::move(monitor)), stop_(stop),
-          callback_(std::move(callback)), thread_([this] { Run(); }) {}
+    Socket_Watch(int socket, Event_Receiver receive, Device_Change_Callback callback, int stop)
+        : socket_(socket), receive_(std::move(receive)), callback_(std::move(callback)), stop_(stop),
+          thread_([this] { Run(); }) {}
 
-    ~Udev_Watch() override {
+    ~Socket_Watch() override {
         const std::uint64_t one = 1;
         while (write(stop_, &one, sizeof one) < 0 && errno == EINTR) {
         }
@@ -58,7 +59,7 @@ public:
 
 private:
     void Run() {
-        pollfd watched[2] = {{udev_monitor_get_fd(monitor_.get()), POLLIN, 0}, {stop_, POLLIN, 0}};
+        pollfd watched[2] = {{socket_, POLLIN, 0}, {stop_, POLLIN, 0}};
         while (true) {
             if (poll(watched, 2, -1) < 0) {
                 if (errno == EINTR)
@@ -67,25 +68,29 @@ private:
             }
             if (watched[1].revents)
                 return;
-            if (!(watched[0].revents & POLLIN))
-                continue;
-            const std::unique_ptr<udev_device, Udev_Release> device(
-                udev_monitor_receive_device(monitor_.get()));
-            if (!device)
-                continue;
-            const auto change = Video_Interface_Change(
-                Text(udev_device_get_action(device.get())), Text(udev_device_get_sysname(device.get())),
-                Text(udev_device_get_property_value(device.get(), "PRODUCT")),
-                Text(udev_device_get_property_value(device.get(), "INTERFACE")));
-            if (change)
-                callback_(*change);
+            const short ready = watched[0].revents;
+            if (ready & POLLERR) {
+                // Events were lost (ENOBUFS: a burst overflowed the socket's buffer). The error
+                // stays, and the socket stays ready, until it is read; then one change, with no
+                // device named, stands for whatever was lost.
+                int error = 0;
+                socklen_t length = sizeof error;
+                if (getsockopt(socket_, SOL_SOCKET, SO_ERROR, &error, &length) != 0 || error == 0)
+                    return; // an error reading does not clear: the socket is of no more use
+                callback_(Device_Change_Event{});
+            } else if (ready & POLLIN) {
+                if (const auto change = receive_())
+                    callback_(*change);
+            } else if (ready & (POLLHUP | POLLNVAL)) {
+                return; // nothing more can come
+            }
         }
     }
 
-    std::unique_ptr<udev, Udev_Release> context_;
-    std::unique_ptr<udev_monitor, Udev_Release> monitor_;
-    int stop_;
+    int socket_;
+    Event_Receiver receive_;
     Device_Change_Callback callback_;
+    int stop_;
     std::thread thread_; // last: it starts once everything it uses is in place
 };
 
@@ -123,10 +128,30 @@ std::unique_ptr<Device_Change_Watch> Watch_Video_Interfaces(Device_Change_Callba
         udev_monitor_filter_add_match_subsystem_devtype(monitor.get(), "usb", "usb_interface") < 0 ||
         udev_monitor_enable_receiving(monitor.get()) < 0)
         return nullptr;
+    const int socket = udev_monitor_get_fd(monitor.get());
+    const std::shared_ptr<udev_monitor> shared_monitor(monitor.release(), Udev_Release());
+    const std::shared_ptr<udev> shared_context(context.release(), Udev_Release());
+    return Watch_Event_Socket(
+        socket,
+        [shared_context, shared_monitor]() -> std::optional<Device_Change_Event> {
+            const std::unique_ptr<udev_device, Udev_Release> device(
+                udev_monitor_receive_device(shared_monitor.get()));
+            if (!device)
+                return std::nullopt;
+            return Video_Interface_Change(Text(udev_device_get_action(device.get())),
+                                          Text(udev_device_get_sysname(device.get())),
+                                          Text(udev_device_get_property_value(device.get(), "PRODUCT")),
+                                          Text(udev_device_get_property_value(device.get(), "INTERFACE")));
+        },
+        std::move(callback));
+}
+
+std::unique_ptr<Device_Change_Watch> Watch_Event_Socket(int socket, Event_Receiver receive,
+                                                        Device_Change_Callback callback) {
     const int stop = eventfd(0, EFD_CLOEXEC);
     if (stop < 0)
         return nullptr;
-    return std::make_unique<Udev_Watch>(std::move(context), std::move(monitor), stop, std::move(callback));
+    return std::make_unique<Socket_Watch>(socket, std::move(receive), std::move(callback), stop);
 }
 
 } // namespace platform::linux_host

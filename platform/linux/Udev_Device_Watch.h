@@ -6,6 +6,7 @@
 // removal and is not reported.
 //
 // The deliveries come from a thread of the watch; destroying the watch stops and joins it.
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string_view>
@@ -25,5 +26,16 @@ std::optional<Device_Change_Event> Video_Interface_Change(std::string_view actio
 
 // Null when udev cannot be watched (no udev, or no monitor socket).
 std::unique_ptr<Device_Change_Watch> Watch_Video_Interfaces(Device_Change_Callback callback);
+
+// Reads one event from the watched socket: the change it stands for, or nullopt for none.
+using Event_Receiver = std::function<std::optional<Device_Change_Event>()>;
+
+// The watch of one event socket (udev's monitor socket in Watch_Video_Interfaces), which must
+// stay open while the watch lives: `receive` reads an event whenever the socket is readable.
+// When the socket reports an error instead (ENOBUFS: events came faster than they were read
+// and some were dropped), the error is cleared and one change with no device path stands for
+// the events lost, so that the list is refreshed once. Null when no thread can be set up.
+std::unique_ptr<Device_Change_Watch> Watch_Event_Socket(int socket, Event_Receiver receive,
+                                                        Device_Change_Callback callback);
 
 } // namespace platform::linux_host

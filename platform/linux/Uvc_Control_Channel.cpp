@@ -26,19 +26,28 @@ const HRESULT Invalid_Data = Hresult_From_Win32(Win32_Error::Invalid_Data);
 
 } // namespace
 
-Camera_Session::Camera_Session(std::shared_ptr<Libusb_Context> context, Camera_Place place,
-                               Video_Control_Interface units, std::uint32_t timeout_ms)
-    : context_(std::move(context)), place_(std::move(place)), units_(std::move(units)),
-      timeout_ms_(timeout_ms) {}
+Camera_Session::Camera_Session(std::shared_ptr<Libusb_Context> context, std::shared_ptr<Camera_Places> places,
+                               Camera_Place place, Video_Control_Interface units, std::uint32_t timeout_ms)
+    : context_(std::move(context)), places_(std::move(places)), place_(std::move(place)),
+      units_(std::move(units)), timeout_ms_(timeout_ms) {}
 
 Camera_Session::~Camera_Session() {
     if (!handle_)
         return;
-    // On a camera that is gone these fail, and there is nothing left to give back.
+    // On a camera that is gone these fail, and there is nothing left to give back. A camera
+    // found without a driver (an earlier run killed while it held the camera) gets one too.
+    libusb_device_handle* handle = handle_->Get();
     if (claimed_)
-        libusb_release_interface(handle_->Get(), units_.Interface_Number);
-    if (detached_)
-        libusb_attach_kernel_driver(handle_->Get(), units_.Interface_Number);
+        libusb_release_interface(handle, units_.Interface_Number);
+    if (Bound_Driver(place_.Interface_Directory).empty())
+        libusb_attach_kernel_driver(handle, units_.Interface_Number);
+}
+
+void Camera_Session::Bound_Again() {
+    const std::lock_guard lock(mutex_);
+    timeouts_in_a_row_ = 0;
+    open_failure_ = S_OK;
+    last_report_ = nullptr;
 }
 
 HRESULT Camera_Session::Ks_Property(const KSP_NODE& property, std::uint32_t property_length, void* data,
@@ -86,6 +95,9 @@ HRESULT Camera_Session::Reach() {
         return S_OK;
     if (open_failure_ < 0)
         return open_failure_;
+    if (places_->Held_Elsewhere(place_.Location))
+        return Report("another program holds its place for a burn", LIBUSB_ERROR_BUSY,
+                      Result_From_Libusb(LIBUSB_ERROR_BUSY));
     const int opened = Usb_Device_Handle::Open(context_, place_.Location.Bus, place_.Address, handle_);
     if (opened < 0) {
         open_failure_ = Result_From_Libusb(opened);
@@ -111,9 +123,7 @@ HRESULT Camera_Session::Hold() {
     const int interface_number = units_.Interface_Number;
     if (libusb_kernel_driver_active(handle, interface_number) == 1) {
         const int detached = libusb_detach_kernel_driver(handle, interface_number);
-        if (detached == 0)
-            detached_ = true;
-        else if (detached != LIBUSB_ERROR_NOT_FOUND) // NOT_FOUND: it let go meanwhile
+        if (detached != 0 && detached != LIBUSB_ERROR_NOT_FOUND) // NOT_FOUND: it let go meanwhile
             return Report("cannot detach the kernel driver from its video-control interface", detached,
                           Result_From_Libusb(detached));
     }

@@ -14,27 +14,29 @@
 //
 // Reaching a camera goes in two steps, so that a camera the library does not recognise is
 // never disturbed:
-//   - the first binding that finds its unit opens the device (which needs only permission on
-//     its device node) and checks that no other program holds its video-control interface; a
+//   - the first binding that finds its unit checks that no other program holds the camera's
+//     place for a burn (Camera_Places.h), opens the device (which needs only permission on its
+//     device node) and checks that no other program holds its video-control interface; a
 //     camera that fails here pairs nothing, and the reason goes to the trace log once;
 //   - the first real request detaches the kernel driver (uvcvideo) from the video-control
 //     interface and claims it. The kernel driver's requests to the camera's units would
 //     otherwise interleave with the chip protocols' register sequences.
-// When the session ends (the device list that holds the camera is cleared or released) the
-// interface is released and the kernel driver bound to it again.
+// A session lives as long as its device is the same (the backend keeps it across refreshes of
+// the device list, Linux_Video_Input.h). When it ends, the interface is released and, when no
+// driver is bound to it then, the kernel driver is bound to it again, whoever had let it go.
 //
 // A camera that stops answering without going away would cost the whole transfer timeout on
 // every request (a download sends thousands). After Timeouts_Before_Giving_Up timeouts in a
 // row the session gives up on it: every further request fails at once with the timeout's
-// result, without going to the camera, until the camera is opened again (a new session, at
-// the next refresh of the device list). An answer of any kind in between starts the count
-// again.
+// result, without going to the camera, until the camera is bound again (at the next refresh
+// of the device list). An answer of any kind in between starts the count again.
 #include <cstdint>
 #include <memory>
 #include <mutex>
 #include <string>
 
 #include "platform/Ks_Control.h"
+#include "platform/linux/Camera_Places.h"
 #include "platform/linux/Libusb_Transfer.h"
 #include "platform/linux/Usb_Device_Names.h"
 #include "platform/linux/Uvc_Extension_Units.h"
@@ -58,9 +60,9 @@ struct Camera_Place {
 
 class Camera_Session {
 public:
-    Camera_Session(std::shared_ptr<Libusb_Context> context, Camera_Place place, Video_Control_Interface units,
-                   std::uint32_t timeout_ms);
-    // Releases the interface and binds the kernel driver again where this session detached it.
+    Camera_Session(std::shared_ptr<Libusb_Context> context, std::shared_ptr<Camera_Places> places,
+                   Camera_Place place, Video_Control_Interface units, std::uint32_t timeout_ms);
+    // Releases the interface and binds the kernel driver to it when none is bound.
     ~Camera_Session();
     Camera_Session(const Camera_Session&) = delete;
     Camera_Session& operator=(const Camera_Session&) = delete;
@@ -68,6 +70,10 @@ public:
     // The Ks_Control contract for this camera.
     HRESULT Ks_Property(const KSP_NODE& property, std::uint32_t property_length, void* data,
                         std::uint32_t data_length, std::uint32_t* bytes_returned);
+
+    // The camera is bound again by a refresh of the device list: a session that gave up on it
+    // or could not open it tries again, and says again why it fails.
+    void Bound_Again();
 
 private:
     HRESULT Reach();
@@ -79,6 +85,7 @@ private:
     std::string Where() const;
 
     std::shared_ptr<Libusb_Context> context_;
+    std::shared_ptr<Camera_Places> places_;
     Camera_Place place_;
     Video_Control_Interface units_;
     std::uint32_t timeout_ms_;
@@ -87,7 +94,6 @@ private:
     std::unique_ptr<Usb_Device_Handle> handle_;
     HRESULT open_failure_ = S_OK; // an open that failed is not tried again
     bool claimed_ = false;
-    bool detached_ = false;
     unsigned timeouts_in_a_row_ = 0;
     const char* last_report_ = nullptr;
 };

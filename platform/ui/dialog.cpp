@@ -359,12 +359,14 @@ void Catch_Termination_Signals() {
     action.sa_handler = Note_Termination_Signal;
     sigemptyset(&action.sa_mask);
     action.sa_flags = SA_RESTART;
-    sigaction(SIGINT, &action, nullptr);
-    sigaction(SIGTERM, &action, nullptr);
+    // A closed terminal (SIGHUP) and SIGQUIT end the program as the others do: at once, they
+    // would leave a camera half written and without its kernel driver.
     sigset_t handled;
     sigemptyset(&handled);
-    sigaddset(&handled, SIGINT);
-    sigaddset(&handled, SIGTERM);
+    for (const int signal : {SIGINT, SIGTERM, SIGHUP, SIGQUIT}) {
+        sigaction(signal, &action, nullptr);
+        sigaddset(&handled, signal);
+    }
     pthread_sigmask(SIG_UNBLOCK, &handled, nullptr);
 }
 

@@ -130,15 +130,16 @@ namespace zunq::ui {
 // AfxWinMain; how a program tells another one that its window is up.
 void Call_When_Main_Window_First_Painted(std::function<void()> painted);
 
-// Makes SIGINT (a terminal's Ctrl+C) and SIGTERM reach the application's main window as its
-// close box does, on the user-interface thread, so that the program ends the way closing its
-// dialog ends it: handlers run, destructors release what the program holds. Message boxes, file
-// dialogs and modal dialogs open then are ended as their Escape key or close box ends them, and
-// those shown afterwards answer so at once, so none holds the program up. Call it as early
+// Makes SIGINT (a terminal's Ctrl+C), SIGTERM, SIGHUP (the terminal closed) and SIGQUIT
+// (Ctrl+\) reach the application's main window as its close box does, on the user-interface
+// thread, so that the program ends the way closing its dialog ends it: handlers run,
+// destructors release what the program holds. Message boxes, file dialogs and modal dialogs
+// open then are ended as their Escape key or close box ends them, and those shown afterwards
+// answer so at once, so none holds the program up. Call it as early
 // as the program can (a signal before the main window is up closes it once it is): before
 // static initialisation too (from the program's .preinit_array: before the application exists
 // it only installs the handlers, and needs nothing constructed), then again once the
-// application exists, or only then, on its user-interface thread. SIGINT and SIGTERM are
+// application exists, or only then, on its user-interface thread. The four signals are
 // unblocked once their handlers are installed, so a parent may start the program with them
 // blocked and lose none that it sends during the start.
 void Close_Main_Window_On_Termination_Signals();

@@ -119,6 +119,16 @@ TEST_F(Start_Up, WithoutNotificationsOrCamerasTheDialogIsStillSetUpWhole) {
     EXPECT_EQ(Font_Point_Tenths(dlg, 1141), 90);
 }
 
+// What the start had to say of the host's cameras (none found, or some this user may not
+// open) is in the log box as well, for an operator who did not start the tool from a terminal.
+TEST_F(Start_Up, TheDialogShowsWhatTheStartSaidOfTheCameras) {
+    const std::string said = "1 camera on this host may not be opened by this user";
+    Set_Start_Up_Notice(said);
+    EXPECT_EQ(Text(Start_Dialog(Demo_Scenario()), 1068), said + "\r\n");
+    Set_Start_Up_Notice("");
+    EXPECT_EQ(Text(Start_Dialog(Demo_Scenario()), 1068), "");
+}
+
 // In the test's own working directory.
 TEST_F(Start_Up, TheTraceLogGoesOnlyIntoAnExistingLogFile) {
     const Scenario demo = Demo_Scenario();

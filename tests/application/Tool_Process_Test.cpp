@@ -12,6 +12,7 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -83,8 +84,10 @@ std::string Read_File(const std::filesystem::path& path) {
 // it once its handler is in place, and then ends as its close box ends it, with status 0. The
 // signal is sent as soon as the tool's process exists: nothing races the start.
 TEST(Tool_Process, ATerminationSignalSentAsTheToolStartsEndsItAsItsCloseBoxDoes) {
-    for (const int signal : {SIGTERM, SIGINT}) {
-        SCOPED_TRACE(signal == SIGTERM ? "SIGTERM" : "SIGINT");
+    // A closed terminal (SIGHUP) and Ctrl+\ (SIGQUIT) too: the tool must not end in the middle
+    // of a burn for them.
+    for (const int signal : {SIGTERM, SIGINT, SIGHUP, SIGQUIT}) {
+        SCOPED_TRACE(sigabbrev_np(signal));
         std::string folder = (std::filesystem::temp_directory_path() / "zunq-process-XXXXXX").string();
         ASSERT_NE(mkdtemp(folder.data()), nullptr);
         const pid_t child = Start_Tool(folder, signal);

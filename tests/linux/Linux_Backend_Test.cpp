@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <grp.h>
+#include <linux/netlink.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -17,6 +19,7 @@
 #include "extension_unit/Log_Capture.h"
 #include "extension_unit/Simulated_Host.h"
 #include "extension_unit_integrate/Extension_Unit_Integrate.h"
+#include "platform/linux/Udev_Device_Watch.h"
 #include "platform/linux/Usb_Device_Names.h"
 #include "platform/linux/Uvc_Control_Channel.h"
 
@@ -114,11 +117,117 @@ TEST(Linux_Backend, RefreshListsIdentifiesAndPlacesEveryCameraThroughLibusb) {
         EXPECT_EQ(host.bed.Device(foreign).Detaches(), 0u);
     }
 
+    // A refresh, for a device plugged elsewhere on the host: every camera stays held as it
+    // was, its kernel driver neither given back nor taken again.
     list.reset(); // Device_List_Release
+    host.bed.Add_Device({1, {3, 1}}, platform::simulated::Plain_Device(0x046D, 0xC31C));
+    list = test::Simulated_Host::Discover();
+    EXPECT_EQ(list->Count(), std::size(cameras));
+    for (const Expected& expected : cameras) {
+        EXPECT_EQ(std::tuple(host.bed.Device(expected.At).Driver(0), host.bed.Device(expected.At).Detaches(),
+                             host.bed.Device(expected.At).Attaches()),
+                  std::tuple(std::string("usbfs"), 1u, 0u))
+            << expected.At.Sysfs_Name();
+    }
+
+    // The tool ends: each camera gets its kernel driver back.
+    list.reset();
+    host.installed.reset();
+    host.backend.reset();
     for (const Expected& expected : cameras) {
         EXPECT_EQ(host.bed.Device(expected.At).Driver(0), "uvcvideo") << expected.At.Sysfs_Name();
         EXPECT_EQ(host.bed.Device(expected.At).Attaches(), 1u);
     }
+}
+
+// Discovery on `backend`, installed for the discovery's time, as another program on the host
+// runs it.
+test::Owned_Device_List Discover_With(const std::shared_ptr<platform::Backend>& backend) {
+    const platform::Scoped_Backend installed(backend);
+    return test::Simulated_Host::Discover();
+}
+
+// Two instances of the tool on one host. A burns the camera on port 2 of the USB 2 root hub:
+// it holds the camera's place from the press, releases its device list and lists the cameras
+// again as its preparation does, and the camera restarts and comes back on the peer port of the
+// USB 3 root hub. B starts at each of those moments. The camera stays A's throughout, found
+// again on the peer; B is refused it, and sends it nothing, not even a descriptor request.
+TEST(Linux_Backend, ACameraHeldForABurnStaysItsOwnAcrossRefreshesRestartsAndAnotherInstance) {
+    test::Log_Capture log;
+    test::Linux_Host host;
+    host.Add_Bus(1);
+    host.bed.Add_Root_Hub(2, 4, 0x0300);
+    host.bed.Pair_Ports({1, {}}, 2, {2, {}}, 2);
+    host.Add_Camera({1, {2}}, "SPCA2620", "direct", {}, Gd25q40);
+    std::shared_ptr<platform::Backend> a = host.New_Backend();
+    const std::shared_ptr<platform::Backend> b = host.New_Backend();
+    const auto camera_of = [](const test::Owned_Device_List& list) {
+        return std::pair(Device_List_Get_Protocol(list.get(), 0), Device_List_Get_Info(list.get(), 0));
+    };
+
+    auto list_a = Discover_With(a);
+    auto [protocol, record] = camera_of(list_a);
+    ASSERT_NE(protocol, nullptr) << log.Text();
+    EXPECT_EQ(std::tuple(std::string(record.Hub_Port_Path), record.Port_Number), std::tuple("usb1", 2u));
+    std::string why;
+    auto hold = a->Hold_Camera_Place(record.Hub_Port_Path, record.Port_Number, why);
+    ASSERT_NE(hold, nullptr) << why;
+
+    list_a.reset(); // A's refresh lets its list go
+    const std::size_t sent = host.bed.Device({1, {2}}).Requests().size();
+    EXPECT_EQ(camera_of(Discover_With(b)).first, nullptr) << "B starts";
+    EXPECT_EQ(host.bed.Device({1, {2}}).Requests().size(), sent) << "B sent A's camera nothing";
+    for (const auto& [hub, port] : {std::pair("usb1", 2u), std::pair("usb2", 2u)}) {
+        EXPECT_EQ(b->Hold_Camera_Place(hub, port, why), nullptr) << hub << " port " << port;
+        EXPECT_EQ(why, std::string("another program holds the camera on port 2 of hub ") + hub);
+    }
+    EXPECT_NE(b->Hold_Camera_Place("usb1", 3, why), nullptr) << "another port is free";
+
+    list_a = Discover_With(a);
+    ASSERT_NE(camera_of(list_a).first, nullptr) << "A finds its camera again";
+    EXPECT_EQ(std::tuple(host.bed.Device({1, {2}}).Driver(0), host.bed.Device({1, {2}}).Detaches(),
+                         host.bed.Device({1, {2}}).Attaches()),
+              std::tuple(std::string("usbfs"), 1u, 0u))
+        << "A never let the camera go";
+
+    // The camera restarts and comes back at the other speed; B looks first.
+    list_a.reset();
+    host.Plug_Again({1, {2}}, {2, {2}});
+    EXPECT_EQ(camera_of(Discover_With(b)).first, nullptr);
+    EXPECT_TRUE(host.bed.Device({2, {2}}).Requests().empty()) << "B sent the camera nothing";
+    EXPECT_NE(log.Text().find("]=E another program holds its place for a burn"), std::string::npos)
+        << log.Text();
+    list_a = Discover_With(a);
+    std::tie(protocol, record) = camera_of(list_a);
+    ASSERT_NE(protocol, nullptr);
+    EXPECT_EQ(Protocol_Get_Flash_Model(protocol), 38);
+    EXPECT_TRUE(a->Same_Camera_Place("usb1", 2, record.Hub_Port_Path, record.Port_Number))
+        << record.Hub_Port_Path << " port " << record.Port_Number;
+    EXPECT_FALSE(a->Same_Camera_Place("usb1", 2, "usb2", 3));
+    EXPECT_FALSE(a->Same_Camera_Place("usb1", 3, "usb2", 2));
+
+    // The burn ends and A ends: the camera is B's to take.
+    hold.reset();
+    list_a.reset();
+    a.reset();
+    EXPECT_EQ(host.bed.Device({2, {2}}).Driver(0), "uvcvideo");
+    EXPECT_NE(camera_of(Discover_With(b)).first, nullptr);
+}
+
+// A camera whose kernel driver an earlier run left unbound (killed while it held the camera)
+// gets it back when this run lets the camera go.
+TEST(Linux_Backend, ACameraFoundWithoutItsKernelDriverGetsItBack) {
+    test::Linux_Host host;
+    host.Add_Bus(1);
+    host.Add_Camera({1, {1}}, "SPCA2620", "direct");
+    host.bed.Device({1, {1}}).Unbind_Driver(0);
+    host.Start();
+    EXPECT_NE(Device_List_Get_Protocol(test::Simulated_Host::Discover().get(), 0), nullptr);
+    EXPECT_EQ(host.bed.Device({1, {1}}).Driver(0), "usbfs");
+    host.installed.reset();
+    host.backend.reset();
+    EXPECT_EQ(host.bed.Device({1, {1}}).Driver(0), "uvcvideo");
+    EXPECT_EQ(host.bed.Device({1, {1}}).Attaches(), 1u);
 }
 
 // One camera's control channel, as the library's device object gets it.
@@ -279,12 +388,14 @@ TEST(Linux_Backend, ToolOnAHostWithoutCamerasSaysWhereToLook) {
     std::string error;
     EXPECT_TRUE(Choose_Backend(error));
     EXPECT_EQ(error, "no camera was found on this host; docs/linux.md says what the tool needs to reach one");
+    EXPECT_EQ(Start_Up_Notice(), error + "\r\n") << "for the dialog's log box";
     EXPECT_NE(platform::Current_Backend()->Watch_Video_Device_Changes([](const auto&) {}), nullptr)
         << "the host's backend, so a camera plugged in later is seen";
 
     host.Add_Camera({1, {1}}, "SPCA2620", "direct");
     EXPECT_TRUE(Choose_Backend(error));
     EXPECT_EQ(error, "");
+    EXPECT_EQ(Start_Up_Notice(), "");
 }
 
 TEST(Linux_Backend, CameraAnotherProgramHoldsIsNotListed) {
@@ -319,13 +430,24 @@ void Discover_Without_Permission() {
     host.Start();
     const auto list = test::Simulated_Host::Discover();
     const bool listed = Device_List_Get_Protocol(list.get(), 0) != nullptr;
-    const bool told =
+    const bool logged =
         log.Text().find("cannot open its device node: install the tool's udev rule") != std::string::npos;
     std::fprintf(stderr, "%s", log.Text().c_str());
-    _exit(!listed && told && !Class_Requests_Reached(host.bed.Device({1, {1}})) ? 0 : 1);
+    // The tool's start says so, on standard error and in its dialog, whether or not a log is kept.
+    ::unsetenv("ZUNQ_SF_SIMULATION");
+    const platform::Scoped_Backend restored(nullptr);
+    std::string error;
+    const bool chosen = Choose_Backend(error);
+    const std::string expected =
+        "1 camera on this host may not be opened by this user: install the tool's udev "
+        "rule (70-zunq-uvc-camera.rules) with scripts/setup and plug them in again; "
+        "docs/linux.md says more";
+    std::fprintf(stderr, "start: %s\n", error.c_str());
+    const bool told = chosen && error == expected && Start_Up_Notice() == expected + "\r\n";
+    _exit(!listed && logged && told && !Class_Requests_Reached(host.bed.Device({1, {1}})) ? 0 : 1);
 }
 
-TEST(Linux_Backend, CameraThisUserMayNotOpenIsNotListedAndTheLogSaysWhy) {
+TEST(Linux_Backend, CameraThisUserMayNotOpenIsNotListedAndTheToolSaysWhy) {
     GTEST_FLAG_SET(death_test_style, "threadsafe");
     EXPECT_EXIT(Discover_Without_Permission(), testing::ExitedWithCode(0), "");
 }
@@ -379,6 +501,59 @@ TEST(Linux_Backend, WatchReportsVideoInterfacesComingAndGoingOnly) {
     // And the next refresh no longer finds the camera that went.
     const auto list = test::Simulated_Host::Discover();
     EXPECT_EQ(Device_List_Get_Protocol(list.get(), 0), nullptr);
+}
+
+// A burst of events overflows the monitor socket's buffer: the socket reports ENOBUFS, and
+// stays ready until that is read. The watch clears it and delivers one change with no device
+// path, for which the tool refreshes its list, then goes on with the events that follow. A
+// netlink socket of the user-space protocol overflows as udev's does.
+TEST(Linux_Backend, WatchStandsOneRefreshForEventsLostInAnOverflow) {
+    const int receiver = socket(AF_NETLINK, SOCK_RAW | SOCK_CLOEXEC | SOCK_NONBLOCK, NETLINK_USERSOCK);
+    const int sender = socket(AF_NETLINK, SOCK_RAW | SOCK_CLOEXEC, NETLINK_USERSOCK);
+    ASSERT_GE(receiver, 0);
+    ASSERT_GE(sender, 0);
+    sockaddr_nl group{};
+    group.nl_family = AF_NETLINK;
+    group.nl_groups = 1;
+    ASSERT_EQ(bind(receiver, reinterpret_cast<sockaddr*>(&group), sizeof group), 0) << std::strerror(errno);
+    const int smallest = 1;
+    setsockopt(receiver, SOL_SOCKET, SO_RCVBUF, &smallest, sizeof smallest);
+    const auto send_event = [&](const std::string& name) {
+        std::vector<char> message(NLMSG_SPACE(name.size() + 1));
+        auto* header = reinterpret_cast<nlmsghdr*>(message.data());
+        header->nlmsg_len = static_cast<std::uint32_t>(NLMSG_LENGTH(name.size() + 1));
+        std::memcpy(NLMSG_DATA(header), name.c_str(), name.size() + 1);
+        // To the group; the copy to the kernel's own port is refused, as there is none.
+        sendto(sender, message.data(), header->nlmsg_len, 0, reinterpret_cast<sockaddr*>(&group),
+               sizeof group);
+    };
+    for (int burst = 0; burst < 200; ++burst)
+        send_event("burst");
+
+    Change_Record record;
+    auto watch = platform::linux_host::Watch_Event_Socket(
+        receiver,
+        [&]() -> std::optional<platform::Device_Change_Event> {
+            char bytes[256];
+            const ssize_t length = recv(receiver, bytes, sizeof bytes, 0);
+            if (length < static_cast<ssize_t>(NLMSG_HDRLEN))
+                return std::nullopt;
+            const auto* header = reinterpret_cast<const nlmsghdr*>(bytes);
+            const std::string name(static_cast<const char*>(NLMSG_DATA(header)));
+            return name == "burst" ? std::nullopt : std::optional(platform::Device_Change_Event{{}, name});
+        },
+        [&](const platform::Device_Change_Event& event) { record.Add(event); });
+    ASSERT_NE(watch, nullptr);
+    ASSERT_EQ(record.Wait_For(1).size(), 1u) << "the overflow was not told";
+    send_event("after");
+    const auto events = record.Wait_For(2);
+    ASSERT_EQ(events.size(), 2u);
+    EXPECT_EQ(events[0].Kind, platform::Device_Change_Kind::Arrival);
+    EXPECT_EQ(events[0].Device_Path, "");
+    EXPECT_EQ(events[1].Device_Path, "after");
+    watch.reset();
+    close(sender);
+    close(receiver);
 }
 
 } // namespace

@@ -5,6 +5,7 @@
 // cost no time. Everything else of the installed backend is the Linux backend's own.
 #include <gtest/gtest.h>
 
+#include <map>
 #include <memory>
 #include <optional>
 #include <string>
@@ -32,6 +33,14 @@ public:
     std::unique_ptr<platform::Device_Change_Watch>
     Watch_Video_Device_Changes(platform::Device_Change_Callback callback) override {
         return host_->Watch_Video_Device_Changes(std::move(callback));
+    }
+    std::unique_ptr<platform::Camera_Hold> Hold_Camera_Place(const std::string& hub, std::uint32_t port,
+                                                             std::string& why) override {
+        return host_->Hold_Camera_Place(hub, port, why);
+    }
+    bool Same_Camera_Place(const std::string& a_hub, std::uint32_t a_port, const std::string& b_hub,
+                           std::uint32_t b_port) override {
+        return host_->Same_Camera_Place(a_hub, a_port, b_hub, b_port);
     }
 
 private:
@@ -64,21 +73,58 @@ struct Linux_Host {
         std::vector<std::pair<std::uint8_t, platform::GUID>> units;
         for (const auto& key : keys)
             units.push_back({static_cast<std::uint8_t>(4 + 2 * units.size()), key.Guid});
-        auto device = platform::simulated::Camera_Device(usb);
-        device.Configurations = {Configuration_With_Units(units)};
-        Emulated_Usb_Device& emulated = bed.Add_Device(at, device, {{{0, "uvcvideo"}, {1, "uvcvideo"}}});
+        Plugged plugged{platform::simulated::Camera_Device(usb), {}, camera};
+        plugged.Device.Configurations = {Configuration_With_Units(units)};
         for (std::size_t i = 0; i < keys.size(); ++i)
-            emulated.Route_Unit(0, units[i].first, keys[i].Node, keys[i].Guid, camera);
+            plugged.Routes.push_back({units[i].first, keys[i].Node, keys[i].Guid});
+        Plug(at, plugged);
+        plugged_.insert_or_assign(at, std::move(plugged));
         return camera;
     }
 
-    void Start(std::uint32_t control_timeout_ms = 5000) {
+    // The camera at `from` leaves the host and comes back at `to` (the same port, or its peer)
+    // with another address, as a chip does when it restarts.
+    void Plug_Again(const Usb_Location& from, const Usb_Location& to) {
+        bed.Remove_Device(from);
+        Plugged plugged = plugged_.at(from);
+        plugged_.erase(from);
+        Plug(to, plugged);
+        plugged_.insert_or_assign(to, std::move(plugged));
+    }
+
+    // A Linux backend of its own over the bed, as another program on the host has.
+    std::shared_ptr<platform::Backend> New_Backend(std::uint32_t control_timeout_ms = 5000) {
         std::string error;
         auto linux_backend = platform::linux_host::Create_Backend(error, {control_timeout_ms});
-        ASSERT_NE(linux_backend, nullptr) << error;
-        backend = std::make_shared<Virtually_Paced_Backend>(std::move(linux_backend), chips->Shared_Log());
+        EXPECT_NE(linux_backend, nullptr) << error;
+        return std::make_shared<Virtually_Paced_Backend>(std::move(linux_backend), chips->Shared_Log());
+    }
+
+    void Start(std::uint32_t control_timeout_ms = 5000) {
+        backend = New_Backend(control_timeout_ms);
         installed.emplace(backend);
     }
+
+private:
+    struct Route {
+        std::uint8_t Unit;
+        std::uint32_t Node;
+        platform::GUID Guid;
+    };
+    struct Plugged {
+        platform::simulated::Usb_Device_Description Device;
+        std::vector<Route> Routes;
+        std::shared_ptr<platform::simulated::Simulated_Camera> Camera;
+    };
+
+    void Plug(const Usb_Location& at, const Plugged& plugged) {
+        Emulated_Usb_Device& emulated =
+            bed.Add_Device(at, plugged.Device, {{{0, "uvcvideo"}, {1, "uvcvideo"}}});
+        for (const Route& route : plugged.Routes)
+            emulated.Route_Unit(0, route.Unit, route.Node, route.Guid, plugged.Camera);
+    }
+
+    std::map<Usb_Location, Plugged> plugged_;
 };
 
 } // namespace test

@@ -300,6 +300,8 @@ TEST(Linux_Readers, UdevRuleGrantsEveryCameraAndNothingElse) {
     const std::size_t from = grant + key.size();
     const std::string pattern = rule.substr(from, rule.find('"', from) - from);
     EXPECT_NE(rule.find("TAG+=\"uaccess\"", grant), std::string::npos);
+    for (const char* wider : {"GROUP=", "MODE=", "OWNER="})
+        EXPECT_EQ(rule.find(wider), std::string::npos) << wider << ": only the user at the seat";
     for (const Real_Camera_Row& row : Real_Cameras)
         EXPECT_EQ(fnmatch(pattern.c_str(), Udev_Interfaces(Configuration_Of(row.Name)).c_str(), 0), 0)
             << row.Name;

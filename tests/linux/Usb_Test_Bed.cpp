@@ -74,12 +74,21 @@ void On_Vanished(UMockdevIoctlBase*, UMockdevIoctlClient* client, gpointer devic
 } // namespace
 
 Emulated_Usb_Device::~Emulated_Usb_Device() {
+    driver_changed_ = nullptr; // the bed's directories are gone by now
     while (!urbs_.empty())
         Forget(urbs_.begin()->first);
 }
 
 void Emulated_Usb_Device::Forget(UMockdevIoctlClient* client) {
     const std::lock_guard lock(mutex_);
+    for (auto claim = claimants_.begin(); claim != claimants_.end();) { // the kernel releases them
+        if (claim->second == client) {
+            Set_Driver(claim->first, "");
+            claim = claimants_.erase(claim);
+        } else {
+            ++claim;
+        }
+    }
     const auto found = urbs_.find(client);
     if (found == urbs_.end())
         return;
@@ -100,6 +109,22 @@ void Emulated_Usb_Device::Route_Unit(std::uint8_t interface, std::uint8_t unit, 
 void Emulated_Usb_Device::Bind_Driver(std::uint8_t interface, std::string driver) {
     const std::lock_guard lock(mutex_);
     kernel_drivers_[interface] = driver;
+    drivers_[interface] = std::move(driver);
+}
+
+void Emulated_Usb_Device::Unbind_Driver(std::uint8_t interface) {
+    const std::lock_guard lock(mutex_);
+    Set_Driver(interface, "");
+}
+
+void Emulated_Usb_Device::On_Driver_Change(std::function<void(std::uint8_t, const std::string&)> changed) {
+    const std::lock_guard lock(mutex_);
+    driver_changed_ = std::move(changed);
+}
+
+void Emulated_Usb_Device::Set_Driver(std::uint8_t interface, std::string driver) {
+    if (driver_changed_)
+        driver_changed_(interface, driver);
     drivers_[interface] = std::move(driver);
 }
 
@@ -236,39 +261,46 @@ bool Emulated_Usb_Device::Handle(UMockdevIoctlClient* client) {
     }
     case USBDEVFS_IOCTL: {
         const auto* command = reinterpret_cast<const usbdevfs_ioctl*>(resolve(sizeof(usbdevfs_ioctl)));
-        std::string& driver = drivers_[static_cast<std::uint8_t>(command->ifno)];
+        const auto interface = static_cast<std::uint8_t>(command->ifno);
+        const std::string driver = drivers_[interface];
         if (static_cast<unsigned>(command->ioctl_code) == USBDEVFS_DISCONNECT) {
             if (driver.empty() || driver == "usbfs")
                 return fail(ENODATA);
-            driver.clear();
+            Set_Driver(interface, "");
             ++detaches_;
             return done();
         }
         if (static_cast<unsigned>(command->ioctl_code) == USBDEVFS_CONNECT) {
             if (!driver.empty())
                 return fail(EBUSY);
-            driver = kernel_drivers_[static_cast<std::uint8_t>(command->ifno)];
+            Set_Driver(interface, kernel_drivers_[interface]);
             ++attaches_;
             return done();
         }
         return fail(ENOTTY);
     }
     case USBDEVFS_CLAIMINTERFACE: {
-        unsigned interface = 0;
-        std::memcpy(&interface, resolve(sizeof interface), sizeof interface);
-        std::string& driver = drivers_[static_cast<std::uint8_t>(interface)];
-        if (refuse_claims_ || (!driver.empty() && driver != "usbfs"))
+        unsigned number = 0;
+        std::memcpy(&number, resolve(sizeof number), sizeof number);
+        const auto interface = static_cast<std::uint8_t>(number);
+        const std::string& driver = drivers_[interface];
+        if (driver == "usbfs" && claimants_[interface] == client)
+            return done();
+        if (refuse_claims_ || !driver.empty())
             return fail(EBUSY);
-        driver = "usbfs";
+        Set_Driver(interface, "usbfs");
+        claimants_[interface] = client;
         return done();
     }
     case USBDEVFS_RELEASEINTERFACE: {
-        unsigned interface = 0;
-        std::memcpy(&interface, resolve(sizeof interface), sizeof interface);
-        std::string& driver = drivers_[static_cast<std::uint8_t>(interface)];
-        if (driver != "usbfs")
+        unsigned number = 0;
+        std::memcpy(&number, resolve(sizeof number), sizeof number);
+        const auto interface = static_cast<std::uint8_t>(number);
+        const auto claim = claimants_.find(interface);
+        if (claim == claimants_.end() || claim->second != client)
             return fail(EINVAL);
-        driver.clear();
+        claimants_.erase(claim);
+        Set_Driver(interface, "");
         return done();
     }
     case USBDEVFS_SUBMITURB: {
@@ -332,12 +364,17 @@ Usb_Test_Bed::Usb_Test_Bed() {
 }
 
 Usb_Test_Bed::~Usb_Test_Bed() {
-    for (auto& [location, placed] : devices_) {
-        const std::string node = Format("/dev/bus/usb/%03u/%03u", location.Bus, placed.Address);
-        umockdev_testbed_detach_ioctl(bed_, node.c_str(), nullptr);
-        g_object_unref(placed.Handler);
-    }
+    for (auto& [location, placed] : devices_)
+        Detach(location, placed);
+    for (auto& [location, placed] : removed_)
+        Detach(location, placed);
     g_object_unref(bed_);
+}
+
+void Usb_Test_Bed::Detach(const Usb_Location& at, Placed& placed) {
+    const std::string node = Format("/dev/bus/usb/%03u/%03u", at.Bus, placed.Address);
+    umockdev_testbed_detach_ioctl(bed_, node.c_str(), nullptr);
+    g_object_unref(placed.Handler);
 }
 
 std::string Usb_Test_Bed::Root() const {
@@ -408,6 +445,7 @@ Emulated_Usb_Device& Usb_Test_Bed::Place(const Usb_Location& at, Usb_Device_Desc
     text += "H: descriptors=" + Hex(descriptors) + "\nL: driver=../../../../../bus/usb/drivers/usb\n";
     EXPECT_TRUE(umockdev_testbed_add_from_string(bed_, text.c_str(), nullptr)) << text;
 
+    std::map<std::uint8_t, std::filesystem::path> interface_directories;
     if (!desc.Configurations.empty()) {
         const std::string device_name = at.Is_Root_Hub() ? Format("%u-0", at.Bus) : at.Sysfs_Name();
         for (const Interface_Row& row : Interfaces_Of(desc.Configurations.front())) {
@@ -424,12 +462,24 @@ Emulated_Usb_Device& Usb_Test_Bed::Place(const Usb_Location& at, Usb_Device_Desc
                 interface += "L: driver=../../../../../../bus/usb/drivers/" + driver->second + "\n";
             EXPECT_TRUE(umockdev_testbed_add_from_string(bed_, interface.c_str(), nullptr)) << interface;
             placed.Interface_Paths.push_back("/sys" + path);
+            interface_directories[row.Number] = Root() + "/sys" + path;
         }
     }
 
     placed.Device = std::make_unique<Emulated_Usb_Device>(std::move(desc));
     for (const auto& [interface, driver] : options.Interface_Drivers)
         placed.Device->Bind_Driver(interface, driver);
+    placed.Device->On_Driver_Change(
+        [interface_directories](std::uint8_t interface, const std::string& driver) {
+            const auto directory = interface_directories.find(interface);
+            if (directory == interface_directories.end())
+                return;
+            std::error_code error;
+            std::filesystem::remove(directory->second / "driver", error);
+            if (!driver.empty())
+                std::filesystem::create_directory_symlink("../../../../../../bus/usb/drivers/" + driver,
+                                                          directory->second / "driver", error);
+        });
     placed.Handler = umockdev_ioctl_base_new();
     g_signal_connect(placed.Handler, "handle-ioctl", G_CALLBACK(On_Ioctl), placed.Device.get());
     g_signal_connect(placed.Handler, "client-vanished", G_CALLBACK(On_Vanished), placed.Device.get());
@@ -440,6 +490,8 @@ Emulated_Usb_Device& Usb_Test_Bed::Place(const Usb_Location& at, Usb_Device_Desc
         g_error_free(error);
     Emulated_Usb_Device& device = *placed.Device;
     devices_.insert_or_assign(at, std::move(placed));
+    for (std::uint8_t port = 1; port <= ports; ++port)
+        std::filesystem::create_directories(Port_Directory(at, port));
     return device;
 }
 
@@ -467,6 +519,21 @@ void Usb_Test_Bed::Link_Driver(const Usb_Location& at, std::uint8_t interface, c
                                         ("../../../../../../bus/usb/drivers/" + driver).c_str());
 }
 
+std::string Usb_Test_Bed::Port_Directory(const Usb_Location& hub, std::uint8_t port) const {
+    const std::string name = hub.Sysfs_Name();
+    const std::string interface = hub.Is_Root_Hub() ? Format("%u-0:1.0", hub.Bus) : name + ":1.0";
+    return Format("%s/sys%s/%s/%s-port%u", Root().c_str(), devices_.at(hub).Devpath.c_str(),
+                  interface.c_str(), name.c_str(), port);
+}
+
+void Usb_Test_Bed::Pair_Ports(const Usb_Location& hub, std::uint8_t port, const Usb_Location& peer_hub,
+                              std::uint8_t peer_port) {
+    const std::filesystem::path first = Port_Directory(hub, port),
+                                second = Port_Directory(peer_hub, peer_port);
+    std::filesystem::create_directory_symlink(std::filesystem::relative(second, first), first / "peer");
+    std::filesystem::create_directory_symlink(std::filesystem::relative(first, second), second / "peer");
+}
+
 void Usb_Test_Bed::Remove_Device(const Usb_Location& at) {
     Placed& placed = devices_.at(at);
     placed.Device->Unplug();
@@ -476,6 +543,8 @@ void Usb_Test_Bed::Remove_Device(const Usb_Location& at) {
     for (const std::string& path : placed.Interface_Paths)
         umockdev_testbed_remove_device(bed_, path.c_str());
     umockdev_testbed_remove_device(bed_, device.c_str());
+    removed_.emplace_back(at, std::move(placed));
+    devices_.erase(at);
 }
 
 std::vector<std::uint8_t>

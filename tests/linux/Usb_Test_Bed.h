@@ -3,7 +3,10 @@
 // host controller's root hubs, hubs and devices (descriptors, strings, speed, address, the
 // drivers bound to their interfaces), a device node for each, and an emulation of the kernel's
 // usbfs behind every node, so that libusb opens, claims, detaches and sends control transfers
-// as it would on a real host.
+// as it would on a real host. As the kernel does, it lets one open file at a time claim an
+// interface (the others get EBUSY), gives a file's claims back when it is closed, and keeps
+// each interface's sysfs driver link as the bound driver is ("usbfs" while claimed). Hubs show
+// their ports in sysfs (usb1-port2), and two ports can be made peers.
 //
 // Each device answers endpoint 0 from its Usb_Device_Description (GET_DESCRIPTOR of the device,
 // configuration, string and BOS descriptors) and hands the UVC class requests of a routed
@@ -13,6 +16,7 @@
 // The programs must run with umockdev's preload library (ctest runs them through
 // umockdev-wrapper); Usb_Test_Bed fails the test otherwise.
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -58,6 +62,11 @@ public:
     // The driver bound to an interface now: its kernel driver, "usbfs" while a program has
     // claimed it, empty when none.
     void Bind_Driver(std::uint8_t interface, std::string driver);
+    // Lets the kernel driver go from the interface without a program taking it, as a program
+    // killed while it held the camera leaves it; a connect binds the driver again.
+    void Unbind_Driver(std::uint8_t interface);
+    // Called, under the device's lock, whenever the driver bound to an interface changes.
+    void On_Driver_Change(std::function<void(std::uint8_t interface, const std::string& driver)> changed);
     std::string Driver(std::uint8_t interface) const;
     unsigned Detaches() const;
     unsigned Attaches() const;
@@ -84,12 +93,15 @@ private:
     // Answers one control transfer: the URB status (0 or a negative errno) and the bytes moved.
     std::pair<int, int> Answer(const Setup_Packet& setup, std::uint8_t* data);
     std::pair<int, int> Answer_Class(const Setup_Packet& setup, std::uint8_t* data);
+    void Set_Driver(std::uint8_t interface, std::string driver); // with the lock held
 
     platform::simulated::Usb_Device_Description desc_;
     mutable std::mutex mutex_;
     std::map<std::pair<std::uint8_t, std::uint8_t>, Route> routes_;
     std::map<std::uint8_t, std::string> drivers_;
     std::map<std::uint8_t, std::string> kernel_drivers_; // what a connect binds again
+    std::map<std::uint8_t, _UMockdevIoctlClient*> claimants_;
+    std::function<void(std::uint8_t, const std::string&)> driver_changed_;
     unsigned detaches_ = 0;
     unsigned attaches_ = 0;
     std::vector<Setup_Packet> requests_;
@@ -135,8 +147,13 @@ public:
     // Makes the device's node one that only its owner (root) may open, as a camera's node is
     // without the tool's udev rule.
     void Lock_Node(const Usb_Location& at);
-    // Takes the device (not a hub) away: its directories and node go, and its node fails.
+    // Takes the device (not a hub) away: its directories and node go, and its node fails. A
+    // device may be added at the same place again (with another address).
     void Remove_Device(const Usb_Location& at);
+    // Makes port `port` of hub `hub` and port `peer_port` of hub `peer_hub` peers (the "peer"
+    // links of both), as an xHCI controller's two root hubs show one connector.
+    void Pair_Ports(const Usb_Location& hub, std::uint8_t port, const Usb_Location& peer_hub,
+                    std::uint8_t peer_port);
     // Sends udev's event `action` for every interface of the device (what a monitor sees).
     void Announce_Interfaces(const Usb_Location& at, const char* action);
 
@@ -157,8 +174,12 @@ private:
     Emulated_Usb_Device& Place(const Usb_Location& at, platform::simulated::Usb_Device_Description desc,
                                const Device_Options& options, std::uint8_t ports);
 
+    std::string Port_Directory(const Usb_Location& hub, std::uint8_t port) const;
+    void Detach(const Usb_Location& at, Placed& placed);
+
     _UMockdevTestbed* bed_ = nullptr;
     std::map<Usb_Location, Placed> devices_;
+    std::vector<std::pair<Usb_Location, Placed>> removed_; // their nodes may still be open
     std::map<std::uint8_t, std::uint16_t> next_address_;
 };
 
