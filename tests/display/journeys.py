@@ -102,6 +102,10 @@ class Journey:
         main = main or self.Main()
         return main.beside(main.find("push button", "加载程序"), roles=("text",)).text
 
+    def Progress(self, main=None):
+        """The burn's progress bar, in percent."""
+        return (main or self.Main()).find("progress bar").value
+
     def Log_Box(self, main=None):
         main = main or self.Main()
         return main.beside(main.find("page tab list"), roles=("text",)).text
@@ -541,9 +545,35 @@ def signal_during_burn(journey):
     Expect(Settings_Bytes() == before, "./info.ini as it was after the failed burn")
 
 
+def trace_log_after_kill(journey):
+    """The tool killed in the middle of a burn, as a crash ends it, leaves in
+    ./log.txt every trace line it wrote before: the download's opening lines among them, and
+    nothing cut off within a line."""
+    bed = journey.bed
+    log = os.path.join(bed.work, "log.txt")
+    open(log, "wb").close()
+    journey.Start()
+    journey.Select_Camera("lab-56")
+    journey.Load_Image("lab-56")
+    bed.Click(journey.Main().find("push button", "下载"))
+    # lab-56 comes back 2.5 s after the write that prepares it; its download then takes some
+    # seven seconds, writing no line between its opening ones and its end.
+    percent = Wait_For(lambda: (journey.Progress() or 0) >= 10 and journey.Progress(), "the download under way",
+                       seconds=60)
+    Expect(percent < 100, "the burn still under way (a machine this slow reads the bar too late)")
+    bed.Shot("downloading")
+    bed.Kill_Tool()
+    with open(log, "rb") as written:
+        lines = written.read()
+    print("killed at %d%%: log.txt holds %d bytes" % (percent, len(lines)))
+    Expect(b")-Download_Firmware\r\n" in lines, "log.txt holds the download's opening line")
+    Expect(lines.endswith(b"\n"), "log.txt ends with a whole line: %r" % lines[-80:])
+
+
 Journeys = {f.__name__: f for f in (camera_list, load_image, edit_identity_and_resolutions, save_beside_image,
                                      burn_external_hub_camera, restart_reloads_image, unplug_and_replug,
-                                     burn_refused_while_preview_runs, signal_ends_open_boxes, signal_during_burn)}
+                                     burn_refused_while_preview_runs, signal_ends_open_boxes, signal_during_burn,
+                                     trace_log_after_kill)}
 
 
 def In_Own_Session():
