@@ -481,8 +481,11 @@ def signal_during_burn(journey):
     after a signal that ended an open about box, a second one or the box of the burn's
     failure."""
     bed = journey.bed
-    # lab-56 stays away 12 s after the write that prepares its chip, and the burn waits for it.
-    journey.Camera("lab-56")["leaves"][0]["back_after_ms"] = 12000
+    # lab-56 stays away 24 s after the write that prepares its chip, and the burn waits for it
+    # (for some 30 s at most): each half's checks need the burn under way, and take some 4 s on
+    # an idle machine, several times that on one loaded with builds.
+    journey.Camera("lab-56")["leaves"][0]["back_after_ms"] = 24000
+    too_slow = " (a machine this slow needs lab-56 away longer)"
     under_way = lambda: journey.Main().find("push button", "正在下载")
     closing = lambda: "烧录结束后将关闭窗口" in journey.Log_Box()
     clicked = 0.0
@@ -498,12 +501,18 @@ def signal_during_burn(journey):
         clicked = time.monotonic()
         Wait_For(under_way, "the burn under way")
 
+    def System_Menu():
+        # A tool that ended meanwhile shows none: its burn, and so the time for the checks, was over.
+        Expect(bed.tool.poll() is None, "the tool running until its system menu shows" + too_slow)
+        return [w for w in bed.Shown_X_Windows() if w != bed.Main_X_Window()]
+
     def Ask_For_About_Box():
         """The system menu's one item, as signal_ends_open_boxes opens it."""
         main = journey.Main()
+        Expect(under_way(), "the burn under way when the system menu is asked for" + too_slow)
         x, y, width, height = main.rect
         bed.Click(main, at=(x + 4, y + height - 4), button=3)
-        menu = Wait_For(lambda: [w for w in bed.Shown_X_Windows() if w != bed.Main_X_Window()], "the system menu")
+        menu = Wait_For(System_Menu, "the system menu")
         bed.Key("Down", "Return")
         Wait_For(lambda: menu[0] not in bed.Shown_X_Windows(), "the system menu gone")
 
@@ -514,7 +523,7 @@ def signal_during_burn(journey):
             Expect(bed.Window("关于") is None, "the about box shows " + what)
             time.sleep(0.1)
         bed.Shot("no about box")
-        Expect(under_way(), "the burn still under way (a machine this slow needs lab-56 away longer)")
+        Expect(under_way(), "the burn still under way" + too_slow)
         print("no about box %s, checked %.1f s after \"下载\"" % (what, time.monotonic() - clicked))
 
     def Settings_Bytes():
