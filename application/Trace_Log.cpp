@@ -74,5 +74,9 @@ void Open_Trace_Log(const char* path) {
         ::close(descriptor);
         return;
     }
+    // Each line goes to the file as soon as it is written: a crash or a kill then loses at most
+    // the line being written, not the last lines that would explain a failed burn, and
+    // `tail -f` follows the burn as it goes. The library itself never flushes.
+    std::setvbuf(stream.get(), nullptr, _IOLBF, BUFSIZ);
     Trace_Stream().Replace(std::move(stream));
 }

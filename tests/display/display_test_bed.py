@@ -58,8 +58,8 @@ def Wait_For(condition, what, seconds=None):
 class Control:
     """One control as the operator sees it: kind, caption or text, place on the screen."""
 
-    def __init__(self, role, name, text, rect, states, children):
-        self.role, self.name, self.text, self.rect = role, name, text, rect
+    def __init__(self, role, name, text, rect, states, children, value=None):
+        self.role, self.name, self.text, self.rect, self.value = role, name, text, rect, value
         self.showing, self.enabled, self.checked, self.selected, self.focused = states
         self.children = children
 
@@ -132,13 +132,16 @@ def Read_Tree(accessible, pyatspi):
             text = accessible.queryText().getText(0, -1)
         except NotImplementedError:
             text = ""
+    value = None
+    if role == "progress bar" and showing:
+        value = accessible.queryValue().currentValue
     extents = accessible.queryComponent().getExtents(pyatspi.DESKTOP_COORDS)
     states = (showing, state.contains(pyatspi.STATE_ENABLED), state.contains(pyatspi.STATE_CHECKED),
               state.contains(pyatspi.STATE_SELECTED), state.contains(pyatspi.STATE_FOCUSED))
     # Hidden pages hold a hundred controls nobody sees; they are not read.
     children = [Read_Tree(child, pyatspi) for child in accessible if child is not None] if showing else []
     return Control(role, accessible.name or "", text or "",
-                   (extents.x, extents.y, extents.width, extents.height), states, children)
+                   (extents.x, extents.y, extents.width, extents.height), states, children, value)
 
 
 def Stop_On_Signal(number, frame):
@@ -252,6 +255,15 @@ class Test_Bed:
         self.tool.send_signal(number)
         self.Wait_For_Tool_End("signal %d" % number)
         return time.monotonic() - sent
+
+    def Kill_Tool(self):
+        """SIGKILL, as a crash ends it: nothing of the tool runs after it."""
+        self.tool.kill()
+        status = self.tool.wait(Wait_Seconds)
+        self.output.close()
+        self.tool = None
+        if status != -signal.SIGKILL:
+            raise Journey_Failed("the tool ended with status %d before it was killed" % status)
 
     def Wait_For_Tool_End(self, after):
         try:

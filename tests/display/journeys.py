@@ -102,6 +102,10 @@ class Journey:
         main = main or self.Main()
         return main.beside(main.find("push button", "加载程序"), roles=("text",)).text
 
+    def Progress(self, main=None):
+        """The burn's progress bar, in percent."""
+        return (main or self.Main()).find("progress bar").value
+
     def Log_Box(self, main=None):
         main = main or self.Main()
         return main.beside(main.find("page tab list"), roles=("text",)).text
@@ -515,8 +519,11 @@ def signal_during_burn(journey):
     after a signal that ended an open about box, a second one or the box of the burn's
     failure."""
     bed = journey.bed
-    # lab-56 stays away 12 s after the write that prepares its chip, and the burn waits for it.
-    journey.Camera("lab-56")["leaves"][0]["back_after_ms"] = 12000
+    # lab-56 stays away 24 s after the write that prepares its chip, and the burn waits for it
+    # (for some 30 s at most): each half's checks need the burn under way, and take some 4 s on
+    # an idle machine, several times that on one loaded with builds.
+    journey.Camera("lab-56")["leaves"][0]["back_after_ms"] = 24000
+    too_slow = " (a machine this slow needs lab-56 away longer)"
     under_way = lambda: journey.Main().find("push button", "正在下载")
     closing = lambda: "烧录结束后将关闭窗口" in journey.Log_Box()
     clicked = 0.0
@@ -532,12 +539,18 @@ def signal_during_burn(journey):
         clicked = time.monotonic()
         Wait_For(under_way, "the burn under way")
 
+    def System_Menu():
+        # A tool that ended meanwhile shows none: its burn, and so the time for the checks, was over.
+        Expect(bed.tool.poll() is None, "the tool running until its system menu shows" + too_slow)
+        return [w for w in bed.Shown_X_Windows() if w != bed.Main_X_Window()]
+
     def Ask_For_About_Box():
         """The system menu's one item, as signal_ends_open_boxes opens it."""
         main = journey.Main()
+        Expect(under_way(), "the burn under way when the system menu is asked for" + too_slow)
         x, y, width, height = main.rect
         bed.Click(main, at=(x + 4, y + height - 4), button=3)
-        menu = Wait_For(lambda: [w for w in bed.Shown_X_Windows() if w != bed.Main_X_Window()], "the system menu")
+        menu = Wait_For(System_Menu, "the system menu")
         bed.Key("Down", "Return")
         Wait_For(lambda: menu[0] not in bed.Shown_X_Windows(), "the system menu gone")
 
@@ -548,7 +561,7 @@ def signal_during_burn(journey):
             Expect(bed.Window("关于") is None, "the about box shows " + what)
             time.sleep(0.1)
         bed.Shot("no about box")
-        Expect(under_way(), "the burn still under way (a machine this slow needs lab-56 away longer)")
+        Expect(under_way(), "the burn still under way" + too_slow)
         print("no about box %s, checked %.1f s after \"下载\"" % (what, time.monotonic() - clicked))
 
     def Settings_Bytes():
@@ -579,10 +592,35 @@ def signal_during_burn(journey):
     Expect(Settings_Bytes() == before, "./info.ini as it was after the failed burn")
 
 
+def trace_log_after_kill(journey):
+    """The tool killed in the middle of a burn, as a crash ends it, leaves in
+    ./log.txt every trace line it wrote before: the download's opening lines among them, and
+    nothing cut off within a line."""
+    bed = journey.bed
+    log = os.path.join(bed.work, "log.txt")
+    open(log, "wb").close()
+    journey.Start()
+    journey.Select_Camera("lab-56")
+    journey.Load_Image("lab-56")
+    bed.Click(journey.Main().find("push button", "下载"))
+    # lab-56 comes back 2.5 s after the write that prepares it; its download then takes some
+    # seven seconds, writing no line between its opening ones and its end.
+    percent = Wait_For(lambda: (journey.Progress() or 0) >= 10 and journey.Progress(), "the download under way",
+                       seconds=60)
+    Expect(percent < 100, "the burn still under way (a machine this slow reads the bar too late)")
+    bed.Shot("downloading")
+    bed.Kill_Tool()
+    with open(log, "rb") as written:
+        lines = written.read()
+    print("killed at %d%%: log.txt holds %d bytes" % (percent, len(lines)))
+    Expect(b")-Download_Firmware\r\n" in lines, "log.txt holds the download's opening line")
+    Expect(lines.endswith(b"\n"), "log.txt ends with a whole line: %r" % lines[-80:])
+
+
 Journeys = {f.__name__: f for f in (camera_list, load_image, edit_identity_and_resolutions, save_beside_image,
                                      burn_external_hub_camera, click_during_preparation, restart_reloads_image,
-                                     unplug_and_replug,
-                                     burn_refused_while_preview_runs, signal_ends_open_boxes, signal_during_burn)}
+                                     unplug_and_replug, burn_refused_while_preview_runs, signal_ends_open_boxes,
+                                     signal_during_burn, trace_log_after_kill)}
 
 
 def In_Own_Session():

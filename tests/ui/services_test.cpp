@@ -1,6 +1,8 @@
 // The scriptable services: timers on the virtual clock, waits that keep handling events,
 // message boxes and device changes. (The screen, fonts and the file dialog are seen through
 // the tool's own dialog.)
+#include <csignal>
+
 #include "test_dialogs.h"
 
 namespace zunq::ui::tests {
@@ -71,6 +73,28 @@ TEST_F(Services_Test, MessageBoxesAreRecordedAndAnswered) {
     EXPECT_EQ(services.message_boxes[0].text, "文件加载失败！");
     EXPECT_EQ(services.message_boxes[0].caption, "ui-layer-test");
     EXPECT_FALSE(services.message_boxes[0].from_other_thread);
+}
+
+// A termination signal ends the modal run of a dialog, and nobody may be left to answer what
+// is asked for after it: each box answers as its Escape key would, without being shown. Once
+// the run it ended is over, boxes are shown again.
+TEST_F(Services_Test, BoxesAskedForAfterATerminationSignalAnswerUnshown) {
+    Close_Main_Window_On_Termination_Signals();
+    services.answer_message_box = [](const Message_Box_Request&) { return IDYES; };
+    Main_Dialog modal;
+    services.run_modal = [&](CDialog& shown) {
+        std::raise(SIGTERM);
+        Pump();
+        EXPECT_FALSE(shown.Is_Modal_Running());
+        EXPECT_EQ(AfxMessageBox("烧录失败"), IDOK);
+        EXPECT_EQ(AfxMessageBox("Continue?", MB_YESNO | MB_ICONQUESTION), IDNO);
+        EXPECT_EQ(AfxMessageBox("Go on?", MB_OKCANCEL), IDCANCEL);
+    };
+    EXPECT_EQ(modal.DoModal(), IDCANCEL);
+    EXPECT_EQ(modal.events, Events{"cancel"});
+    EXPECT_TRUE(services.message_boxes.empty());
+    EXPECT_EQ(AfxMessageBox("Continue?", MB_YESNO), IDYES);
+    EXPECT_EQ(services.message_boxes.size(), 1u);
 }
 
 TEST_F(Services_Test, DeviceChangesReachRegisteredWindowsOfTheirClass) {
