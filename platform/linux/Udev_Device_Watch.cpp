@@ -79,8 +79,13 @@ private:
                     return; // an error reading does not clear: the socket is of no more use
                 callback_(Device_Change_Event{});
             } else if (ready & POLLIN) {
+                // The overflow may come between the wait and the read, which then fails with it
+                // and clears it: that read stands for the lost events as the error does.
+                errno = 0;
                 if (const auto change = receive_())
                     callback_(*change);
+                else if (errno == ENOBUFS)
+                    callback_(Device_Change_Event{});
             } else if (ready & (POLLHUP | POLLNVAL)) {
                 return; // nothing more can come
             }

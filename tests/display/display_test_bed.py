@@ -265,15 +265,18 @@ class Test_Bed:
         if status != -signal.SIGKILL:
             raise Journey_Failed("the tool ended with status %d before it was killed" % status)
 
-    def Wait_For_Tool_End(self, after):
+    def Wait_For_Tool_End(self, after, expected_status=0):
+        """Answers what the tool wrote on its standard output and error."""
         try:
             status = self.tool.wait(Wait_Seconds)
         except subprocess.TimeoutExpired:
             raise Journey_Failed("the tool did not end after " + after)
         self.output.close()
-        if status != 0:
-            raise Journey_Failed("the tool ended with status %d" % status)
+        if status != expected_status:
+            raise Journey_Failed("the tool ended with status %d after %s" % (status, after))
         self.tool = None
+        with open(self.output.name, encoding="utf-8", errors="replace") as written:
+            return written.read()
 
     def Main_X_Window(self):
         """The tool's top-level window with the main dialog's title, shown."""

@@ -517,7 +517,8 @@ def signal_during_burn(journey):
     """A `kill` during a burn closes the tool once the burn is over, and every box asked for
     after it answers at once: an about box the operator opens meanwhile does not show, nor,
     after a signal that ended an open about box, a second one or the box of the burn's
-    failure."""
+    failure. The burn's outcome goes to standard error, and a failed one ends the tool with
+    status 1."""
     bed = journey.bed
     # lab-56 stays away 24 s after the write that prepares its chip, and the burn waits for it
     # (for some 30 s at most): each half's checks need the burn under way, and take some 4 s on
@@ -573,8 +574,10 @@ def signal_during_burn(journey):
     Wait_For(closing, "the close put off until the burn's end")
     Ask_For_About_Box()
     Expect_No_About_Box("after the signal")
-    bed.Wait_For_Tool_End("the burn during which signal 15 came")
-    # The burn went on to its end: the record of a successful burn is there.
+    told = bed.Wait_For_Tool_End("the burn during which signal 15 came")
+    # The burn went on to its end, said on standard error: the record of a successful burn is there.
+    Expect("zunq_sf_tool: the burn under way when the tool was asked to end succeeded\n" in told,
+           "the burn's success on standard error: %r" % told[-300:])
     record = journey.Settings()["SourceFileInfo"]
     Expect(record.get("iaudioproduct") == journey.images["lab-56"], "./info.ini records the burn: %s" % dict(record))
 
@@ -588,7 +591,10 @@ def signal_during_burn(journey):
     Wait_For(lambda: bed.Window("关于") is None and closing(), "the about box ended and the close put off")
     Ask_For_About_Box()
     Expect_No_About_Box("again after the signal ended the first")
-    bed.Wait_For_Tool_End("the failed burn during which signal 15 came")
+    # Nobody saw the failure's box: standard error and the exit status say it.
+    told = bed.Wait_For_Tool_End("the failed burn during which signal 15 came", expected_status=1)
+    Expect("zunq_sf_tool: the burn under way when the tool was asked to end failed: 烧录失败！\n" in told,
+           "the burn's failure on standard error: %r" % told[-300:])
     Expect(Settings_Bytes() == before, "./info.ini as it was after the failed burn")
 
 
