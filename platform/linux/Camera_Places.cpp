@@ -110,10 +110,11 @@ std::unique_ptr<Camera_Hold> Camera_Places::Hold(const Hub_Port& place, std::str
     for (const std::string& directory : directories) {
         if (held_.contains(directory))
             continue; // this backend holds it already
+        // A place sysfs does not show (a camera the hub walk could not place) cannot be held
+        // by another program either: a burn goes on there without its lock, as it always did.
         const int fd = Open_Directory(directory);
         if (fd < 0)
-            return fail(Format("cannot hold port %u of hub %s (%s)", place.Port, place.Hub.c_str(),
-                               directory.empty() ? "no such hub" : std::strerror(errno)));
+            continue;
         int locked = 0;
         for (int tries = 0;
              (locked = Lock_Without_Waiting(fd, LOCK_EX)) == EWOULDBLOCK && ++tries < Hold_Tries;)
@@ -128,9 +129,15 @@ std::unique_ptr<Camera_Hold> Camera_Places::Hold(const Hub_Port& place, std::str
     }
     for (const auto& [directory, fd] : taken)
         held_.emplace(directory, Held{fd, 0});
-    for (const std::string& directory : directories)
-        ++held_.at(directory).Holds;
-    return std::make_unique<Place_Hold>(shared_from_this(), directories);
+    std::vector<std::string> locked_directories;
+    for (const std::string& directory : directories) {
+        const auto found = held_.find(directory);
+        if (found == held_.end())
+            continue;
+        ++found->second.Holds;
+        locked_directories.push_back(directory);
+    }
+    return std::make_unique<Place_Hold>(shared_from_this(), std::move(locked_directories));
 }
 
 bool Camera_Places::Held_Elsewhere(const Usb_Location& device) {

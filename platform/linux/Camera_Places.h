@@ -9,10 +9,11 @@
 // one place.
 //
 // A hold is an exclusive lock (flock, never waited for) on the directories of the port and of
-// its peer. The kernel drops it with the process however that ends. Before a backend opens a
-// camera it checks that no other program holds the camera's place, so that a camera another
-// program is burning is never sent a request, even while it is away restarting and no claim on
-// its interface protects it. The places a backend holds itself are no obstacle to it.
+// its peer; a place sysfs does not show (a camera the hub walk could not place) holds nothing. The kernel
+// drops it with the process however that ends. Before a backend opens a camera it checks that no other
+// program holds the camera's place, so that a camera another program is burning is never sent a request, even
+// while it is away restarting and no claim on its interface protects it. The places a backend holds itself
+// are no obstacle to it.
 #include <cstdint>
 #include <map>
 #include <memory>

@@ -183,6 +183,7 @@ TEST(Linux_Backend, ACameraHeldForABurnStaysItsOwnAcrossRefreshesRestartsAndAnot
         EXPECT_EQ(why, std::string("another program holds the camera on port 2 of hub ") + hub);
     }
     EXPECT_NE(b->Hold_Camera_Place("usb1", 3, why), nullptr) << "another port is free";
+    EXPECT_NE(b->Hold_Camera_Place("", 0, why), nullptr) << "a camera the hub walk could not place";
 
     list_a = Discover_With(a);
     ASSERT_NE(camera_of(list_a).first, nullptr) << "A finds its camera again";
