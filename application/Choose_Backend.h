@@ -2,6 +2,10 @@
 // Where the tool's cameras come from, chosen once at start-up before the first dialog.
 #include <string>
 
+namespace platform::simulated {
+class Simulated_Backend;
+}
+
 // With ZUNQ_SF_SIMULATION naming a scenario file, installs a simulated backend serving the
 // file's cameras, on real time and keeping no event log. Without the variable (unset or
 // empty), installs the host's backend (real cameras through the kernel's USB stack).
@@ -11,3 +15,8 @@
 // `error` says why and the null backend stays (the tool starts with no cameras), and when the
 // host has no camera at all, `error` says so.
 bool Choose_Backend(std::string& error);
+
+// Leaves out of `backend`'s cameras the records a test reads and the tool does not: the event
+// log's events and the flash parts' opcodes. The tool's simulation runs so, and so does the
+// burn benchmark, which measures the tool.
+void Keep_No_Simulation_Records(platform::simulated::Simulated_Backend& backend);
