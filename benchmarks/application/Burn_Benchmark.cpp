@@ -40,9 +40,9 @@
 //                                made again.
 //
 // Where a family's target is not the general one, it is set from what was measured on the
-// 8-core virtual machine, seventeen burns of each family in each clock (on the quiet machine,
-// load below 1, and while its load was up to 8), with the causes (below, beside the targets)
-// and a fifth or more above the highest measured. The virtual clock's burn is the burn's own
+// 8-core virtual machine, twenty-three burns of each family in each clock (on the quiet
+// machine, load below 1, and while its load was up to 8), with the causes (below, beside the
+// targets) and a quarter above the highest measured. The virtual clock's burn is the burn's own
 // work without its pacing: what real time adds to it is following the burn (the percent and
 // the bar repainted ten times a second, the user-interface and progress threads woken as
 // often, a trace line on standard error at each of the download's steps, and the download's
@@ -82,27 +82,27 @@ const zunq::benchmarks::Declared_Targets Targets{
     // The SPCA2281's floor is 320 ms, so the burn's fixed work weighs: the checks and the
     // camera prepared, the worker and progress threads started and joined, the outcome's log
     // lines and button, the record of the burn written and synced to disk, and the camera list
-    // made again for the restart that ends the burn. Measured on the virtual clock: 2.8-4.8 ms
-    // a burn, 0.87-1.50% of the floor.
-    {"ratio_host_to_pacing_floor", Bound::At_Most, 0.019, "SPCA2281"},
+    // made again for the restart that ends the burn. Measured on the virtual clock: 2.8-5.3 ms
+    // a burn, 0.87-1.65% of the floor.
+    {"ratio_host_to_pacing_floor", Bound::At_Most, 0.021, "SPCA2281"},
     // Real time: the fixed work above and following the burn. Measured: 1.35-3.02% of the
     // floor; 1.31-2.70% of the burn's 385 ms.
-    {"ratio_host_to_pacing_floor", Bound::At_Most, 0.037, "SPCA2281 real time"},
-    {"ratio_cpu_to_wall", Bound::At_Most, 0.033, "SPCA2281 real time"},
+    {"ratio_host_to_pacing_floor", Bound::At_Most, 0.038, "SPCA2281 real time"},
+    {"ratio_cpu_to_wall", Bound::At_Most, 0.034, "SPCA2281 real time"},
     // Fixed work 3.0-6.1 ms (0.24-0.47% of the 1.28 s floor), following the burn 0.7-1.2%.
     // Measured: 0.94-1.68% of the floor; 1.12-1.79% of the burn's 1.39 s, nearly all of it the
     // floor.
     {"ratio_host_to_pacing_floor", Bound::At_Most, 0.021, "SPCA2620 real time"},
-    {"ratio_cpu_to_wall", Bound::At_Most, 0.022, "SPCA2620 real time"},
-    // Fixed work 5.3-8.6 ms (0.41-0.67%: its road reads and rewrites the start of the flash
+    {"ratio_cpu_to_wall", Bound::At_Most, 0.023, "SPCA2620 real time"},
+    // Fixed work 5.3-8.8 ms (0.41-0.69%: its road reads and rewrites the start of the flash
     // and restarts the camera, which leaves and comes back), following the burn 0.8-1.2%.
-    // Measured: 1.18-1.82%.
-    {"ratio_host_to_pacing_floor", Bound::At_Most, 0.022, "SPCA2092 real time"},
-    // Fixed work 7.6-11.3 ms (0.15-0.22% of the 5.26 s floor), following the burn 0.5-1.2%.
+    // Measured: 1.18-1.87%.
+    {"ratio_host_to_pacing_floor", Bound::At_Most, 0.024, "SPCA2092 real time"},
+    // Fixed work 7.6-11.9 ms (0.15-0.23% of the 5.26 s floor), following the burn 0.5-1.2%.
     // Measured: 0.66-1.40%.
-    {"ratio_host_to_pacing_floor", Bound::At_Most, 0.017, "SPCA2650 real time"},
-    // Fixed work 5.9-9.8 ms (0.11-0.19%), following the burn 0.6-1.0%. Measured: 0.72-1.20%.
-    {"ratio_host_to_pacing_floor", Bound::At_Most, 0.015, "SPCA2282 real time"},
+    {"ratio_host_to_pacing_floor", Bound::At_Most, 0.018, "SPCA2650 real time"},
+    // Fixed work 5.9-10.1 ms (0.11-0.19%), following the burn 0.6-1.2%. Measured: 0.72-1.37%.
+    {"ratio_host_to_pacing_floor", Bound::At_Most, 0.018, "SPCA2282 real time"},
 };
 const zunq::benchmarks::Shown_Beside Beside{"device_cpu_ms", "pauses_cpu_ms"};
 
