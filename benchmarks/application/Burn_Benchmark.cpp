@@ -18,9 +18,10 @@
 //                   the processor time one 10 ms sleep costs the thread that takes it, measured
 //                   once per run on a thread of its own (pause_cpu_us). The pauses are the
 //                   protocol's, not the tool's work, and no change of the tool makes them
-//                   cheaper; their cost is the machine's (25-40 us a pause on the 8-core
-//                   virtual machine the targets were set on: 13-21 ms of an SPCA2650 burn,
-//                   0.25-0.4% of its floor).
+//                   cheaper; their cost is the machine's (25-51 us a pause on the 8-core
+//                   virtual machine the targets were set on, the most when it was quiet and
+//                   every wake-up found the processor idle: 13-28 ms of an SPCA2650 burn,
+//                   0.25-0.5% of its floor).
 //
 //   ratio_host_to_pacing_floor   the host's CPU time per burn, less the pauses' cost, over the
 //                                family's pacing floor, the pauses its download must make
