@@ -5,6 +5,14 @@
 #include "platform/linux/Linux_Backend.h"
 #include "platform/simulated/Scenario.h"
 
+void Keep_No_Simulation_Records(platform::simulated::Simulated_Backend& backend) {
+    // Nothing in the tool reads the cameras' records, and a bench runs for days.
+    backend.Log().Keep_Events(false);
+    for (const auto& camera : backend.Cameras())
+        if (auto* part = camera->Flash().Part())
+            part->Keep_Opcodes(false);
+}
+
 namespace {
 
 std::string notice;
@@ -14,11 +22,7 @@ bool Choose(std::string& error) {
     // A person watches the tool: the simulated cameras pace and come back in real time.
     if (auto simulated = platform::simulated::Backend_From_Environment(
             scenario_error, platform::simulated::Simulated_Time::Real)) {
-        // Nothing in the tool reads the cameras' records, and a bench runs for days.
-        simulated->Log().Keep_Events(false);
-        for (const auto& camera : simulated->Cameras())
-            if (auto* part = camera->Flash().Part())
-                part->Keep_Opcodes(false);
+        Keep_No_Simulation_Records(*simulated);
         platform::Install_Backend(std::move(simulated));
         return true;
     }

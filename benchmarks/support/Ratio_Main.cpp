@@ -18,11 +18,38 @@ std::vector<Ratio_Target>& Targets() {
     return targets;
 }
 
-const Ratio_Target* Target_Of(std::string_view counter) {
-    for (const Ratio_Target& target : Targets())
-        if (target.Counter == counter)
+std::vector<std::string_view>& Beside() {
+    static std::vector<std::string_view> counters;
+    return counters;
+}
+
+// "  (device_cpu_ms 7.12, pauses_cpu_ms 18.9)" for the counters shown beside of `run`'s.
+std::string Beside_Text(const benchmark::BenchmarkReporter::Run& run) {
+    std::string text;
+    for (const std::string_view name : Beside()) {
+        const auto found = run.counters.find(std::string(name));
+        if (found == run.counters.end())
+            continue;
+        char value[64];
+        std::snprintf(value, sizeof value, "%s%.*s %.3g", text.empty() ? "  (" : ", ",
+                      static_cast<int>(name.size()), name.data(), found->second.value);
+        text += value;
+    }
+    return text.empty() ? text : text + ")";
+}
+
+// The target of `counter` for a run labelled `label`: its own, or else the one for every run.
+const Ratio_Target* Target_Of(std::string_view counter, std::string_view label) {
+    const Ratio_Target* general = nullptr;
+    for (const Ratio_Target& target : Targets()) {
+        if (target.Counter != counter)
+            continue;
+        if (!target.Label.empty() && target.Label == label)
             return &target;
-    return nullptr;
+        if (target.Label.empty() && general == nullptr)
+            general = &target;
+    }
+    return general;
 }
 
 bool Meets(const Ratio_Target& target, double ratio) {
@@ -80,7 +107,7 @@ public:
                 if (counter.rfind("ratio", 0) != 0)
                     continue;
                 ++ratios;
-                const Ratio_Target* target = Target_Of(counter);
+                const Ratio_Target* target = Target_Of(counter, run.report_label);
                 if (target == nullptr) {
                     std::printf("ratio  %-52s %-30s %10.4g  no target declared\n", name.c_str(),
                                 counter.c_str(), value.value);
@@ -88,8 +115,9 @@ public:
                 }
                 const bool met = Meets(*target, value.value);
                 missed += met ? 0 : 1;
-                std::printf("ratio  %-52s %-30s %10.4g  target %s %g  %s\n", name.c_str(), counter.c_str(),
-                            value.value, Bound_Text(target->Kind), target->Limit, met ? "met" : "MISSED");
+                std::printf("ratio  %-52s %-30s %10.4g  target %s %g%s  %s\n", name.c_str(), counter.c_str(),
+                            value.value, Bound_Text(target->Kind), target->Limit, Beside_Text(run).c_str(),
+                            met ? "met" : "MISSED");
             }
         }
         if (failed > 0)
@@ -117,6 +145,10 @@ private:
 
 Declared_Targets::Declared_Targets(std::initializer_list<Ratio_Target> targets) {
     Targets().insert(Targets().end(), targets.begin(), targets.end());
+}
+
+Shown_Beside::Shown_Beside(std::initializer_list<std::string_view> counters) {
+    Beside().insert(Beside().end(), counters.begin(), counters.end());
 }
 
 } // namespace zunq::benchmarks

@@ -18,6 +18,7 @@ Real_Time_Clock::~Real_Time_Clock() {
 }
 
 void Real_Time_Clock::Sleep(std::uint32_t milliseconds) {
+    ++pauses_;
     std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
 }
 

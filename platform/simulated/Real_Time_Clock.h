@@ -2,6 +2,7 @@
 // The simulation in real time, for a person watching it (the tool on a scenario): pauses
 // sleep the calling thread, and timed actions (a camera coming back after its delay) run on a
 // thread of the clock's own once that much real time has passed.
+#include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <cstdint>
@@ -24,6 +25,8 @@ public:
     Real_Time_Clock& operator=(const Real_Time_Clock&) = delete;
 
     void Sleep(std::uint32_t milliseconds) override;
+    // The pauses slept through this clock so far, on every thread.
+    std::uint64_t Pauses() const { return pauses_.load(); }
     // Runs `action` on the delivery thread once `delay_ms` of real time have passed.
     void After(std::uint64_t delay_ms, std::function<void()> action);
     // Milliseconds since the clock was made.
@@ -46,6 +49,7 @@ private:
 
     std::shared_ptr<State> state_;
     std::thread thread_;
+    std::atomic<std::uint64_t> pauses_{0};
 };
 
 } // namespace platform::simulated

@@ -1,5 +1,7 @@
 #include "platform/simulated/Simulated_Camera.h"
 
+#include <time.h>
+
 #include <map>
 #include <optional>
 #include <span>
@@ -33,6 +35,33 @@ private:
 };
 
 namespace {
+
+// Adds the calling thread's processor time from its making to Stop to a total (none: nothing
+// is read).
+class Cpu_Time_Account {
+public:
+    explicit Cpu_Time_Account(std::atomic<std::int64_t>* total)
+        : total_(total), start_ns_(total != nullptr ? Thread_Cpu_Ns() : 0) {}
+    ~Cpu_Time_Account() { Stop(); }
+    Cpu_Time_Account(const Cpu_Time_Account&) = delete;
+    Cpu_Time_Account& operator=(const Cpu_Time_Account&) = delete;
+
+    void Stop() {
+        if (total_ != nullptr)
+            total_->fetch_add(Thread_Cpu_Ns() - start_ns_);
+        total_ = nullptr;
+    }
+
+private:
+    static std::int64_t Thread_Cpu_Ns() {
+        timespec now{};
+        clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+        return static_cast<std::int64_t>(now.tv_sec) * 1'000'000'000 + now.tv_nsec;
+    }
+
+    std::atomic<std::int64_t>* total_;
+    std::int64_t start_ns_;
+};
 
 Request_Code Code_Of(const KSP_NODE& property, std::uint32_t data_length) {
     const std::uint32_t flags = property.Property.Flags;
@@ -101,6 +130,7 @@ HRESULT Simulated_Camera::Ks_Property_On(std::uint64_t connection, const KSP_NOD
 HRESULT Simulated_Camera::Request(std::optional<std::uint64_t> connection, const KSP_NODE& property,
                                   std::uint32_t property_length, void* data, std::uint32_t data_length,
                                   std::uint32_t* bytes_returned) {
+    Cpu_Time_Account account(count_cpu_time_.load() ? &cpu_time_ns_ : nullptr);
     std::unique_lock lock(mutex_);
     Event event;
     event.Kind = Event_Kind::Request;
@@ -145,6 +175,7 @@ HRESULT Simulated_Camera::Request(std::optional<std::uint64_t> connection, const
             leaving = &*model_.Restart_Reconnects;
     }
     lock.unlock();
+    account.Stop();
     if (leaving) {
         const std::lock_guard leave_lock(leave_mutex_);
         if (leave_handler_)

@@ -225,15 +225,33 @@ void Progress_Bar::Show(int lower, int upper, int value) {
     if (minimum() == lower && maximum() == upper && this->value() == value) {
         return;
     }
+    const int old_end = Done_End();
     setUpdatesEnabled(false);
     setRange(lower, upper);
     setValue(value);
     setUpdatesEnabled(true); // repaints the bar with the next paint
+    // A label shows the part of the bar beneath it: it changes only where the done part's end
+    // moved across it. Elsewhere the label keeps its pixels, and its text is not drawn again
+    // for a bar that moved beside it.
+    const int new_end = Done_End();
+    const int from = std::min(old_end, new_end);
+    const int to = std::max(old_end, new_end);
     for (const auto& label : labels_) {
-        if (label != nullptr) {
+        if (label == nullptr) {
+            continue;
+        }
+        const int left = label->x() - x();
+        if (from != to && from < left + label->width() && to > left) {
             label->update();
         }
     }
+}
+
+int Progress_Bar::Done_End() const {
+    const QRect inside = rect().adjusted(1, 1, -1, -1);
+    const qint64 span = static_cast<qint64>(maximum()) - minimum();
+    const qint64 done = span > 0 ? (static_cast<qint64>(value()) - minimum()) * inside.width() / span : 0;
+    return inside.left() + static_cast<int>(std::clamp<qint64>(done, 0, inside.width()));
 }
 
 void Progress_Bar::Carry(QWidget* label) {
@@ -251,14 +269,22 @@ void Progress_Bar::Paint(QPainter& painter) const {
     painter.fillRect(QRect(whole.left(), whole.top() + 1, 1, whole.height() - 2), frame);
     painter.fillRect(QRect(whole.right(), whole.top() + 1, 1, whole.height() - 2), frame);
     const QRect inside = whole.adjusted(1, 1, -1, -1);
-    const qint64 span = static_cast<qint64>(maximum()) - minimum();
-    const qint64 done = span > 0 ? (static_cast<qint64>(value()) - minimum()) * inside.width() / span : 0;
-    const int done_width = static_cast<int>(std::clamp<qint64>(done, 0, inside.width()));
+    const int done_width = Done_End() - inside.left();
     painter.fillRect(QRect(inside.left(), inside.top(), done_width, inside.height()),
                      colours.color(QPalette::Highlight));
     painter.fillRect(
         QRect(inside.left() + done_width, inside.top(), inside.width() - done_width, inside.height()),
         colours.color(QPalette::Base));
+}
+
+bool Progress_Bar::event(QEvent* event) {
+    const bool handled = QProgressBar::event(event);
+    // The style's polish, at the first show, takes the attribute back (its own bars leave
+    // parts unpainted); without it, every new position would paint the dialog beneath first.
+    if (event->type() == QEvent::Polish) {
+        setAttribute(Qt::WA_OpaquePaintEvent);
+    }
+    return handled;
 }
 
 void Progress_Bar::paintEvent(QPaintEvent*) {
@@ -274,6 +300,12 @@ void Static_Label::Lie_On(Progress_Bar& bar) {
     bar_ = &bar;
     bar.Carry(this);
     setAttribute(Qt::WA_OpaquePaintEvent);
+    // A label on a bar shows a percent, a new one at every step of a burn: digits need no
+    // shaping, which cost more than all else of its paint. Only the strategy is set here; the
+    // rest of the font still comes from the dialog.
+    QFont unshaped;
+    unshaped.setStyleStrategy(QFont::PreferNoShaping);
+    setFont(unshaped);
 }
 
 const Progress_Bar* Static_Label::Bar_Beneath() const {

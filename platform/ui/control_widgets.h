@@ -90,8 +90,9 @@ public:
     explicit Progress_Bar(QWidget* parent);
 
     // Shows `value` of `lower`..`upper`, repainted with whatever else changes before the next
-    // paint (Qt would repaint a bar at once, in a pass of its own), the labels lying on it with
-    // it; nothing is repainted when it shows them already.
+    // paint (Qt would repaint a bar at once, in a pass of its own), a label lying on it with it
+    // when the done part's end moved across the label; nothing is repainted when it shows them
+    // already.
     void Show(int lower, int upper, int value);
     // Paints the bar with `painter`, whose origin is the bar's top left corner; the painter's
     // clip says which part.
@@ -102,8 +103,12 @@ public:
 
 protected:
     void paintEvent(QPaintEvent* event) override;
+    bool event(QEvent* event) override;
 
 private:
+    // Where the done part ends, in the bar's coordinates: the first pixel not done.
+    int Done_End() const;
+
     std::vector<QPointer<QWidget>> labels_;
 };
 

@@ -13,8 +13,11 @@
 #include <QMenu>
 #include <QMimeData>
 #include <QPlainTextEdit>
+#include <QPointer>
 #include <QPushButton>
 #include <QUrl>
+
+#include <unordered_map>
 
 #include "platform/ui/detail.h"
 #include "platform/ui/services.h"
@@ -201,15 +204,24 @@ protected:
     }
 
 private:
-    static void Apply(QWidget* control, const Control_Colours& colours) {
-        const QString key = QStringLiteral("%1/%2/%3")
-                                .arg(colours.text ? static_cast<qlonglong>(*colours.text) : -1)
-                                .arg(colours.background ? static_cast<qlonglong>(*colours.background) : -1)
-                                .arg(colours.transparent ? 1 : 0);
-        if (control->property(Colours_Property).toString() == key) {
+    // The colours last applied to each control painted, so that a paint whose colours did not
+    // change costs a comparison: building a text key and reading it back from the control's
+    // properties cost more than the rest of the check together, at every paint.
+    struct Applied {
+        QPointer<QWidget> control; // null once the control is gone (its address may come back)
+        Control_Colours colours;
+    };
+
+    void Apply(QWidget* control, const Control_Colours& colours) {
+        const auto found = applied_.find(control);
+        const bool known = found != applied_.end() && found->second.control == control;
+        if (known && Same(found->second.colours, colours)) {
             return;
         }
-        control->setProperty(Colours_Property, key);
+        if (!known) {
+            Forget_Gone_Controls();
+        }
+        applied_[control] = {control, colours};
         QPalette palette =
             control->parentWidget() != nullptr ? control->parentWidget()->palette() : control->palette();
         if (colours.text) {
@@ -234,6 +246,19 @@ private:
                                        qobject_cast<QLabel*>(control) != nullptr);
         control->setPalette(palette);
     }
+
+    static bool Same(const Control_Colours& a, const Control_Colours& b) {
+        return a.text == b.text && a.background == b.background && a.transparent == b.transparent;
+    }
+
+    // Drops the entries of controls that are gone, once a new control is met: the map holds no
+    // more entries than controls were ever alive at once, and a control made at a gone one's
+    // address starts afresh.
+    void Forget_Gone_Controls() {
+        std::erase_if(applied_, [](const auto& entry) { return entry.second.control.isNull(); });
+    }
+
+    std::unordered_map<const QWidget*, Applied> applied_;
 };
 
 Key_Filter* key_filter = nullptr;

@@ -16,7 +16,6 @@ inline constexpr const char* Dialog_Property = "zunq_dialog";     // the dialog 
 inline constexpr const char* Kind_Property = "zunq_kind";         // its Control_Kind
 inline constexpr const char* Raw_Text_Property = "zunq_text";     // a static's text as given
 inline constexpr const char* Given_Bytes_Property = "zunq_bytes"; // an edit's text as given, in bytes
-inline constexpr const char* Colours_Property = "zunq_colours";   // the colours last applied
 
 // A static's text as shown: "&&" is one '&', a single '&' marks a mnemonic.
 QString Shown_Static_Text(const QString& raw);

@@ -42,6 +42,11 @@ TEST_F(Camera_List, ItemsDevicePanelAndFlashNameShowEachCamerasRecord) {
     EXPECT_EQ(Text(dlg, 1021), "SPCA2085 PC Camera2") << "only the whole reference name is replaced";
     EXPECT_EQ(Text(dlg, 1141), "SF_UNDEFINED") << "no flash part";
     EXPECT_EQ(Colours(dlg, 1141).text, RGB(255, 0, 0));
+    EXPECT_GT(Pixels_In_Colour(dlg, 1141, RGB(255, 0, 0)), 0) << "shown in the colour asked at its paint";
+    Select(dlg, 1016, 1);
+    EXPECT_EQ(Pixels_In_Colour(dlg, 1141, RGB(255, 0, 0)), 0) << "and in black again";
+    EXPECT_GT(Pixels_In_Colour(dlg, 1141, RGB(0, 0, 0)), 0);
+    Select(dlg, 1016, 2);
     EXPECT_EQ(Colours(dlg, 1141).background, RGB(255, 255, 255));
     EXPECT_EQ(Colours(dlg, 1074).background, RGB(255, 255, 255));
     EXPECT_TRUE(Colours(dlg, 1119).transparent);

@@ -202,7 +202,10 @@ TEST(Threaded_Burn_Simulation, InRealTimeACameraComesBackByItself) {
         Owned_Device_List list = test::Simulated_Host::Discover();
         testing::internal::GetCapturedStdout();
         Protocol_Write_Reg(Device_List_Get_Protocol(list.get(), 0), 0x20D8, 0x5A);
+        const auto& clock = dynamic_cast<const Real_Time_Clock&>(backend->Clock());
+        const std::uint64_t slept = clock.Pauses();
         platform::Sleep(1);
+        EXPECT_EQ(clock.Pauses(), slept + 1) << "a pause slept is counted";
     }
     std::unique_lock lock(heard.mutex);
     ASSERT_TRUE(

@@ -3,6 +3,10 @@
 // write enable, protection) that makes a lost erase or write show up on read-back.
 #include <gtest/gtest.h>
 
+#include <time.h>
+
+#include <chrono>
+
 #include <optional>
 #include <span>
 #include <vector>
@@ -30,8 +34,9 @@ struct Chip_Rig {
     std::unique_ptr<Ks_Control> control;
     GUID guid;
 
-    explicit Chip_Rig(std::string_view family = "SPCA2620") {
-        auto desc = Chip_Camera("cam0", family, "direct");
+    explicit Chip_Rig(std::string_view family = "SPCA2620")
+        : Chip_Rig(Chip_Camera("cam0", family, "direct")) {}
+    explicit Chip_Rig(Chip_Camera_Description desc) {
         desc.Flash.emplace().Jedec_Id = {0xC8, 0x40, 0x13};
         camera = Add_Chip_Camera(backend, desc);
         control = camera->Open_Control();
@@ -169,6 +174,42 @@ TEST(Simulated_Camera, DecidedSetsFailOrAreLostWithoutEffect) {
     EXPECT_EQ(rig.Set(3, {0x55}), S_OK);
     EXPECT_EQ(rig.Read(0x1234), 0x77);
     EXPECT_EQ(decided, (std::vector<std::uint32_t>{2})) << "the read's address only";
+}
+
+// Spends `amount` of the calling thread's processor time.
+void Spin(std::chrono::nanoseconds amount) {
+    const auto thread_cpu = [] {
+        timespec now{};
+        clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+        return std::chrono::seconds(now.tv_sec) + std::chrono::nanoseconds(now.tv_nsec);
+    };
+    const auto end = thread_cpu() + amount;
+    while (thread_cpu() < end) {
+    }
+}
+
+// What a camera's answers cost is the device's work, counted apart from the host's: only when
+// asked, and without what its leaving sets off on the host.
+TEST(Simulated_Camera, CountsTheProcessorTimeOfItsAnswersOnlyWhenAsked) {
+    using namespace std::chrono_literals;
+    constexpr Restart_Trigger Leave{0x2400, 0x01};
+    auto desc = Chip_Camera("cam0", "SPCA2620", "direct");
+    desc.Leave_Writes.push_back({Leave, {}});
+    Chip_Rig rig(desc);
+    rig.camera->Change_Answers([](Camera_Answer&) { Spin(2ms); });
+    rig.Read(0x1234);
+    EXPECT_EQ(rig.camera->Cpu_Time(), 0ns) << "not asked";
+
+    rig.camera->Count_Cpu_Time(true);
+    rig.camera->Set_Leave_Handler([](Simulated_Camera&, const Reconnection&) { Spin(50ms); });
+    rig.Write(Leave.Address, Leave.Value); // two requests, the second one leaves
+    const auto counted = rig.camera->Cpu_Time();
+    EXPECT_GE(counted, 4ms);
+    EXPECT_LT(counted, 50ms) << "the host's handling of the leaving is not the device's";
+
+    rig.camera->Count_Cpu_Time(false);
+    rig.Read(0x1234);
+    EXPECT_EQ(rig.camera->Cpu_Time(), counted);
 }
 
 TEST(Event_Log, KeepsRequestsAndPausesInOneTimeline) {

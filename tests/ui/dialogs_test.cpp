@@ -289,5 +289,35 @@ TEST_F(Dialogs, APercentOnTheBarRepaintsAloneAndShowsTheBarBeneathIt) {
         EXPECT_EQ(Shown_Colour(dialog, 1063, {x, row}), empty) << x;
 }
 
+TEST_F(Dialogs, ABarMovingBesideItsPercentRepaintsTheBarAlone) {
+    // Each new position of the bar in a burn repaints the bar; the percent lying on it only
+    // when the done part's end moves under it, and the dialog beneath never.
+    const RECT bar = Control_Rect(dialog, 1063);
+    const RECT label = Control_Rect(dialog, 1119);
+    const int inside = static_cast<int>(bar.right - bar.left) - 2;
+    const auto end_of = [&](int percent) { return 1 + percent * inside / 100; }; // in the bar
+    const int label_left = static_cast<int>(label.left - bar.left);
+    const POINT label_corner{0, (label.bottom - label.top) / 2}; // beside the centred text
+    ASSERT_LT(end_of(20), label_left);
+    int under = 20;
+    while (end_of(under) <= label_left)
+        ++under;
+    Paint_Counter counter(dialog, {1063, 1119, Paint_Counter::Dialog_Itself});
+    dialog.m_Progress.SetPos(10);
+    EXPECT_EQ(counter.Paints(1063), 1);
+    EXPECT_EQ(counter.Paints(1119), 0) << "the percent keeps its pixels";
+    EXPECT_EQ(counter.Paints(Paint_Counter::Dialog_Itself), 0) << "the bar paints each of its pixels";
+    const COLORREF empty = Shown_Colour(dialog, 1119, label_corner);
+
+    counter.Reset();
+    dialog.m_Progress.SetPos(under);
+    EXPECT_EQ(counter.Paints(1063), 1);
+    EXPECT_EQ(counter.Paints(1119), 1) << "the done part's end is under the percent now";
+    EXPECT_EQ(counter.Paints(Paint_Counter::Dialog_Itself), 0);
+    const COLORREF done = Shown_Colour(dialog, 1063, {2, label_corner.y});
+    EXPECT_NE(done, empty);
+    EXPECT_EQ(Shown_Colour(dialog, 1119, label_corner), done);
+}
+
 } // namespace
 } // namespace zunq::ui::tests

@@ -671,6 +671,27 @@ COLORREF Shown_Colour(CWnd& dialog, int id, POINT at) {
     return RGB(colour.red(), colour.green(), colour.blue());
 }
 
+int Pixels_In_Colour(CWnd& dialog, int id, COLORREF colour) {
+    QWidget* widget = Control(dialog, id);
+    if (widget == nullptr || widget->screen() == nullptr) {
+        return 0;
+    }
+    Pump();
+    const QPoint corner = widget->mapTo(widget->window(), QPoint(0, 0));
+    const QImage shown =
+        widget->screen()
+            ->grabWindow(widget->window()->winId(), corner.x(), corner.y(), widget->width(), widget->height())
+            .toImage();
+    const QColor wanted(GetRValue(colour), GetGValue(colour), GetBValue(colour));
+    int count = 0;
+    for (int y = 0; y < shown.height(); ++y) {
+        for (int x = 0; x < shown.width(); ++x) {
+            count += shown.pixelColor(x, y).rgb() == wanted.rgb() ? 1 : 0;
+        }
+    }
+    return count;
+}
+
 std::optional<double> Accessible_Value(CWnd& dialog, int id) {
     QWidget* widget = Control(dialog, id);
     QAccessibleInterface* accessible =
@@ -702,7 +723,7 @@ struct Paint_Counter::Filter : QObject {
 Paint_Counter::Paint_Counter(CWnd& dialog, std::vector<int> ids) : filter_(std::make_unique<Filter>()) {
     Pump(); // what was already due is not counted
     for (int id : ids) {
-        if (QWidget* widget = Control(dialog, id)) {
+        if (QWidget* widget = id == Dialog_Itself ? dialog.Widget() : Control(dialog, id)) {
             filter_->ids[widget] = id;
             widget->installEventFilter(filter_.get());
         }

@@ -171,6 +171,9 @@ bool Save_Screenshot(CWnd& dialog, const std::string& png_path);
 // The colour at `at` (in the control's coordinates) as the window shows it now: what its
 // paints left there, the ones that covered only part of it included.
 COLORREF Shown_Colour(CWnd& dialog, int id, POINT at);
+// How many of the control's pixels the window shows in `colour` now (a text's colour: the
+// cores of its strokes).
+int Pixels_In_Colour(CWnd& dialog, int id, COLORREF colour);
 // The value a control publishes to assistive technology (a progress bar's or a slider's
 // position); nullopt when it publishes none.
 std::optional<double> Accessible_Value(CWnd& dialog, int id);
@@ -179,6 +182,7 @@ std::optional<double> Accessible_Value(CWnd& dialog, int id);
 // what shows it and nothing else.
 class Paint_Counter {
 public:
+    static constexpr int Dialog_Itself = -1; // the dialog's own window, among the ids
     Paint_Counter(CWnd& dialog, std::vector<int> ids);
     ~Paint_Counter();
     Paint_Counter(const Paint_Counter&) = delete;
