@@ -82,14 +82,17 @@ const zunq::benchmarks::Declared_Targets Targets{
     {"ratio_cpu_to_wall", Bound::At_Most, 0.02},
     // The SPCA2281's floor is 320 ms, so the burn's fixed work weighs: the checks and the
     // camera prepared, the worker and progress threads started and joined, the outcome's log
-    // lines and button, the record of the burn written and synced to disk, and the camera list
-    // made again for the restart that ends the burn. Measured on the virtual clock: 2.8-5.3 ms
-    // a burn, 0.87-1.65% of the floor.
-    {"ratio_host_to_pacing_floor", Bound::At_Most, 0.021, "SPCA2281"},
-    // Real time: the fixed work above and following the burn. Measured: 1.35-3.02% of the
-    // floor; 1.31-2.70% of the burn's 385 ms.
-    {"ratio_host_to_pacing_floor", Bound::At_Most, 0.038, "SPCA2281 real time"},
-    {"ratio_cpu_to_wall", Bound::At_Most, 0.034, "SPCA2281 real time"},
+    // lines and button, the record of the burn written and synced to disk, the camera list
+    // made again for the restart that ends the burn, and the camera list and the three pages
+    // disabled at the press and given back at the end, so that what the press saw is what is
+    // burnt: two repaints of the page shown, about 2 ms a burn (3.0-4.2 ms a burn without
+    // them, 4.7-6.6 ms with them, in one series). Measured on the virtual clock: 5.5-8.2 ms a
+    // burn, 1.72-2.57% of the floor, over 25 burns on the quiet machine.
+    {"ratio_host_to_pacing_floor", Bound::At_Most, 0.032, "SPCA2281"},
+    // Real time: the fixed work above and following the burn. Measured over 25 burns:
+    // 2.26-3.82% of the floor; 2.21-3.50% of the burn's 385 ms.
+    {"ratio_host_to_pacing_floor", Bound::At_Most, 0.048, "SPCA2281 real time"},
+    {"ratio_cpu_to_wall", Bound::At_Most, 0.044, "SPCA2281 real time"},
     // Fixed work 3.0-6.1 ms (0.24-0.47% of the 1.28 s floor), following the burn 0.7-1.2%.
     // Measured: 0.94-1.68% of the floor; 1.12-1.79% of the burn's 1.39 s, nearly all of it the
     // floor.
