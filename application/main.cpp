@@ -39,9 +39,10 @@ void Tell_Parent_When_Painted() {
 // driver; one that comes during the start closes the dialog as soon as it is up. Until the
 // handlers are installed, such a signal ends the process at once: they are installed before any
 // initialiser runs, the shared libraries' and this program's static objects' included (the
-// .preinit_array runs right after the dynamic loader). What comes before that, the loader mapping and linking the
-// libraries, no code of the program can shorten; a parent that must not lose a signal starts
-// the tool with the signals blocked (they are unblocked with the handlers in place).
+// .preinit_array runs right after the dynamic loader). What comes before that, the loader
+// mapping and linking the libraries, no code of the program can shorten; a parent that must not
+// lose a signal starts the tool with the signals blocked (they are unblocked with the handlers
+// in place).
 void Catch_Termination_Signals_First(int, char**, char**) {
     zunq::ui::Close_Main_Window_On_Termination_Signals();
 }
