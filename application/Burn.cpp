@@ -12,6 +12,7 @@
 #include <utility>
 
 #include "Download_State.h"
+#include "Image_Loading.h"
 #include "ZUNQ_USB_CAM.h"
 #include "ZUNQ_USB_CAMDlg.h"
 #include "firmware_image/Firmware_Factory.h"
@@ -270,16 +271,8 @@ void ZUNQ_USB_CAMDlg::Fix_Burn_Camera(Extension_Unit_Base_Protocol* protocol) {
 void ZUNQ_USB_CAMDlg::Apply_Edits_At_Press() {
     Apply_Config_For_Download(Download_Buffer.get(), Download_Size);
     m_BurnIdentity = {m_strFwVid, m_strFwPid, m_strFwBcd, m_strFwProduct, m_strFwManufacturer, m_strFwSerial};
-    const auto image = Create_Firmware_Object(Download_Buffer.get(), Download_Size);
-    if (image == nullptr)
-        return;
-    String_Buffer_260 text;
-    m_BurnIdentity[0].Format("%04x", image->Get_VID(1, nullptr));
-    m_BurnIdentity[1].Format("%04x", image->Get_PID(1, nullptr));
-    m_BurnIdentity[2].Format("%04x", image->Get_BcdDevice(1, nullptr));
-    m_BurnIdentity[3] = image->Get_Product_String(text, 1, nullptr).Text();
-    m_BurnIdentity[4] = image->Get_Manufacturer_String(text, 1, nullptr).Text();
-    m_BurnIdentity[5] = image->Get_Serial_String(text, 1, nullptr).Text();
+    if (const auto image = Create_Firmware_Object(Download_Buffer.get(), Download_Size))
+        m_BurnIdentity = Image_Identity(*image);
 }
 
 // Device changes during the waits replace the list: the camera is looked for on its place in

@@ -205,13 +205,26 @@ void ZUNQ_USB_CAMDlg::Read_Image_Identity(Firmware_Massage_Base_class_Usb_Des& i
     } else if (Firmware_Message_UNStd_ExId_class* external_id = image.Get_External_ID()) {
         m_strExternalId = external_id->Get_ExID(text, 1, nullptr).Text();
     }
-    m_strVid.Format("%04x", image.Get_VID(1, nullptr));
-    m_strPid.Format("%04x", image.Get_PID(1, nullptr));
-    m_strBcd.Format("%04x", image.Get_BcdDevice(1, nullptr));
-    m_strProduct = image.Get_Product_String(text, 1, nullptr).Text();
+    auto identity = Image_Identity(image);
+    m_strVid = std::move(identity[0]);
+    m_strPid = std::move(identity[1]);
+    m_strBcd = std::move(identity[2]);
+    m_strProduct = std::move(identity[3]);
+    m_strManufacturer = std::move(identity[4]);
+    m_strSerial = std::move(identity[5]);
     m_strMicName = image.Get_Mic_String(text, 1, nullptr).Text();
-    m_strManufacturer = image.Get_Manufacturer_String(text, 1, nullptr).Text();
-    m_strSerial = image.Get_Serial_String(text, 1, nullptr).Text();
+}
+
+std::array<CString, 6> Image_Identity(Firmware_Massage_Base_class_Usb_Des& image) {
+    String_Buffer_260 text;
+    std::array<CString, 6> identity;
+    identity[0].Format("%04x", image.Get_VID(1, nullptr));
+    identity[1].Format("%04x", image.Get_PID(1, nullptr));
+    identity[2].Format("%04x", image.Get_BcdDevice(1, nullptr));
+    identity[3] = image.Get_Product_String(text, 1, nullptr).Text();
+    identity[4] = image.Get_Manufacturer_String(text, 1, nullptr).Text();
+    identity[5] = image.Get_Serial_String(text, 1, nullptr).Text();
+    return identity;
 }
 
 // The identity page's field groups for the strings the image has, and the image panel.

@@ -1,9 +1,12 @@
 #pragma once
 // Reading an image file and naming it: the parts of the image load that need no dialog.
+#include <array>
 #include <cstdint>
 #include <memory>
 
 #include "platform/ui/cstring.h"
+
+class Firmware_Massage_Base_class_Usb_Des;
 
 // The largest image a file may hold: a 256 KB image.
 inline constexpr std::uint32_t Largest_Image_File = 0x40000;
@@ -21,3 +24,7 @@ bool Has_256K_Mark(const std::uint8_t* padded);
 
 // A string the image has: neither empty nor the model's "absent" text.
 bool Is_Present(const CString& text);
+
+// An image's USB identity as the dialog shows it: VID, PID and release ("%04x"), product,
+// manufacturer and serial ("StringNoUse" for a string the image does not have).
+std::array<CString, 6> Image_Identity(Firmware_Massage_Base_class_Usb_Des& image);

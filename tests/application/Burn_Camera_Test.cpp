@@ -75,10 +75,11 @@ TEST_F(Burn_Camera, OnlyThePressedCameraIsWrittenWhateverIsClickedOrPluggedDurin
          "A-0001",
          R"("family": "SPCA2650", )" + Flash_2650 + R"(, "registers": {"0x20FF": "0x80"})" + Restarts,
          "B-0002", "SPCA2650", 4, false},
-        // The chip stays through its write; the stranger here is another chip without a serial.
+        // The chip stays through its write; the stranger here is another chip without a serial,
+        // with the same flash part.
         {"0x20FF = 0xFF",
          R"("family": "SPCA2282", )" + Flash_2282 + R"(, "registers": {"0x20FF": "0xFF"})" + Restarts,
-         "A-0001", R"("family": "SPCA2620", )" + Flash_2620 + Restarts, "", "SPCA2282", 2, false},
+         "A-0001", R"("family": "SPCA2620", )" + Flash_2282 + Restarts, "", "SPCA2282", 2, false},
         {"0x20FF = 0xC5",
          R"("family": "SPCA2085", )" + Flash_2620 + R"(, "registers": {"0x20FF": "0xC5"})" + Restarts,
          "A-0001", R"("family": "SPCA2085", )" + Flash_2620 + Restarts, "B-0002", "SPCA2092", 3, true},
