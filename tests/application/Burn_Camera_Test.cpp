@@ -224,6 +224,28 @@ TEST_F(Burn_Camera, ThePagesAtThePressAreBurntAndRecordedWhateverIsTypedLater) {
     EXPECT_TRUE(Is_Enabled(dlg, 1016));
 }
 
+// A string the burn does not write is not recorded as written: a camera without strings selected
+// after the load leaves the product as the image has it, whatever its page shows.
+TEST_F(Burn_Camera, TheRecordSaysTheImagesStringWhereTheTypedOneIsNotWritten) {
+    const std::string no_road =
+        R"("family": "SPCA2650", )" + Flash_2650 + R"(, "registers": {"0x20FF": "0x80"})";
+    ZUNQ_USB_CAMDlg& dlg = Start_Dialog(Two_Cameras(no_road, "", no_road, ""));
+    Load_Demo_Image("SPCA2650");
+    Select(dlg, 1016, 1);
+    Click(dlg.m_Page1, 1075);
+    Type(dlg.m_Page1, 1034, "NEWNAME", true);
+    Click_Download();
+    ASSERT_TRUE(Run_Until_Burn_Ends());
+    ASSERT_EQ(Log_Box(), Started + Succeeded);
+    const auto burnt = Create_Firmware_Object(Flash(1).data(), Download_Size);
+    ASSERT_NE(burnt, nullptr);
+    String_Buffer_260 text;
+    const std::string product(burnt->Get_Product_String(text, 1, nullptr).Text());
+    EXPECT_NE(product, "NEWNAME");
+    EXPECT_NE(Record_Section("DownloadInfo").find("\r\niproduct=" + product + "\r\n"), std::string::npos)
+        << Record_Section("DownloadInfo");
+}
+
 // A camera another program holds for its own burn is neither asked nor written.
 TEST_F(Burn_Camera, APlaceAnotherProgramHoldsIsRefusedBeforeTheCameraIsAsked) {
     struct Shared_Host : Simulated_Backend {
